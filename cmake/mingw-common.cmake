@@ -1,0 +1,29 @@
+# Shared part of the mingw-w64 cross toolchains; TOOLCHAIN_PREFIX is set by the
+# arch-specific file that includes this one.
+set(CMAKE_SYSTEM_NAME Windows)
+
+set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
+set(CMAKE_AR           ${TOOLCHAIN_PREFIX}-ar CACHE FILEPATH "")
+set(CMAKE_RANLIB       ${TOOLCHAIN_PREFIX}-ranlib CACHE FILEPATH "")
+
+# Libraries cross-built by tools/install-deps.sh, one prefix per architecture.
+if(NOT DEFINED TORVANIK_DEPS_PREFIX)
+  if(DEFINED ENV{TORVANIK_DEPS_CACHE})
+    set(TORVANIK_DEPS_PREFIX "$ENV{TORVANIK_DEPS_CACHE}/current-${TOOLCHAIN_PREFIX}")
+  else()
+    set(TORVANIK_DEPS_PREFIX "/opt/torvanik-deps/current-${TOOLCHAIN_PREFIX}")
+  endif()
+endif()
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX} ${TORVANIK_DEPS_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# No runtime DLLs beside the programs: libgcc, libstdc++ and winpthread go in statically.
+set(CMAKE_EXE_LINKER_FLAGS_INIT    "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -1,0 +1,215 @@
+#!/usr/bin/env bash
+# Installs everything the suite needs to build and test on Debian 12, as root.
+# Safe to run again: packages already present are not fetched, and the
+# cross-built libraries live in a cache keyed by their versions, so a second
+# run does nothing but check.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+# shellcheck source=tools/paths.sh
+. "$here/paths.sh"
+
+log() { printf '[install-deps] %s\n' "$*"; }
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "install-deps: run as root (apt-get needs it)" >&2
+    exit 1
+fi
+
+APT_PACKAGES=(
+    # cross compiler, posix thread flavour so std::thread and std::mutex exist
+    mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+    # the same sources as 64-bit programs, for testing where 32-bit code cannot run
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+    # build tools, also for the native steps of the dependency builds
+    cmake ninja-build make build-essential pkg-config dpkg-dev tcl python3
+    # running and looking at Windows programs
+    wine wine32 wine64 xvfb xauth x11-apps x11-utils imagemagick locales fonts-wqy-microhei
+    # peers and reference tools the tests compare against
+    adb sqlite3 unzip zip iproute2 util-linux
+    # header-only and prebuilt dependencies
+    rapidjson-dev librapidxml-dev libstb-dev libeasyloggingpp-dev libz-mingw-w64-dev googletest
+)
+
+missing_packages() {
+    local p
+    for p in "${APT_PACKAGES[@]}"; do
+        case "$p" in wine32) p="wine32:i386" ;; esac
+        dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+    done
+}
+
+enable_sources() {
+    # i386 for wine32, deb-src for the libraries we cross-build from Debian's sources.
+    local changed=0
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        dpkg --add-architecture i386
+        changed=1
+    fi
+    local src=/etc/apt/sources.list.d/torvanik-deb-src.sources
+    if [ ! -f "$src" ] && [ -f /etc/apt/sources.list.d/debian.sources ]; then
+        sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$src"
+        changed=1
+    elif [ ! -f "$src" ] && [ -f /etc/apt/sources.list ]; then
+        grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' >/etc/apt/sources.list.d/torvanik-deb-src.list
+        touch "$src"
+        changed=1
+    fi
+    [ ! -d /var/lib/apt/lists ] || ls /var/lib/apt/lists/*Sources* >/dev/null 2>&1 || changed=1
+    return $changed
+}
+
+install_packages() {
+    local need_update=0
+    enable_sources || need_update=1
+    mapfile -t missing < <(missing_packages)
+    if [ "${#missing[@]}" -eq 0 ] && [ "$need_update" -eq 0 ]; then
+        log "packages: all present"
+        return
+    fi
+    log "packages: installing ${missing[*]:-(source lists only)}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    if [ "${#missing[@]}" -gt 0 ]; then
+        apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    fi
+}
+
+ensure_locale() {
+    if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+        log "locale: generating zh_CN.UTF-8"
+        sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+        grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
+        locale-gen >/dev/null
+    fi
+}
+
+source_version() {
+    apt-cache showsrc "$1" 2>/dev/null | awk '/^Version:/ {print $2; exit}'
+}
+
+# Unpacks a Debian source package into a fresh folder and prints its path.
+fetch_source() {
+    local pkg="$1" work="$2"
+    rm -rf "$work" && mkdir -p "$work"
+    (cd "$work" && apt-get source -qq "$pkg" >/dev/null 2>&1)
+    find "$work" -mindepth 1 -maxdepth 1 -type d | head -n 1
+}
+
+# The builds below run once per target triplet ($TRIPLET) into $PREFIX.
+cmake_cross() {
+    local src="$1" build="$2"
+    shift 2
+    local toolchain=i686
+    [ "$TRIPLET" = x86_64-w64-mingw32 ] && toolchain=x86_64
+    cmake -S "$src" -B "$build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$TORVANIK_ROOT/cmake/mingw-$toolchain.cmake" \
+        -DTORVANIK_DEPS_PREFIX="$PREFIX" \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX" "$@" >/dev/null
+    cmake --build "$build" >/dev/null
+    cmake --install "$build" >/dev/null
+}
+
+build_curl() {
+    local src
+    src=$(fetch_source curl "$WORK/curl")
+    (
+        cd "$src"
+        # Debian's patches may touch the autotools inputs; keep the shipped scripts authoritative.
+        touch aclocal.m4 configure Makefile.in */Makefile.in */*/Makefile.in 2>/dev/null || true
+        ./configure --host="$TRIPLET" --prefix="$PREFIX" CC="$TRIPLET-gcc-posix" \
+            --disable-shared --enable-static --with-schannel \
+            --without-libpsl --without-brotli --without-zstd --disable-ldap --disable-ldaps \
+            --without-libidn2 --without-nghttp2 --without-librtmp --without-libssh2 \
+            --disable-manual >/dev/null 2>&1
+        make -j"$(nproc)" -C lib >/dev/null 2>&1
+        make -C lib install >/dev/null
+        make -C include install >/dev/null
+    )
+}
+
+build_sqlite() {
+    local src
+    src=$(fetch_source sqlite3 "$WORK/sqlite3")
+    (
+        cd "$src"
+        mkdir -p native && cd native
+        # The amalgamation is generated by host tools; only its compile is cross.
+        ../configure --disable-tcl >/dev/null
+        make sqlite3.c >/dev/null
+        "$TRIPLET-gcc-posix" -O2 -c sqlite3.c -o sqlite3.o \
+            -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_FTS5 -DSQLITE_ENABLE_JSON1
+        mkdir -p "$PREFIX/lib" "$PREFIX/include"
+        "$TRIPLET-ar" rcs "$PREFIX/lib/libsqlite3.a" sqlite3.o
+        install -m 644 sqlite3.h sqlite3ext.h "$PREFIX/include/"
+    )
+}
+
+build_jsoncpp() {
+    local src
+    src=$(fetch_source libjsoncpp "$WORK/jsoncpp")
+    cmake_cross "$src" "$WORK/jsoncpp-build" \
+        -DJSONCPP_WITH_TESTS=OFF -DJSONCPP_WITH_POST_BUILD_UNITTEST=OFF \
+        -DJSONCPP_WITH_PKGCONFIG_SUPPORT=OFF -DJSONCPP_WITH_CMAKE_PACKAGE=ON \
+        -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON -DBUILD_OBJECT_LIBS=OFF
+}
+
+build_log4cplus() {
+    local src
+    src=$(fetch_source log4cplus "$WORK/log4cplus")
+    cmake_cross "$src" "$WORK/log4cplus-build" \
+        -DBUILD_SHARED_LIBS=OFF -DLOG4CPLUS_BUILD_TESTING=OFF \
+        -DLOG4CPLUS_BUILD_LOGGINGSERVER=OFF -DUNICODE=ON -DWITH_UNIT_TESTS=OFF
+}
+
+# Starts the four library builds for one triplet in the background and records
+# them in JOBS as name:pid.
+JOBS=()
+build_for_triplet() {
+    TRIPLET="$1" PREFIX="$2" WORK="$3"
+    mkdir -p "$PREFIX" "$WORK"
+    local lib
+    for lib in curl sqlite jsoncpp log4cplus; do
+        "build_$lib" >"$WORK/$lib.log" 2>&1 &
+        JOBS+=("$lib-$TRIPLET:$!")
+    done
+}
+
+build_dependencies() {
+    local key="recipe2"
+    local pkg
+    for pkg in curl sqlite3 libjsoncpp log4cplus; do
+        key="$key-$pkg$(source_version "$pkg")"
+    done
+    key=$(printf '%s' "$key" | sha1sum | cut -c1-12)
+    local root="$DEPS_CACHE/$key"
+    if [ -f "$root/.complete" ]; then
+        log "libraries: cached in $root"
+    else
+        log "libraries: cross-building into $root"
+        rm -rf "$root"
+        local triplet
+        for triplet in i686-w64-mingw32 x86_64-w64-mingw32; do
+            build_for_triplet "$triplet" "$root/$triplet" "$root/work-$triplet"
+        done
+        local job failed=0
+        for job in "${JOBS[@]}"; do
+            wait "${job#*:}" || { log "${job%%:*} failed (log in $root/work-*)"; failed=1; }
+        done
+        [ "$failed" -eq 0 ] || exit 1
+        rm -rf "$root"/work-*
+        touch "$root/.complete"
+    fi
+    for triplet in i686-w64-mingw32 x86_64-w64-mingw32; do
+        ln -sfn "$root/$triplet" "$DEPS_CACHE/current-$triplet"
+    done
+}
+
+# Two checkouts building at once must not install or cross-build twice.
+exec 9>/var/lock/torvanik-install-deps.lock
+flock 9
+
+install_packages
+ensure_locale
+build_dependencies
+log "done"

@@ -1,0 +1,68 @@
+# Starts and stops the display and the Wine server that Windows programs run
+# under; sourced by the test and run commands, not run.
+#
+# One wineserver stays up for the whole session so each program starts in a
+# few tens of milliseconds. Its service processes would otherwise inherit the
+# caller's output pipes (and keep CTest waiting), so all of them start with
+# their standard streams redirected.
+
+# shellcheck source=tools/paths.sh
+. "$(dirname "${BASH_SOURCE[0]}")/paths.sh"
+
+# wine_env <build dir>: the prefix, locale and quiet settings of that build.
+wine_env() {
+    export WINEPREFIX="$1/wineprefix"
+    export WINEDEBUG="${WINEDEBUG:--all}"
+    export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+    export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+    if [ -f "$1/CMakeCache.txt" ] && grep -q 'mingw-x86_64' "$1/CMakeCache.txt"; then
+        WINE_LOADER=/usr/lib/wine/wine64
+    else
+        WINE_LOADER=/usr/lib/wine/wine
+    fi
+    export WINE_LOADER
+}
+
+free_display() {
+    local n
+    for n in $(seq 90 199); do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            echo "$n"
+            return
+        fi
+    done
+    return 1
+}
+
+wine_session_start() {
+    local build="$1"
+    wine_env "$build"
+    mkdir -p "$build"
+    if [ -z "${TORVANIK_KEEP_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
+        local n i
+        n=$(free_display)
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+        TORVANIK_XVFB_PID=$!
+        export DISPLAY=":$n"
+        for i in $(seq 1 100); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            sleep 0.1
+        done
+    fi
+    echo "$DISPLAY" >"$build/.wine-display"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        "$WINE_LOADER" wineboot -i >/dev/null 2>&1 </dev/null || true
+        wineserver -w >/dev/null 2>&1 </dev/null || true
+    fi
+    setsid wineserver -p >/dev/null 2>&1 </dev/null || true
+    "$WINE_LOADER" cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+wine_session_stop() {
+    wine_env "$1"
+    wineserver -k >/dev/null 2>&1 </dev/null || true
+    if [ -n "${TORVANIK_XVFB_PID:-}" ]; then
+        kill "$TORVANIK_XVFB_PID" 2>/dev/null || true
+        wait "$TORVANIK_XVFB_PID" 2>/dev/null || true
+    fi
+}
