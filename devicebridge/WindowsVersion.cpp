@@ -58,7 +58,7 @@ std::wstring WindowsNtName(const WindowsVersionFacts& f) {
     bool workstation = f.productType == VER_NT_WORKSTATION;
     bool server = f.productType == VER_NT_SERVER;
     if (f.major <= 4) {
-        if (!f.extended) return Format(L"Windows NT %d.%d %s", f.major, f.minor, sp);
+        if (!f.extended) return Format(L"Windows NT %d.%d %ls", f.major, f.minor, sp);
         if (server)
             return Format(f.suiteMask & VER_SUITE_ENTERPRISE ? L"Windows NT %d.%d Server Enterprise Edition"
                                                              : L"Windows NT %d.%d Server",
@@ -68,7 +68,7 @@ std::wstring WindowsNtName(const WindowsVersionFacts& f) {
     }
     if (f.major == 5) {
         if (f.minor == 0) {
-            if (!f.extended) return Format(L"Windows 2000 %s", sp);
+            if (!f.extended) return Format(L"Windows 2000 %ls", sp);
             if (workstation) return L"Windows 2000 Professional";
             if (server) {
                 if (f.suiteMask & VER_SUITE_ENTERPRISE) return L"Windows 2000 Advanced Server";
@@ -78,16 +78,16 @@ std::wstring WindowsNtName(const WindowsVersionFacts& f) {
             return L"Windows 2000 Home Edition";
         }
         if (f.minor == 1) {
-            if (!f.extended) return Format(L"Windows XP %s", sp);
+            if (!f.extended) return Format(L"Windows XP %ls", sp);
             if (workstation) {
-                if (!(f.suiteMask & VER_SUITE_PERSONAL)) return Format(L"Windows XP Professional %s", sp);
+                if (!(f.suiteMask & VER_SUITE_PERSONAL)) return Format(L"Windows XP Professional %ls", sp);
                 if (f.mediaCenter) return L"Windows XP Media Center Edition";
                 if (f.starter) return L"Windows XP Starter Edition";
                 if (f.tabletPc) return L"Windows XP Tablet PC Edition";
-                return Format(L"Windows XP Home Edition %s", sp);
+                return Format(L"Windows XP Home Edition %ls", sp);
             }
-            if (f.suiteMask & VER_SUITE_EMBEDDEDNT) return Format(L"Windows XP Embedded Edition %s", sp);
-            return Format(L"Windows XP %s", sp);
+            if (f.suiteMask & VER_SUITE_EMBEDDEDNT) return Format(L"Windows XP Embedded Edition %ls", sp);
+            return Format(L"Windows XP %ls", sp);
         }
         if (f.minor == 2) {
             if (!f.extended) return L"Windows 2003 family";
@@ -97,7 +97,7 @@ std::wstring WindowsNtName(const WindowsVersionFacts& f) {
         return Format(L"Windows %d.%d", f.major, f.minor);
     }
     if (f.major == 6) {
-        if (!f.extended) return Format(L"Windows Longhorn %s", sp);
+        if (!f.extended) return Format(L"Windows Longhorn %ls", sp);
         if (workstation) {
             if (!f.windows64) return L"Windows 7 32-bit";
             if (f.minor == 2) return f.kernel32Major == 10 ? L"Windows 10 64-bit" : L"Windows 8 64-bit";
