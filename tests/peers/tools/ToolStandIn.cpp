@@ -1,5 +1,8 @@
 // Stand-in for the command-line tools the bridge runs (devcon, getmac,
-// netstat, taskkill). One program, built under each tool's name.
+// netstat, taskkill, findstr). One program, built under each tool's name.
+//
+// As findstr it is a filter, like the real one: it prints the lines of its
+// input that hold its argument (given in double quotes).
 //
 // The test names a folder in TORVANIK_STANDIN_DIR. The stand-in appends
 // "<name> <arguments>" to calls.log there and prints the reply of the first
@@ -13,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <string>
 
@@ -63,6 +67,24 @@ std::string Reply(const std::string& scenario, const std::string& arguments) {
     return {};
 }
 
+// Prints the lines of standard input that hold the quoted text.
+int Filter(const std::string& arguments) {
+    std::string needle = arguments;
+    if (needle.size() >= 2 && needle.front() == '"' && needle.back() == '"') needle = needle.substr(1, needle.size() - 2);
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    size_t at = 0;
+    while (at < input.size()) {
+        size_t end = input.find('\n', at);
+        end = end == std::string::npos ? input.size() : end + 1;
+        std::string line = input.substr(at, end - at);
+        if (line.find(needle) != std::string::npos) fwrite(line.data(), 1, line.size(), stdout);
+        at = end;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -71,6 +93,7 @@ int main() {
     std::wstring dir = folder;
     std::wstring name = OwnName();
     std::string arguments = ToUtf8(Arguments());
+    if (name == L"findstr") return Filter(arguments);
 
     std::ofstream((dir + L"\\calls.log").c_str(), std::ios::binary | std::ios::app) << ToUtf8(name) << ' ' << arguments << '\n';
 
