@@ -53,10 +53,3 @@ void CopyToCallerBuffer(const std::string& text, char* out, size_t capacity) {
     CopyCut(text, out, capacity);
 }
 
-std::string LineAt(const std::string& text, size_t begin) {
-    if (begin >= text.size()) return {};
-    size_t end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    if (end > begin && text[end - 1] == '\r') --end;
-    return text.substr(begin, end - begin);
-}

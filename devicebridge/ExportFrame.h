@@ -28,6 +28,3 @@ constexpr size_t kCallerBufferChars = 260;
 void CopyToCallerBuffer(const std::wstring& text, wchar_t* out, size_t capacity = kCallerBufferChars);
 void CopyToCallerBuffer(const std::string& text, char* out, size_t capacity = kCallerBufferChars);
 
-// The text of one line starting at `begin`, without its line end: lines end
-// with CRLF or with a bare LF.
-std::string LineAt(const std::string& text, size_t begin);
