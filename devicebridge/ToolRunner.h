@@ -1,0 +1,25 @@
+// The bridge's one process runner: starts a command line with a hidden window
+// and captures its standard output and error through a pipe.
+#pragma once
+
+#include <string>
+
+// Runs `cmd /C <commandLine>`. With readOutput the text the child (and
+// everything it started) printed is returned once they all closed the pipe;
+// without it the output is dropped. A pipe or process that cannot be created
+// is reported through the failure alert and gives empty text.
+std::string RunToolCommand(const std::wstring& commandLine, bool readOutput = true);
+
+// Runs a narrow command line directly (no command interpreter) and returns
+// what it printed; failures give empty text without an alert.
+std::string RunProgramCapture(const std::string& commandLine);
+
+// "cd /d "<folder>" && <command>": runs a tool from its own folder, also when
+// the folder holds blanks, "&" or "%", or lies on another drive.
+std::wstring ToolLineInFolder(const std::wstring& folder, const std::wstring& command);
+
+// The runner tells the user when it cannot start a tool: by default a warning
+// message box on the calling thread. Tests replace it so nothing blocks; a
+// null handler restores the message box. Returns the previous handler.
+using ToolRunnerAlert = void (*)(const wchar_t* text);
+ToolRunnerAlert SetToolRunnerAlert(ToolRunnerAlert alert);

@@ -1,0 +1,107 @@
+// Stand-in for the command-line tools the bridge runs (devcon, getmac,
+// netstat, taskkill, findstr). One program, built under each tool's name.
+//
+// As findstr it is a filter, like the real one: it prints the lines of its
+// input that hold its argument (given in double quotes).
+//
+// The test names a folder in TORVANIK_STANDIN_DIR. The stand-in appends
+// "<name> <arguments>" to calls.log there and prints the reply of the first
+// record in <name>.scenario whose pattern stands in its arguments. A record is
+// "<pattern>\n<byte count>\n<bytes>"; an empty pattern matches every call.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+std::string ToUtf8(const std::wstring& text) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+// The command line after the program token, as the caller wrote it.
+std::wstring Arguments() {
+    std::wstring line = GetCommandLineW();
+    size_t i = 0;
+    if (i < line.size() && line[i] == L'"') {
+        i = line.find(L'"', 1);
+        i = i == std::wstring::npos ? line.size() : i + 1;
+    } else {
+        while (i < line.size() && line[i] != L' ' && line[i] != L'\t') ++i;
+    }
+    while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) ++i;
+    return line.substr(i);
+}
+
+std::wstring OwnName() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name = path;
+    name = name.substr(name.find_last_of(L'\\') + 1);
+    return name.substr(0, name.rfind(L'.'));
+}
+
+std::string Reply(const std::string& scenario, const std::string& arguments) {
+    size_t at = 0;
+    while (at < scenario.size()) {
+        size_t patternEnd = scenario.find('\n', at);
+        if (patternEnd == std::string::npos) break;
+        size_t countEnd = scenario.find('\n', patternEnd + 1);
+        if (countEnd == std::string::npos) break;
+        std::string pattern = scenario.substr(at, patternEnd - at);
+        size_t count = std::strtoul(scenario.substr(patternEnd + 1, countEnd - patternEnd - 1).c_str(), nullptr, 10);
+        std::string bytes = scenario.substr(countEnd + 1, count);
+        if (arguments.find(pattern) != std::string::npos) return bytes;
+        at = countEnd + 1 + count;
+    }
+    return {};
+}
+
+// Prints the lines of standard input that hold the quoted text.
+int Filter(const std::string& arguments) {
+    std::string needle = arguments;
+    if (needle.size() >= 2 && needle.front() == '"' && needle.back() == '"') needle = needle.substr(1, needle.size() - 2);
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    size_t at = 0;
+    while (at < input.size()) {
+        size_t end = input.find('\n', at);
+        end = end == std::string::npos ? input.size() : end + 1;
+        std::string line = input.substr(at, end - at);
+        if (line.find(needle) != std::string::npos) fwrite(line.data(), 1, line.size(), stdout);
+        at = end;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main() {
+    wchar_t folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"TORVANIK_STANDIN_DIR", folder, MAX_PATH)) return 0;
+    std::wstring dir = folder;
+    std::wstring name = OwnName();
+    std::string arguments = ToUtf8(Arguments());
+    if (name == L"findstr") return Filter(arguments);
+
+    std::ofstream((dir + L"\\calls.log").c_str(), std::ios::binary | std::ios::app) << ToUtf8(name) << ' ' << arguments << '\n';
+
+    std::ifstream in((dir + L"\\" + name + L".scenario").c_str(), std::ios::binary);
+    std::string scenario((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string reply = Reply(scenario, arguments);
+    _setmode(_fileno(stdout), _O_BINARY);  // the reply's line ends exactly as given
+    fwrite(reply.data(), 1, reply.size(), stdout);
+    fflush(stdout);
+    return 0;
+}
