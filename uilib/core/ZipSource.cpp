@@ -16,11 +16,23 @@ FileZipSource::FileZipSource(HANDLE file) : file_(file) {
     start_ = static_cast<uint64_t>(position.QuadPart);
     size_ = static_cast<uint64_t>(size.QuadPart) - start_;
     valid_ = true;
+    const uint64_t kLargestMapped = 512ull << 20;  // leaves room in a 32-bit address space
+    if (size_ == 0 || static_cast<uint64_t>(size.QuadPart) > kLargestMapped) return;
+    mapping_ = CreateFileMappingW(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (mapping_) view_ = static_cast<const unsigned char*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 0));
 }
 
-FileZipSource::~FileZipSource() { CloseHandle(file_); }
+FileZipSource::~FileZipSource() {
+    if (view_) UnmapViewOfFile(view_);
+    if (mapping_) CloseHandle(mapping_);
+    CloseHandle(file_);
+}
 
 bool FileZipSource::Read(uint64_t offset, void* buffer, size_t length) const {
+    if (view_) {
+        memcpy(buffer, view_ + start_ + offset, length);
+        return true;
+    }
     unsigned char* out = static_cast<unsigned char*>(buffer);
     uint64_t position = start_ + offset;
     while (length > 0) {

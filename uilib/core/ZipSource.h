@@ -46,12 +46,16 @@ public:
     explicit FileZipSource(HANDLE file);
     ~FileZipSource() override;
     bool IsValid() const { return valid_; }
+    // Archives of ordinary size are mapped, so items inflate straight from the file's pages.
+    const unsigned char* Memory() const override { return view_ ? view_ + start_ : nullptr; }
 
 protected:
     bool Read(uint64_t offset, void* buffer, size_t length) const override;
 
 private:
     HANDLE file_;
+    HANDLE mapping_ = nullptr;
+    const unsigned char* view_ = nullptr;
     uint64_t start_ = 0;
     bool valid_ = false;
 };
