@@ -39,17 +39,21 @@ std::string BuildZip(const std::vector<ZipItem>& items, const std::string& prefi
         uint32_t size = item.declaredSize >= 0 ? static_cast<uint32_t>(item.declaredSize) : static_cast<uint32_t>(item.data.size());
         uint16_t method = item.deflate ? 8 : 0;
         uint32_t offset = static_cast<uint32_t>(body.size());
+        // From "version needed" to the name length, both headers agree.
+        auto putShared = [&](std::string& out) {
+            Put16(out, 20);
+            Put16(out, 0);
+            Put16(out, method);
+            Put16(out, item.dosTime);
+            Put16(out, item.dosDate);
+            Put32(out, crc);
+            Put32(out, static_cast<uint32_t>(stored.size()));
+            Put32(out, size);
+            Put16(out, static_cast<uint32_t>(item.name.size()));
+        };
 
         Put32(body, 0x04034b50);
-        Put16(body, 20);
-        Put16(body, 0);
-        Put16(body, method);
-        Put16(body, item.dosTime);
-        Put16(body, item.dosDate);
-        Put32(body, crc);
-        Put32(body, static_cast<uint32_t>(stored.size()));
-        Put32(body, size);
-        Put16(body, static_cast<uint32_t>(item.name.size()));
+        putShared(body);
         Put16(body, static_cast<uint32_t>(item.localExtra.size()));
         body += item.name;
         body += item.localExtra;
@@ -57,19 +61,11 @@ std::string BuildZip(const std::vector<ZipItem>& items, const std::string& prefi
 
         Put32(directory, 0x02014b50);
         Put16(directory, item.versionMadeBy);
-        Put16(directory, 20);
-        Put16(directory, 0);
-        Put16(directory, method);
-        Put16(directory, item.dosTime);
-        Put16(directory, item.dosDate);
-        Put32(directory, crc);
-        Put32(directory, static_cast<uint32_t>(stored.size()));
-        Put32(directory, size);
-        Put16(directory, static_cast<uint32_t>(item.name.size()));
-        Put16(directory, 0);
-        Put16(directory, 0);
-        Put16(directory, 0);
-        Put16(directory, 0);
+        putShared(directory);
+        Put16(directory, 0);  // extra field
+        Put16(directory, 0);  // comment
+        Put16(directory, 0);  // disk
+        Put16(directory, 0);  // internal attributes
         Put32(directory, item.externalAttributes);
         Put32(directory, offset);
         directory += item.name;

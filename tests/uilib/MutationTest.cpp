@@ -58,17 +58,10 @@ std::vector<std::string> ZipSeeds() {
 
 class Mutation : public ::testing::Test {
 protected:
-    void SetUp() override {
-        GetCurrentDirectoryW(MAX_PATH, saved_);
-        base_ = dir_.File(L"base\\");
-        std::filesystem::create_directories(base_);
-        ASSERT_TRUE(SetCurrentDirectoryW(base_.c_str()));
-    }
-    void TearDown() override { SetCurrentDirectoryW(saved_); }
 
     testsupport::ScratchDir dir_;
-    std::wstring base_;
-    wchar_t saved_[MAX_PATH] = {};
+    std::wstring base_ = dir_.File(L"base\\");
+    testsupport::ScopedCurrentFolder current_{base_};
 };
 
 // Reads every item of a (possibly damaged) archive every way it can be read.

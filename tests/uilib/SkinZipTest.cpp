@@ -261,13 +261,6 @@ TEST(SkinZip, DamagedDataIsAFailureNotSuccess) {
 // Extraction into files happens under the folder that was current at open.
 class ZipToFiles : public ::testing::Test {
 protected:
-    void SetUp() override {
-        GetCurrentDirectoryW(MAX_PATH, saved_);
-        base_ = dir_.File(L"base\\");
-        std::filesystem::create_directories(base_);
-        ASSERT_TRUE(SetCurrentDirectoryW(base_.c_str()));
-    }
-    void TearDown() override { SetCurrentDirectoryW(saved_); }
 
     // Every file and folder below the scratch folder, relative to it.
     std::vector<std::wstring> Tree() const {
@@ -279,8 +272,8 @@ protected:
     }
 
     testsupport::ScratchDir dir_;
-    std::wstring base_;
-    wchar_t saved_[MAX_PATH] = {};
+    std::wstring base_ = dir_.File(L"base\\");
+    testsupport::ScopedCurrentFolder current_{base_};
 };
 
 TEST_F(ZipToFiles, CreatesFoldersUnderTheBaseFolderAndSetsTimes) {
