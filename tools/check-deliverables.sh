@@ -22,7 +22,8 @@ done
 
 for dll in "$bin"/*.dll; do
     # Exported functions keep their plain names: no cdecl underscore, no @N.
-    decorated=$($objdump -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {f=1; next} f && /^\t\[/ {print $NF} f && /^$/ {f=0}' | grep -E '^_[A-Za-z]|@[0-9]+$' || true)
+    # C++ class exports (the UI library's) carry their mangled names (_Z...).
+    decorated=$($objdump -p "$dll" | awk '/\[Ordinal\/Name Pointer\] Table/ {f=1; next} f && /^\t\[/ {print $NF} f && /^$/ {f=0}' | grep -E '^_[A-Za-z]|@[0-9]+$' | grep -v '^_Z' || true)
     [ -z "$decorated" ] || fail "$(basename "$dll") exports decorated names: $decorated"
 done
 

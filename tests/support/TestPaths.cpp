@@ -31,6 +31,17 @@ ScratchDir::~ScratchDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+ScopedCurrentFolder::ScopedCurrentFolder(const std::wstring& folder) {
+    wchar_t saved[MAX_PATH * 2] = {};
+    GetCurrentDirectoryW(MAX_PATH * 2, saved);
+    saved_ = saved;
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    SetCurrentDirectoryW(folder.c_str());
+}
+
+ScopedCurrentFolder::~ScopedCurrentFolder() { SetCurrentDirectoryW(saved_.c_str()); }
+
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

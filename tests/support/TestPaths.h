@@ -23,6 +23,18 @@ private:
     std::wstring path_;
 };
 
+// Makes a folder the process's current folder until the object goes away.
+class ScopedCurrentFolder {
+public:
+    explicit ScopedCurrentFolder(const std::wstring& folder);
+    ~ScopedCurrentFolder();
+    ScopedCurrentFolder(const ScopedCurrentFolder&) = delete;
+    ScopedCurrentFolder& operator=(const ScopedCurrentFolder&) = delete;
+
+private:
+    std::wstring saved_;
+};
+
 // Writes bytes to a file, replacing it; returns false when it cannot.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 

@@ -1,0 +1,55 @@
+// The same types used through UiLib_u.dll, as the downloader, updater and
+// plug-in use them: imported classes, functions and a delegate template
+// derived in the caller.
+#include "core/Delegate.h"
+#include "core/Markup.h"
+#include "core/SkinZip.h"
+#include "core/StdStringPtrMap.h"
+#include "core/UiString.h"
+
+#include "ZipWriter.h"
+
+#include <gtest/gtest.h>
+
+using namespace UiLib;
+
+namespace {
+
+struct Frame {
+    int clicks = 0;
+    bool OnClick(TNotifyUI&, long) {
+        ++clicks;
+        return true;
+    }
+};
+
+TEST(UiLibDll, ImportedTypesWork) {
+    CUiString text(std::wstring(80, L'x').c_str());
+    text += L"y";
+    EXPECT_EQ(text.GetLength(), 81);
+
+    CStdStringPtrMap map;
+    EXPECT_TRUE(map.Insert(L"name", &map));
+    EXPECT_EQ(map.Find(L"name"), &map);
+
+    CMarkup markup(L"<Window><Button name=\"ok\"/></Window>");
+    ASSERT_TRUE(markup.IsValid());
+    EXPECT_STREQ(markup.Root().Child().AttributeValue(L"name"), L"ok");
+
+    std::string zip = testsupport::BuildZip({testsupport::ZipItem{"a.xml", "<a/>"}});
+    HZIP archive = OpenZipArchive(ZIP_MEMORY, zip.data(), static_cast<DWORD>(zip.size()));
+    ASSERT_NE(archive, nullptr);
+    char out[4];
+    EXPECT_EQ(ExtractZipEntry(archive, 0, out, 4, ZIP_MEMORY), ZR_OK);
+    EXPECT_EQ(CloseZipArchive(archive), ZR_OK);
+
+    Frame frame;
+    CEventSource source;
+    source += CDelegate<Frame, Frame, long>(&frame, &Frame::OnClick, 0L, L"click");
+    TNotifyUI click{};
+    click.sType = L"click";
+    EXPECT_TRUE(source(click));
+    EXPECT_EQ(frame.clicks, 1);
+}
+
+}  // namespace
