@@ -1,0 +1,23 @@
+// Runs its arguments through the in-process adb client as one command line
+// and prints the captured output.
+#include "AdbCommandLine.h"
+#include "sysdeps_win32.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+int main() {
+    AdbInitHandleTable();
+    // Everything after the program's own name is the adb command line.
+    const wchar_t* line = GetCommandLineW();
+    bool quoted = *line == L'"';
+    for (++line; *line && (quoted ? *line != L'"' : *line != L' '); ++line) {}
+    if (*line == L'"') ++line;
+    while (*line == L' ') ++line;
+    std::string output;
+    AdbRunCommandLine(line, output);
+    fwrite(output.data(), 1, output.size(), stdout);
+    return 0;
+}
