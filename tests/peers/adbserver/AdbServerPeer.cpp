@@ -553,9 +553,8 @@ bool ServeHostDeviceQuery(SOCKET s, const Scenario& scenario, const std::string&
     return true;
 }
 
-void ServeConnection(SOCKET s) {
-    std::string service;
-    while (ReadRequest(s, service)) {
+void ServeRequest(SOCKET s, std::string service) {
+    {
         Log(service);
         Scenario scenario = LoadScenario();
         if (service == "host:version") {
@@ -585,14 +584,20 @@ void ServeConnection(SOCKET s) {
             std::string problem = DeviceProblem(scenario, serial);
             if (!problem.empty()) {
                 Fail(s, problem);
-                break;
+            } else {
+                Okay(s);
+                if (service.compare(0, 10, "host:tport") == 0) SendText(s, std::string("\x01\0\0\0\0\0\0\0", 8));
+                // After the switch come device services, or host services
+                // about the chosen phone (a forward, for one).
+                if (ReadRequest(s, service)) {
+                    if (service.compare(0, 4, "host") == 0) {
+                        ServeRequest(s, service);
+                    } else {
+                        Log(service);
+                        ServeDevice(s, service);
+                    }
+                }
             }
-            Okay(s);
-            if (service.compare(0, 10, "host:tport") == 0) SendText(s, std::string("\x01\0\0\0\0\0\0\0", 8));
-            if (!ReadRequest(s, service)) break;
-            Log(service);
-            ServeDevice(s, service);
-            break;
         } else if (service.compare(0, 5, "host:") == 0 && ServeHostDeviceQuery(s, scenario, "", service.substr(5))) {
         } else if (service.compare(0, 12, "host-serial:") == 0) {
             // host-serial:<serial>:<query>; the serial may itself hold a colon (host:port).
@@ -603,14 +608,17 @@ void ServeConnection(SOCKET s) {
             for (const char* q : queries) at = std::min(at, rest.find(q));
             if (at == std::string::npos || !ServeHostDeviceQuery(s, scenario, rest.substr(0, at), rest.substr(at + 1)))
                 Fail(s, "unknown host service");
-            break;
         } else {
             Fail(s, "unknown host service");
-            break;
         }
-        // Only the version and feature queries keep the connection for another request.
-        if (service != "host:version" && service != "host:host-features" && service.find("features") == std::string::npos) break;
     }
+}
+
+// One request per connection (plus its transport switch): the server closes
+// after its answer, which clients wait for.
+void ServeConnection(SOCKET s) {
+    std::string service;
+    if (ReadRequest(s, service)) ServeRequest(s, service);
     closesocket(s);
 }
 
