@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -110,6 +111,40 @@ bool ReplaceFile(const std::wstring& from, const std::wstring& to) {
     SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
     return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
+
+// Reads a sync reply stream through a large buffer: a received file comes as
+// many small headers and chunks, and one receive per piece is slow. Only
+// used while the server is sending one file, so nothing past its "DONE" is
+// ever taken from the socket.
+class BufferedReader {
+public:
+    explicit BufferedReader(int fd) : fd_(fd), buffer_(new char[kSize]) {}
+    bool Read(void* out, size_t count) {
+        char* p = static_cast<char*>(out);
+        while (count > 0) {
+            if (begin_ == end_) {
+                if (count >= kSize) return ReadExactly(fd_, p, count) == 0;
+                int n = HandleRead(fd_, buffer_.get(), kSize);
+                if (n < 0 && errno == EINTR) continue;
+                if (n <= 0) return false;
+                begin_ = 0;
+                end_ = static_cast<size_t>(n);
+            }
+            size_t take = end_ - begin_ < count ? end_ - begin_ : count;
+            memcpy(p, buffer_.get() + begin_, take);
+            begin_ += take;
+            p += take;
+            count -= take;
+        }
+        return true;
+    }
+
+private:
+    static constexpr size_t kSize = 512 * 1024;
+    int fd_;
+    std::unique_ptr<char[]> buffer_;
+    size_t begin_ = 0, end_ = 0;
+};
 
 struct CopyItem {
     std::wstring local;
@@ -305,13 +340,16 @@ int SyncSendFile(int fd, const std::wstring& local, const std::string& remote, u
 int SyncReceiveFile(int fd, const std::string& remote, const std::wstring& local) {
     const std::string localText = Utf8FromWide(local);
     char header[8];
-    if (!SendPathRequest(fd, "RECV", remote) || ReadExactly(fd, header, sizeof header) != 0) return -1;
+    BufferedReader reader(fd);
+    if (!SendPathRequest(fd, "RECV", remote) || !reader.Read(header, sizeof header)) return -1;
     auto failed = [&](const std::string& message) {
         ReportCopyFailure(remote, localText, message);
         return -1;
     };
     auto failureOf = [&](const char id[4]) {
-        return memcmp(id, "FAIL", 4) == 0 ? ReadFailMessage(fd, GetLe32(id + 4)) : std::string(id, 4);
+        if (memcmp(id, "FAIL", 4) != 0) return std::string(id, 4);
+        std::string message(std::min<size_t>(GetLe32(id + 4), kMaxSyncMessage), '\0');
+        return reader.Read(message.data(), message.size()) ? message : std::string("unknown reason");
     };
     if (memcmp(header, "DATA", 4) != 0 && memcmp(header, "DONE", 4) != 0) return failed(failureOf(header));
 
@@ -328,9 +366,25 @@ int SyncReceiveFile(int fd, const std::string& remote, const std::wstring& local
         HandleClose(file);
         DeleteFileW(temporary.c_str());
     };
-    std::unique_ptr<char[]> buffer(new char[kSyncMaxChunk]);
+    // Chunks gather in a larger buffer so the file sees few, large writes.
+    constexpr size_t kWriteBatch = 16 * kSyncMaxChunk;
+    std::unique_ptr<char[]> buffer(new char[kWriteBatch]);
+    size_t pending = 0;
+    auto flush = [&] {
+        bool ok = WriteExactly(file, buffer.get(), pending) == 0;
+        pending = 0;
+        return ok;
+    };
+    auto writeFailed = [&] {
+        fprintf(stderr, "cannot write '%s': %s\n", localText.c_str(), strerror(errno));
+        discard();
+        return -1;
+    };
     for (;;) {
-        if (memcmp(header, "DONE", 4) == 0) break;
+        if (memcmp(header, "DONE", 4) == 0) {
+            if (flush()) break;
+            return writeFailed();
+        }
         if (memcmp(header, "DATA", 4) != 0) {
             std::string message = failureOf(header);
             discard();
@@ -342,16 +396,13 @@ int SyncReceiveFile(int fd, const std::string& remote, const std::wstring& local
             discard();
             return -1;
         }
-        if (ReadExactly(fd, buffer.get(), length) != 0) {
+        if (pending + length > kWriteBatch && !flush()) return writeFailed();
+        if (!reader.Read(buffer.get() + pending, length)) {
             discard();
             return failed("connection lost");
         }
-        if (WriteExactly(file, buffer.get(), length) != 0) {
-            fprintf(stderr, "cannot write '%s': %s\n", localText.c_str(), strerror(errno));
-            discard();
-            return -1;
-        }
-        if (ReadExactly(fd, header, sizeof header) != 0) {
+        pending += length;
+        if (!reader.Read(header, sizeof header)) {
             discard();
             return failed("connection lost");
         }
