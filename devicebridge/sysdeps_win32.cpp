@@ -245,36 +245,30 @@ long long HandleSeek(int fd, long long offset, int whence) {
     return e ? e->cls->seek(*e, offset, whence) : -1;
 }
 
-int ReadExactly(int fd, void* buffer, size_t count) {
-    char* p = static_cast<char*>(buffer);
+namespace {
+// Repeats a read or write until every byte moved; an interrupted call is
+// repeated, end of stream or any other error gives -1.
+template <typename Byte, typename Move>
+int MoveExactly(int fd, Byte* p, size_t count, Move move) {
     while (count > 0) {
-        int n = HandleRead(fd, p, count);
+        int n = move(fd, p, count);
         if (n > 0) {
             p += n;
             count -= static_cast<size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
+        } else if (!(n < 0 && errno == EINTR)) {
             return -1;
         }
     }
     return 0;
 }
+}  // namespace
+
+int ReadExactly(int fd, void* buffer, size_t count) {
+    return MoveExactly(fd, static_cast<char*>(buffer), count, HandleRead);
+}
 
 int WriteExactly(int fd, const void* buffer, size_t count) {
-    const char* p = static_cast<const char*>(buffer);
-    while (count > 0) {
-        int n = HandleWrite(fd, p, count);
-        if (n > 0) {
-            p += n;
-            count -= static_cast<size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else {
-            return -1;
-        }
-    }
-    return 0;
+    return MoveExactly(fd, static_cast<const char*>(buffer), count, HandleWrite);
 }
 
 int OpenFileRead(const wchar_t* path) { return OpenFile(path, GENERIC_READ, OPEN_EXISTING); }
