@@ -1,0 +1,119 @@
+#include "ZipWriter.h"
+
+#include <zlib.h>
+
+#include <stdexcept>
+
+namespace testsupport {
+
+namespace {
+
+void Put16(std::string& out, uint32_t v) {
+    out.push_back(static_cast<char>(v & 0xff));
+    out.push_back(static_cast<char>((v >> 8) & 0xff));
+}
+
+void Put32(std::string& out, uint32_t v) {
+    Put16(out, v & 0xffff);
+    Put16(out, v >> 16);
+}
+
+}  // namespace
+
+std::string RawDeflate(const std::string& data) {
+    z_stream stream = {};
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("deflateInit2");
+    std::string out(deflateBound(&stream, static_cast<uLong>(data.size())), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    int status = deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    if (status != Z_STREAM_END) throw std::runtime_error("deflate");
+    return out;
+}
+
+ZipWriter::Entry& ZipWriter::Add(const std::string& name, const std::string& data, bool deflate) {
+    Entry entry;
+    entry.name = name;
+    entry.data = data;
+    entry.deflate = deflate;
+    entries_.push_back(entry);
+    return entries_.back();
+}
+
+ZipWriter::Entry& ZipWriter::AddDirectory(const std::string& name) {
+    Entry& entry = Add(name.empty() || name.back() == '/' ? name : name + "/", {}, false);
+    entry.externalAttributes = 0x10;
+    return entry;
+}
+
+std::string ZipWriter::Build(const std::string& prefix) const {
+    std::string out = prefix;
+    std::string directory;
+    for (const Entry& e : entries_) {
+        const std::string stored = e.deflate ? RawDeflate(e.data) : e.data;
+        const uint32_t crc = static_cast<uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size())));
+        std::string extra;
+        if (e.unixModificationTime) {
+            Put16(extra, 0x5455);
+            Put16(extra, 5);
+            extra.push_back(1);
+            Put32(extra, e.unixTime);
+        }
+        const uint32_t localOffset = static_cast<uint32_t>(out.size() - prefix.size());
+        const uint16_t method = e.deflate ? 8 : 0;
+
+        Put32(out, 0x04034b50);
+        Put16(out, 20);
+        Put16(out, 0);
+        Put16(out, method);
+        Put16(out, e.dosTime);
+        Put16(out, e.dosDate);
+        Put32(out, crc);
+        Put32(out, static_cast<uint32_t>(stored.size()));
+        Put32(out, static_cast<uint32_t>(e.data.size()));
+        Put16(out, static_cast<uint32_t>(e.name.size()));
+        Put16(out, static_cast<uint32_t>(extra.size()));
+        out += e.name;
+        out += extra;
+        out += stored;
+
+        Put32(directory, 0x02014b50);
+        Put16(directory, e.versionMadeBy);
+        Put16(directory, 20);
+        Put16(directory, 0);
+        Put16(directory, method);
+        Put16(directory, e.dosTime);
+        Put16(directory, e.dosDate);
+        Put32(directory, crc);
+        Put32(directory, static_cast<uint32_t>(stored.size()));
+        Put32(directory, static_cast<uint32_t>(e.data.size()));
+        Put16(directory, static_cast<uint32_t>(e.name.size()));
+        Put16(directory, static_cast<uint32_t>(extra.size()));
+        Put16(directory, 0);  // comment
+        Put16(directory, 0);  // disk
+        Put16(directory, 0);  // internal attributes
+        Put32(directory, e.externalAttributes);
+        Put32(directory, localOffset);
+        directory += e.name;
+        directory += extra;
+    }
+    const uint32_t directoryOffset = static_cast<uint32_t>(out.size() - prefix.size());
+    out += directory;
+    Put32(out, 0x06054b50);
+    Put16(out, 0);
+    Put16(out, 0);
+    Put16(out, static_cast<uint32_t>(entries_.size()));
+    Put16(out, static_cast<uint32_t>(entries_.size()));
+    Put32(out, static_cast<uint32_t>(directory.size()));
+    Put32(out, directoryOffset);
+    Put16(out, 0);
+    return out;
+}
+
+}  // namespace testsupport
