@@ -62,9 +62,13 @@ std::string PropertyValue(const std::string& text, const std::string& key) {
     return value;
 }
 
+std::string WithoutBlanks(std::string text) {
+    text.erase(std::remove_if(text.begin(), text.end(), [](char c) { return c == ' ' || c == '\t'; }), text.end());
+    return text;
+}
+
 std::string DeviceAssertion(std::string script) {
-    script.erase(std::remove_if(script.begin(), script.end(), [](char c) { return c == ' ' || c == '\t'; }),
-                 script.end());
+    script = WithoutBlanks(std::move(script));
     const size_t at = script.find(kDeviceAssertMarker);
     if (at == std::string::npos) return {};
     const size_t start = at + sizeof kDeviceAssertMarker - 1;
@@ -89,7 +93,8 @@ int MatchTypeList(const std::string& model, const std::string& assertion, const 
             const std::string name = member.asString();
             OutputDebugStringA(name.c_str());
             if (name.empty()) continue;  // an empty name names no model
-            if (strict && assertion.find(name) != std::string::npos) {
+            // The assertion lost its blanks, so a name like "MI 4LTE" is looked for without them too.
+            if (strict && assertion.find(WithoutBlanks(name)) != std::string::npos) {
                 OutputDebugStringW(L"表示不能进行刷机");
                 strict = false;
             }

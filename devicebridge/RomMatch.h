@@ -18,6 +18,9 @@ std::string PropertyValue(const std::string& text, const std::string& key);
 // between the first assert(getprop("ro.product.device") and the next ";".
 std::string DeviceAssertion(std::string script);
 
+// The text with its spaces and tabs removed.
+std::string WithoutBlanks(std::string text);
+
 // Decides the match from the ROM's model, its device assertion and the web
 // service's type list reply (JSON with "num" and "typeName0".. members).
 int MatchTypeList(const std::string& model, const std::string& assertion, const std::string& reply);
