@@ -160,6 +160,8 @@ DWORD AttributesOf(const CentralEntry& e) {
 }
 
 void CreateFolderChain(const std::wstring& folder) {
+    const DWORD existing = GetFileAttributesW(folder.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY)) return;
     // Create each level in turn; existing levels and a drive prefix just fail.
     for (size_t i = 0; i <= folder.size(); ++i) {
         if (i == folder.size() || IsSeparator(folder[i])) {

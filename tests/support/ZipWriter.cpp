@@ -67,34 +67,29 @@ std::string ZipWriter::Build(const std::string& prefix) const {
         }
         const uint32_t localOffset = static_cast<uint32_t>(out.size() - prefix.size());
         const uint16_t method = e.deflate ? 8 : 0;
+        // Local and central headers repeat these fields in the same order.
+        auto putSharedFields = [&](std::string& header) {
+            Put16(header, 20);  // version needed
+            Put16(header, 0);   // flags
+            Put16(header, method);
+            Put16(header, e.dosTime);
+            Put16(header, e.dosDate);
+            Put32(header, crc);
+            Put32(header, static_cast<uint32_t>(stored.size()));
+            Put32(header, static_cast<uint32_t>(e.data.size()));
+            Put16(header, static_cast<uint32_t>(e.name.size()));
+            Put16(header, static_cast<uint32_t>(extra.size()));
+        };
 
         Put32(out, 0x04034b50);
-        Put16(out, 20);
-        Put16(out, 0);
-        Put16(out, method);
-        Put16(out, e.dosTime);
-        Put16(out, e.dosDate);
-        Put32(out, crc);
-        Put32(out, static_cast<uint32_t>(stored.size()));
-        Put32(out, static_cast<uint32_t>(e.data.size()));
-        Put16(out, static_cast<uint32_t>(e.name.size()));
-        Put16(out, static_cast<uint32_t>(extra.size()));
+        putSharedFields(out);
         out += e.name;
         out += extra;
         out += stored;
 
         Put32(directory, 0x02014b50);
         Put16(directory, e.versionMadeBy);
-        Put16(directory, 20);
-        Put16(directory, 0);
-        Put16(directory, method);
-        Put16(directory, e.dosTime);
-        Put16(directory, e.dosDate);
-        Put32(directory, crc);
-        Put32(directory, static_cast<uint32_t>(stored.size()));
-        Put32(directory, static_cast<uint32_t>(e.data.size()));
-        Put16(directory, static_cast<uint32_t>(e.name.size()));
-        Put16(directory, static_cast<uint32_t>(extra.size()));
+        putSharedFields(directory);
         Put16(directory, 0);  // comment
         Put16(directory, 0);  // disk
         Put16(directory, 0);  // internal attributes
