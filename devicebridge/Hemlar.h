@@ -55,3 +55,7 @@ HEMLAR_EXPORT int HEMLAR_CALL GetDevpBrandModel(const wchar_t* interfacePath, wc
 // Starts a narrow command line as a new process, without waiting for it.
 // Returns 0 when it started, 1 when it did not.
 HEMLAR_EXPORT int HEMLAR_CALL LaunchApp(const char* commandLine);
+
+// Whether the ROM zip at romPath fits phones of the web service's type id:
+// 1 it fits, -1 it does not, 0 cannot tell (the caller asks the user).
+HEMLAR_EXPORT int HEMLAR_CALL IsRomMatchPhone(int phoneTypeId, const wchar_t* romPath);

@@ -1,0 +1,193 @@
+#include "WebServicePeer.h"
+
+#include <ws2tcpip.h>
+
+#include <algorithm>
+#include <fstream>
+#include <filesystem>
+#include <stdexcept>
+
+namespace testpeers {
+
+namespace {
+
+constexpr size_t kMaxRequestHead = 64 * 1024;
+
+std::string StripSlash(const std::string& path) { return !path.empty() && path[0] == '/' ? path.substr(1) : path; }
+
+bool SendAll(SOCKET s, const char* data, size_t length) {
+    while (length > 0) {
+        int sent = send(s, data, static_cast<int>(std::min<size_t>(length, 1 << 20)), 0);
+        if (sent <= 0) return false;
+        data += sent;
+        length -= static_cast<size_t>(sent);
+    }
+    return true;
+}
+
+const char* ReasonOf(int status) {
+    switch (status) {
+        case 200: return "OK";
+        case 404: return "Not Found";
+        case 500: return "Internal Server Error";
+        default: return "Status";
+    }
+}
+
+// Reads up to the blank line that ends the request head; "" when the client
+// went away or sent something too long.
+std::string ReadRequestHead(SOCKET s) {
+    std::string head;
+    char buffer[4096];
+    while (head.find("\r\n\r\n") == std::string::npos) {
+        if (head.size() > kMaxRequestHead) return {};
+        int got = recv(s, buffer, sizeof buffer, 0);
+        if (got <= 0) return {};
+        head.append(buffer, static_cast<size_t>(got));
+    }
+    return head;
+}
+
+WebServicePeer::Request ParseRequest(const std::string& head) {
+    WebServicePeer::Request request;
+    size_t lineEnd = head.find("\r\n");
+    const std::string first = head.substr(0, lineEnd);
+    const size_t space1 = first.find(' ');
+    const size_t space2 = first.find(' ', space1 + 1);
+    request.method = first.substr(0, space1);
+    if (space1 != std::string::npos) request.path = StripSlash(first.substr(space1 + 1, space2 - space1 - 1));
+    while (lineEnd != std::string::npos) {
+        const size_t start = lineEnd + 2;
+        lineEnd = head.find("\r\n", start);
+        const std::string line = head.substr(start, lineEnd - start);
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        std::string name = line.substr(0, colon);
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        size_t valueStart = line.find_first_not_of(' ', colon + 1);
+        request.headers[name] = valueStart == std::string::npos ? "" : line.substr(valueStart);
+    }
+    return request;
+}
+
+}  // namespace
+
+WebServicePeer::WebServicePeer() {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup");
+    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    int length = sizeof address;
+    if (listener_ == INVALID_SOCKET || bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener_, SOMAXCONN) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("web service peer cannot listen");
+    port_ = ntohs(address.sin_port);
+    acceptor_ = std::thread([this] { AcceptLoop(); });
+}
+
+WebServicePeer::~WebServicePeer() {
+    stopping_ = true;
+    closesocket(listener_);
+    acceptor_.join();
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        for (SOCKET s : clients_) shutdown(s, SD_BOTH);
+    }
+    for (std::thread& worker : workers_) worker.join();
+    WSACleanup();
+}
+
+std::string WebServicePeer::HostAndPort() const { return "127.0.0.1:" + std::to_string(port_); }
+
+void WebServicePeer::SetReply(const std::string& path, const Reply& reply) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    replies_[StripSlash(path)] = reply;
+}
+
+void WebServicePeer::SetJson(const std::string& path, const std::string& json) {
+    Reply reply;
+    reply.body = json;
+    SetReply(path, reply);
+}
+
+void WebServicePeer::ServeFile(const std::string& path, const std::wstring& file) {
+    Reply reply;
+    reply.contentType = "application/octet-stream";
+    reply.file = file;
+    SetReply(path, reply);
+}
+
+std::vector<WebServicePeer::Request> WebServicePeer::Requests() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return requests_;
+}
+
+WebServicePeer::Reply WebServicePeer::Lookup(const std::string& path) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = replies_.find(path);
+    if (it != replies_.end()) return it->second;
+    Reply missing;
+    missing.status = 404;
+    missing.contentType = "text/plain";
+    missing.body = "not found";
+    return missing;
+}
+
+void WebServicePeer::AcceptLoop() {
+    for (;;) {
+        SOCKET client = accept(listener_, nullptr, nullptr);
+        if (client == INVALID_SOCKET) {
+            if (stopping_) return;
+            continue;
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        clients_.insert(client);
+        workers_.emplace_back([this, client] { Serve(client); });
+    }
+}
+
+void WebServicePeer::Serve(SOCKET client) {
+    DWORD timeoutMs = 10000;
+    setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeoutMs), sizeof timeoutMs);
+    const std::string head = ReadRequestHead(client);
+    bool abortive = false;
+    if (!head.empty()) {
+        Request request = ParseRequest(head);
+        Reply reply = Lookup(request.path);
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            requests_.push_back(request);
+        }
+        std::string body = reply.body;
+        if (!reply.file.empty()) {
+            std::ifstream in(std::filesystem::path(reply.file), std::ios::binary);
+            body.assign(std::istreambuf_iterator<char>(in), {});
+        }
+        if (reply.misbehaviour != Misbehaviour::CloseWithoutReply) {
+            const std::string header = "HTTP/1.1 " + std::to_string(reply.status) + " " + ReasonOf(reply.status) +
+                                       "\r\nContent-Type: " + reply.contentType +
+                                       "\r\nContent-Length: " + std::to_string(body.size()) +
+                                       "\r\nConnection: close\r\n\r\n";
+            const size_t bodyToSend =
+                reply.misbehaviour == Misbehaviour::CutBody ? body.size() / 2 : body.size();
+            if (SendAll(client, header.data(), header.size())) SendAll(client, body.data(), bodyToSend);
+            abortive = reply.misbehaviour == Misbehaviour::CutBody;
+        }
+    }
+    if (abortive) {
+        linger hard = {1, 0};  // close with a reset, as a dropped connection looks
+        setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&hard), sizeof hard);
+    } else {
+        shutdown(client, SD_SEND);
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        clients_.erase(client);
+    }
+    closesocket(client);
+}
+
+}  // namespace testpeers

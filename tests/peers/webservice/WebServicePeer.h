@@ -1,0 +1,76 @@
+// A stand-in for the maker's web service: a small HTTP server on 127.0.0.1
+// that answers the API paths ("index.php?c=...&a=...", "api/...") from a
+// table the test fills, serves files, records every request and misbehaves
+// on demand. It runs on its own threads inside the test program and listens
+// on a port the system picks at start.
+#pragma once
+
+#include <winsock2.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace testpeers {
+
+class WebServicePeer {
+public:
+    enum class Misbehaviour {
+        None,
+        CutBody,            // promise the whole body, send half of it, reset the connection
+        CloseWithoutReply,  // read the request, then close without a byte
+    };
+
+    struct Reply {
+        int status = 200;
+        std::string body;
+        std::string contentType = "application/json; charset=utf-8";
+        Misbehaviour misbehaviour = Misbehaviour::None;
+        std::wstring file;  // when set, the body is this file's content
+    };
+
+    struct Request {
+        std::string method;
+        std::string path;  // the request target without its leading "/"
+        std::map<std::string, std::string> headers;  // names in lower case
+    };
+
+    WebServicePeer();  // listening once constructed
+    ~WebServicePeer();
+    WebServicePeer(const WebServicePeer&) = delete;
+    WebServicePeer& operator=(const WebServicePeer&) = delete;
+
+    unsigned short Port() const { return port_; }
+    // "127.0.0.1:<port>", the form the suite's API host setting takes.
+    std::string HostAndPort() const;
+
+    // Paths are matched exactly, written as the maker's API writes them
+    // ("index.php?c=feedback&a=getTypeList&id=7", "api/getApp/"); a
+    // leading "/" is ignored. Unknown paths get 404.
+    void SetReply(const std::string& path, const Reply& reply);
+    void SetJson(const std::string& path, const std::string& json);
+    void ServeFile(const std::string& path, const std::wstring& file);
+
+    std::vector<Request> Requests() const;
+
+private:
+    void AcceptLoop();
+    void Serve(SOCKET client);
+    Reply Lookup(const std::string& path) const;
+
+    SOCKET listener_ = INVALID_SOCKET;
+    unsigned short port_ = 0;
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex mutex_;  // guards everything below
+    std::map<std::string, Reply> replies_;
+    std::vector<Request> requests_;
+    std::set<SOCKET> clients_;
+    std::vector<std::thread> workers_;
+    std::thread acceptor_;
+};
+
+}  // namespace testpeers
