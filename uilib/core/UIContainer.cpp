@@ -251,93 +251,45 @@ void CContainerUI::SetScrollStepSize(int size) {
 
 int CContainerUI::GetScrollStepSize() const { return m_nScrollStepSize; }
 
-void CContainerUI::LineUp() {
-    int step = m_nScrollStepSize;
-    if (step == 0)
-        step = m_pManager ? m_pManager->GetDefaultFontInfo()->tm.tmHeight + 8 : kDefaultScrollStep;
-    SIZE sz = GetScrollPos();
-    sz.cy -= step;
-    SetScrollPos(sz);
+// Line and page steps; SetScrollPos clamps to the range.
+int CContainerUI::VerticalLineStep() const {
+    if (m_nScrollStepSize > 0) return m_nScrollStepSize;
+    return m_pManager ? m_pManager->GetDefaultFontInfo()->tm.tmHeight + 8 : kDefaultScrollStep;
 }
 
-void CContainerUI::LineDown() {
-    int step = m_nScrollStepSize;
-    if (step == 0)
-        step = m_pManager ? m_pManager->GetDefaultFontInfo()->tm.tmHeight + 8 : kDefaultScrollStep;
-    SIZE sz = GetScrollPos();
-    sz.cy += step;
-    SetScrollPos(sz);
+int CContainerUI::HorizontalLineStep() const {
+    return m_nScrollStepSize > 0 ? m_nScrollStepSize : kDefaultScrollStep;
 }
 
-void CContainerUI::PageUp() {
-    SIZE sz = GetScrollPos();
+int CContainerUI::VerticalPage() const {
     int page = m_rcItem.bottom - m_rcItem.top - m_rcInset.top - m_rcInset.bottom;
     if (IsBarVisible(m_pHorizontalScrollBar)) page -= m_pHorizontalScrollBar->GetFixedHeight();
-    sz.cy -= page;
-    SetScrollPos(sz);
+    return page;
 }
 
-void CContainerUI::PageDown() {
-    SIZE sz = GetScrollPos();
-    int page = m_rcItem.bottom - m_rcItem.top - m_rcInset.top - m_rcInset.bottom;
-    if (IsBarVisible(m_pHorizontalScrollBar)) page -= m_pHorizontalScrollBar->GetFixedHeight();
-    sz.cy += page;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::HomeUp() {
-    SIZE sz = GetScrollPos();
-    sz.cy = 0;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::EndDown() {
-    SIZE sz = GetScrollPos();
-    sz.cy = GetScrollRange().cy;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::LineLeft() {
-    int step = m_nScrollStepSize > 0 ? m_nScrollStepSize : kDefaultScrollStep;
-    SIZE sz = GetScrollPos();
-    sz.cx -= step;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::LineRight() {
-    int step = m_nScrollStepSize > 0 ? m_nScrollStepSize : kDefaultScrollStep;
-    SIZE sz = GetScrollPos();
-    sz.cx += step;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::PageLeft() {
-    SIZE sz = GetScrollPos();
+int CContainerUI::HorizontalPage() const {
     int page = m_rcItem.right - m_rcItem.left - m_rcInset.left - m_rcInset.right;
     if (IsBarVisible(m_pVerticalScrollBar)) page -= m_pVerticalScrollBar->GetFixedWidth();
-    sz.cx -= page;
-    SetScrollPos(sz);
+    return page;
 }
 
-void CContainerUI::PageRight() {
+void CContainerUI::ScrollBy(int dx, int dy) {
     SIZE sz = GetScrollPos();
-    int page = m_rcItem.right - m_rcItem.left - m_rcInset.left - m_rcInset.right;
-    if (IsBarVisible(m_pVerticalScrollBar)) page -= m_pVerticalScrollBar->GetFixedWidth();
-    sz.cx += page;
-    SetScrollPos(sz);
+    SetScrollPos(SIZE{sz.cx + dx, sz.cy + dy});
 }
 
-void CContainerUI::HomeLeft() {
-    SIZE sz = GetScrollPos();
-    sz.cx = 0;
-    SetScrollPos(sz);
-}
-
-void CContainerUI::EndRight() {
-    SIZE sz = GetScrollPos();
-    sz.cx = GetScrollRange().cx;
-    SetScrollPos(sz);
-}
+void CContainerUI::LineUp() { ScrollBy(0, -VerticalLineStep()); }
+void CContainerUI::LineDown() { ScrollBy(0, VerticalLineStep()); }
+void CContainerUI::PageUp() { ScrollBy(0, -VerticalPage()); }
+void CContainerUI::PageDown() { ScrollBy(0, VerticalPage()); }
+void CContainerUI::HomeUp() { ScrollBy(0, -GetScrollPos().cy); }
+void CContainerUI::EndDown() { ScrollBy(0, GetScrollRange().cy - GetScrollPos().cy); }
+void CContainerUI::LineLeft() { ScrollBy(-HorizontalLineStep(), 0); }
+void CContainerUI::LineRight() { ScrollBy(HorizontalLineStep(), 0); }
+void CContainerUI::PageLeft() { ScrollBy(-HorizontalPage(), 0); }
+void CContainerUI::PageRight() { ScrollBy(HorizontalPage(), 0); }
+void CContainerUI::HomeLeft() { ScrollBy(-GetScrollPos().cx, 0); }
+void CContainerUI::EndRight() { ScrollBy(GetScrollRange().cx - GetScrollPos().cx, 0); }
 
 void CContainerUI::EnableScrollBar(bool enableVertical, bool enableHorizontal) {
     auto update = [this](CScrollBarUI*& bar, bool enable, bool horizontal) {

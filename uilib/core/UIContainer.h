@@ -95,6 +95,11 @@ protected:
     void DisposeChild(CControlUI* control);
     bool InsertChild(CControlUI* control, int index);
     bool IsBarVisible(const CScrollBarUI* bar) const;
+    int VerticalLineStep() const;
+    int HorizontalLineStep() const;
+    int VerticalPage() const;
+    int HorizontalPage() const;
+    void ScrollBy(int dx, int dy);
 
     CStdPtrArray m_items;
     RECT m_rcInset = {0, 0, 0, 0};

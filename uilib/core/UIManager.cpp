@@ -39,6 +39,20 @@ bool RemoveFrom(CStdPtrArray& list, void* item) {
     return list.Remove(index);
 }
 
+// Asks the filters in order; the first that handles the message decides the result.
+bool AskFilters(const CStdPtrArray& filters, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    for (int i = 0; i < filters.GetSize(); ++i) {
+        bool handled = false;
+        LRESULT answer =
+            static_cast<IMessageFilterUI*>(filters.GetAt(i))->MessageHandler(message, wParam, lParam, handled);
+        if (handled) {
+            result = answer;
+            return true;
+        }
+    }
+    return false;
+}
+
 POINT PointOf(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
 
 }  // namespace
@@ -336,15 +350,7 @@ UINT CPaintManagerUI::GetKeyStateFlags() {
 }
 
 bool CPaintManagerUI::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    for (int i = 0; i < m_aPreMessageFilters.GetSize(); ++i) {
-        bool handled = false;
-        LRESULT answer = static_cast<IMessageFilterUI*>(m_aPreMessageFilters.GetAt(i))
-                             ->MessageHandler(message, wParam, lParam, handled);
-        if (handled) {
-            result = answer;
-            return true;
-        }
-    }
+    if (AskFilters(m_aPreMessageFilters, message, wParam, lParam, result)) return true;
     switch (message) {
     case WM_KEYDOWN:
         if (wParam != VK_TAB) return false;
@@ -421,15 +427,7 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
     // the message being handled.
     DeliverQueuedNotifications();
 
-    for (int i = 0; i < m_aMessageFilters.GetSize(); ++i) {
-        bool handled = false;
-        LRESULT answer = static_cast<IMessageFilterUI*>(m_aMessageFilters.GetAt(i))
-                             ->MessageHandler(message, wParam, lParam, handled);
-        if (handled) {
-            result = answer;
-            return true;
-        }
-    }
+    if (AskFilters(m_aMessageFilters, message, wParam, lParam, result)) return true;
 
     result = 0;
     switch (message) {
