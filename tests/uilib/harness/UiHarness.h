@@ -1,0 +1,107 @@
+// One harness for every window test of the UI library: a real native window
+// under the test X server whose procedure hands messages to a paint manager,
+// helpers that send input and pump until a condition holds, and a pixel
+// readback that paints the tree into a 32-bit bitmap through WM_PRINTCLIENT,
+// so checks do not depend on what the screen shows.
+#pragma once
+#include "core/UIContainer.h"
+#include "core/UIManager.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace uiharness {
+
+// Runs the library's message loop step (pre-translation first) until `done`
+// answers true or the time-out passes; returns whether `done` held.
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
+void PumpFor(DWORD milliseconds);
+
+// Pixels of the client area, 0x00RRGGBB.
+struct Snapshot {
+    int width = 0;
+    int height = 0;
+    std::vector<DWORD> pixels;
+    DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+class HarnessWindow {
+public:
+    explicit HarnessWindow(int width = 200, int height = 150);
+    ~HarnessWindow();
+    HarnessWindow(const HarnessWindow&) = delete;
+    HarnessWindow& operator=(const HarnessWindow&) = delete;
+
+    HWND Hwnd() const { return hwnd_; }
+    UiLib::CPaintManagerUI& Manager() { return manager_; }
+
+    // Attaches the tree, shows the window and waits for its first paint.
+    bool Show(UiLib::CControlUI* root);
+    // Lets pending paints run, so layout is current.
+    void Settle();
+
+    // Mouse input at client coordinates, sent straight to the window.
+    void MouseMove(int x, int y);
+    void MouseDown(int x, int y);
+    void MouseUp(int x, int y);
+    void Click(int x, int y);
+    void Wheel(int x, int y, int delta);
+    // Keys go through the message queue and the library's pre-translation.
+    void Key(UINT vk);
+    void SysChar(wchar_t ch);
+    static void SetKeyDown(int vk, bool down);
+
+    Snapshot Capture();
+    int PaintCount() const { return paints_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+    UiLib::CPaintManagerUI manager_;
+    HWND hwnd_ = nullptr;
+    int paints_ = 0;
+};
+
+// Records the events it receives (type and the sender) and answers the
+// control flags it was given.
+class RecordingControl : public UiLib::CControlUI {
+public:
+    explicit RecordingControl(const wchar_t* name = L"", UINT flags = 0);
+    ~RecordingControl() override;
+
+    UINT GetControlFlags() const override { return flags_; }
+    void DoEvent(UiLib::TEventUI& event) override;
+    bool Activate() override;
+
+    int Count(int type) const;
+    std::vector<int> Types() const;
+    void Clear() { events.clear(); }
+
+    std::vector<UiLib::TEventUI> events;
+    int activations = 0;
+    bool* destroyed = nullptr;
+    std::function<void(UiLib::TEventUI&)> onEvent;
+
+private:
+    UINT flags_;
+};
+
+// Records every notification it is given.
+class RecordingNotifier : public UiLib::INotifyUI {
+public:
+    struct Entry {
+        std::wstring type;
+        UiLib::CControlUI* sender;
+        WPARAM wParam;
+    };
+    void Notify(UiLib::TNotifyUI& msg) override;
+    int Count(const wchar_t* type) const;
+
+    std::vector<Entry> entries;
+    std::function<void(UiLib::TNotifyUI&)> onNotify;
+};
+
+}  // namespace uiharness

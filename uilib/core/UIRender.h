@@ -1,0 +1,74 @@
+// CRenderEngine: the library's static drawing operations. This first cut holds
+// what the paint path needs (colour fills, gradients, borders, clipping) and
+// the image loading seam used by the paint manager's image cache.
+#pragma once
+#include "UiLibApi.h"
+#include "UiString.h"
+
+#include <windows.h>
+
+namespace UiLib {
+
+class CPaintManagerUI;
+
+// One loaded picture, kept by a paint manager's image cache.
+struct UILIB_API tagTImageEntry {
+    HBITMAP hBitmap = nullptr;
+    int nX = 0;
+    int nY = 0;
+    bool alphaChannel = false;
+    CUiString sResType;
+    DWORD dwMask = 0;
+};
+typedef tagTImageEntry TImageInfo;
+
+// Selects a clip region for the lifetime of a paint step and restores the old
+// one afterwards.
+class UILIB_API CRenderClip {
+public:
+    CRenderClip() = default;
+    CRenderClip(const CRenderClip&) = delete;
+    CRenderClip& operator=(const CRenderClip&) = delete;
+    ~CRenderClip();
+
+    RECT rcItem = {0, 0, 0, 0};
+    HDC hDC = nullptr;
+    HRGN hRgn = nullptr;
+    HRGN hOldRgn = nullptr;
+
+    static void GenerateClip(HDC hDC, RECT rc, CRenderClip& clip);
+    static void GenerateRoundClip(HDC hDC, RECT rc, RECT rcItem, int width, int height, CRenderClip& clip);
+    // Temporarily widen the clip back to the one in force before the clip was made.
+    static void UseOldClipBegin(HDC hDC, CRenderClip& clip);
+    static void UseOldClipEnd(HDC hDC, CRenderClip& clip);
+};
+
+class UILIB_API CRenderEngine {
+public:
+    // ARGB (0xAARRGGBB) to a GDI COLORREF (0x00BBGGRR).
+    static COLORREF ToColorRef(DWORD argb) {
+        return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+    }
+    // Shifts hue, saturation and lightness; 180/100/100 keeps the colour.
+    static DWORD AdjustColor(DWORD color, short hue, short saturation, short lightness);
+
+    // Loads an image file (resource folder, skin zip or plain path) or a
+    // numbered resource of a type; null when it cannot be found or decoded.
+    static TImageInfo* LoadImage(const wchar_t* name, const wchar_t* type = nullptr, DWORD mask = 0);
+    static void FreeImage(TImageInfo* image);
+
+    // Fills with an ARGB colour; a colour below full alpha is blended.
+    static void DrawColor(HDC hDC, const RECT& rc, DWORD color);
+    static void DrawGradient(HDC hDC, const RECT& rc, DWORD first, DWORD second, bool vertical, int steps);
+    static void DrawLine(HDC hDC, const RECT& rc, int size, DWORD color, int style = PS_SOLID);
+    // Outline of `size` pixels drawn inside the rectangle.
+    static void DrawRect(HDC hDC, const RECT& rc, int size, DWORD color);
+    static void DrawRoundRect(HDC hDC, const RECT& rc, int width, int height, int size, DWORD color);
+    // Draws an image description; false when the manager or the DC is missing
+    // or the image cannot be had.
+    static bool DrawImageString(HDC hDC, CPaintManagerUI* manager, const RECT& rcItem, const RECT& rcPaint,
+                                const wchar_t* image, const wchar_t* modify = nullptr, bool fadeOverride = false,
+                                BYTE fade = 255);
+};
+
+}  // namespace UiLib
