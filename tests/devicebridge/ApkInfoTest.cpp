@@ -5,8 +5,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -50,12 +48,7 @@ std::string BadgingOutput(const Badging& b) {
            "supports-screens: 'small' 'normal' 'large' 'xlarge'\r\n";
 }
 
-std::string AnsiOf(const std::wstring& text) { return ToAnsi(text); }
-
-std::string ReadAll(const std::wstring& path) {
-    std::ifstream in(fs::path(path), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testsupport::ReadFileBytes;
 
 // An APK (a zip) holding the given entries.
 void WriteApk(const std::wstring& path, const std::vector<std::string>& entries) {
@@ -157,7 +150,7 @@ TEST(ApkInfoRecordFields, LabelIsConvertedToAnsiAndTheChineseLabelKeptAsUtf8) {
     EXPECT_STREQ(record.iconPath, "res/icon.png");
     EXPECT_STREQ(record.versionCode, "27");
     EXPECT_STREQ(record.labelZhCn, "\xE5\x8A\xA9\xE6\x89\x8B");
-    EXPECT_EQ(std::string(record.label), AnsiOf(L"助手Kovi"));
+    EXPECT_EQ(std::string(record.label), ToAnsi(L"助手Kovi"));
 }
 
 TEST(ApkInfoRecordFields, OversizedValuesAreCutAtACharacterWithoutTouchingTheNextField) {
@@ -184,8 +177,8 @@ TEST(ApkInfoRecordFields, OversizedValuesAreCutAtACharacterWithoutTouchingTheNex
     EXPECT_EQ(std::string(record.labelZhCn), zhUtf8.substr(0, 86 * 3));
     // The ANSI label holds as many whole characters as fit.
     size_t whole = 0;
-    while (AnsiOf(wide.substr(0, whole + 1)).size() <= 259) ++whole;
-    EXPECT_EQ(std::string(record.label), AnsiOf(wide.substr(0, whole)));
+    while (ToAnsi(wide.substr(0, whole + 1)).size() <= 259) ++whole;
+    EXPECT_EQ(std::string(record.label), ToAnsi(wide.substr(0, whole)));
 }
 
 // ---- Icon check ----
@@ -218,14 +211,14 @@ TEST(ApkIconCheck, TakesTheLargestAnnouncedIconTheApkHolds) {
         SCOPED_TRACE(c.what);
         const std::wstring apk = dir.File(L"app" + std::to_wstring(n++) + L".apk");
         WriteApk(apk, c.entries);
-        EXPECT_EQ(CheckedIcon(c.badging, AnsiOf(apk)), c.expected);
+        EXPECT_EQ(CheckedIcon(c.badging, ToAnsi(apk)), c.expected);
     }
 
     SCOPED_TRACE("not a zip: the 480 icon stays unchecked");
     const std::wstring notZip = dir.File(L"broken.apk");
     testsupport::WriteFileBytes(notZip, "not a zip at all");
-    EXPECT_EQ(CheckedIcon(announced, AnsiOf(notZip)), b.icon480);
-    EXPECT_EQ(CheckedIcon(announced, AnsiOf(dir.File(L"missing.apk"))), b.icon480);
+    EXPECT_EQ(CheckedIcon(announced, ToAnsi(notZip)), b.icon480);
+    EXPECT_EQ(CheckedIcon(announced, ToAnsi(dir.File(L"missing.apk"))), b.icon480);
 }
 
 // ---- Batch line and tool choice ----
@@ -260,14 +253,14 @@ protected:
         const std::wstring path = apps_.File(name);
         fs::create_directories(fs::path(path).parent_path());
         WriteApk(path, {b.icon240, b.icon});
-        tools_.Reply("aapt", AnsiOf(name), BadgingOutput(b));
-        return AnsiOf(path);
+        tools_.Reply("aapt", ToAnsi(name), BadgingOutput(b));
+        return ToAnsi(path);
     }
 
-    ApkInfoRecord Dump(const std::string& apk) { return DumpApkInfo(AnsiOf(folder_), apk); }
+    ApkInfoRecord Dump(const std::string& apk) { return DumpApkInfo(ToAnsi(folder_), apk); }
     std::wstring BatchFile() const { return folder_ + L"data\\AppInfo.bat"; }
     std::string Aapt(const wchar_t* toolFolder = L"Rirorivuvi") const {
-        return AnsiOf(folder_ + toolFolder + L"\\aapt.exe");
+        return ToAnsi(folder_ + toolFolder + L"\\aapt.exe");
     }
 
     ToolStandIns tools_;
@@ -288,7 +281,7 @@ TEST_F(ApkInfoCall, RunsAaptThroughTheBatchFileAndFillsTheRecord) {
     EXPECT_STREQ(record.label, "KoviHelper");
 
     // The missing data folder was made; the batch file holds exactly one line.
-    EXPECT_EQ(ReadAll(BatchFile()), "\"" + Aapt() + "\" d badging \"" + apk + "\"");
+    EXPECT_EQ(ReadFileBytes(BatchFile()), "\"" + Aapt() + "\" d badging \"" + apk + "\"");
     EXPECT_EQ(tools_.Calls(), std::vector<std::string>{"aapt d badging \"" + apk + "\""});
     // Nothing keeps the batch file open afterwards.
     EXPECT_TRUE(DeleteFileW(BatchFile().c_str()));
@@ -303,7 +296,7 @@ TEST_F(ApkInfoCall, SecondCallOverwritesTheBatchFile) {
 
     EXPECT_STREQ(Dump(longApk).packageName, "com.example.first");
     EXPECT_STREQ(Dump(shortApk).packageName, "com.example.second");
-    EXPECT_EQ(ReadAll(BatchFile()), "\"" + Aapt() + "\" d badging \"" + shortApk + "\"");
+    EXPECT_EQ(ReadFileBytes(BatchFile()), "\"" + Aapt() + "\" d badging \"" + shortApk + "\"");
 }
 
 TEST_F(ApkInfoCall, PathWithPercentSignsAmpersandAndBlanksReachesAaptUnchanged) {
@@ -318,7 +311,7 @@ TEST_F(ApkInfoCall, AaptFromSarvelAdbWhenThatFolderExists) {
     ASSERT_TRUE(InstallAapt(L"SarvelAdb"));
     const std::string apk = Apk(L"a.apk");
     EXPECT_STREQ(Dump(apk).versionCode, "27");
-    EXPECT_EQ(ReadAll(BatchFile()), "\"" + Aapt(L"SarvelAdb") + "\" d badging \"" + apk + "\"");
+    EXPECT_EQ(ReadFileBytes(BatchFile()), "\"" + Aapt(L"SarvelAdb") + "\" d badging \"" + apk + "\"");
 }
 
 TEST_F(ApkInfoCall, MissingAaptLeavesEveryFieldEmpty) {
@@ -380,19 +373,19 @@ TEST(GetDumpApkInfoExport, ReturnsTheRecordAndLeavesItInTheScratchBuffer) {
     tools.Reply("aapt", "gov.apk", BadgingOutput(b));
 
     std::vector<char> scratch(1560 + 16, '\x5A');
-    const ApkInfoRecord record = getDumpApkInfo(AnsiOf(apk).c_str(), scratch.data());
+    const ApkInfoRecord record = getDumpApkInfo(ToAnsi(apk).c_str(), scratch.data());
     EXPECT_STREQ(record.packageName, "com.vandrell.mrtq");
     EXPECT_STREQ(record.iconPath, b.icon480.c_str());
     EXPECT_EQ(atoi(record.versionCode), 27);
     EXPECT_EQ(std::memcmp(scratch.data(), &record, sizeof record), 0);
     EXPECT_EQ(std::string(scratch.data() + 1560, 16), std::string(16, '\x5A'));
     // The program folder's batch file ran the program folder's aapt.
-    EXPECT_EQ(ReadAll(testsupport::ProgramFolder() + L"data\\AppInfo.bat"),
-              "\"" + AnsiOf(testsupport::ProgramFolder()) + "Rirorivuvi\\aapt.exe\" d badging \"" + AnsiOf(apk) + "\"");
+    EXPECT_EQ(ReadFileBytes(testsupport::ProgramFolder() + L"data\\AppInfo.bat"),
+              "\"" + ToAnsi(testsupport::ProgramFolder()) + "Rirorivuvi\\aapt.exe\" d badging \"" + ToAnsi(apk) + "\"");
 
     // A file aapt cannot read: every field empty, version code 0 for atoi.
     std::vector<char> second(1560, '\x5A');
-    const ApkInfoRecord none = getDumpApkInfo(AnsiOf(dir.File(L"missing.apk")).c_str(), second.data());
+    const ApkInfoRecord none = getDumpApkInfo(ToAnsi(dir.File(L"missing.apk")).c_str(), second.data());
     EXPECT_TRUE(IsEmptyRecord(none));
     EXPECT_EQ(std::memcmp(second.data(), &none, sizeof none), 0);
 }
