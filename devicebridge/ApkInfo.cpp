@@ -36,7 +36,11 @@ size_t FieldLength(const std::string& text, bool utf8) {
         cut = limit;
         while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
     } else {
-        for (size_t next; (next = cut + (IsDBCSLeadByte(static_cast<BYTE>(text[cut])) ? 2 : 1)) <= limit;) cut = next;
+        for (;;) {
+            const size_t step = IsDBCSLeadByte(static_cast<BYTE>(text[cut])) ? 2 : 1;
+            if (cut + step > limit) break;
+            cut += step;
+        }
     }
     return cut;
 }
