@@ -59,3 +59,27 @@ HEMLAR_EXPORT int HEMLAR_CALL LaunchApp(const char* commandLine);
 // Whether the ROM zip at romPath fits phones of the web service's type id:
 // 1 it fits, -1 it does not, 0 cannot tell (the caller asks the user).
 HEMLAR_EXPORT int HEMLAR_CALL IsRomMatchPhone(int phoneTypeId, const wchar_t* romPath);
+
+// What aapt's badging tells about an APK: six NUL-terminated narrow texts of
+// 260 bytes each. The label is in the ANSI code page; the other texts are as
+// aapt printed them (UTF-8).
+struct ApkInfoRecord {
+    char packageName[260];
+    char launchableActivity[260];
+    char iconPath[260];       // the largest announced icon the APK really holds
+    char versionCode[260];    // decimal text
+    char labelZhCn[260];
+    char label[260];
+};
+static_assert(sizeof(ApkInfoRecord) == 1560, "callers rely on the record's layout");
+
+// Reads the APK at a narrow path with the shipped aapt and returns its
+// record by value (the caller provides the return space); the same 1560 bytes
+// are left in scratch. Every field is empty when aapt cannot read the file.
+// On 32-bit x86 the caller pops the hidden return pointer, as MSVC expects.
+#if defined(__GNUC__) && defined(__i386__)
+#define HEMLAR_STRUCT_RETURN __attribute__((callee_pop_aggregate_return(0)))
+#else
+#define HEMLAR_STRUCT_RETURN
+#endif
+HEMLAR_EXPORT ApkInfoRecord HEMLAR_CALL HEMLAR_STRUCT_RETURN GetDumpApkInfo(const char* apkPath, char* scratch);

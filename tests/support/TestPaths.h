@@ -38,6 +38,9 @@ private:
 // Writes bytes to a file, replacing it; returns false when it cannot.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 
+// The whole content of a file; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
+
 // Converts a wide path to the ANSI code page, as the narrow exports expect.
 std::string ToAnsi(const std::wstring& text);
 

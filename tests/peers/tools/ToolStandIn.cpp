@@ -1,4 +1,4 @@
-// Stand-in for the command-line tools the bridge runs (devcon, getmac,
+// Stand-in for the command-line tools the bridge runs (devcon, aapt, getmac,
 // netstat, taskkill, findstr). One program, built under each tool's name.
 //
 // As findstr it is a filter, like the real one: it prints the lines of its
