@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -24,6 +25,7 @@ std::mutex g_inheritLock;
 class Handle {
 public:
     Handle() = default;
+    explicit Handle(HANDLE handle) : handle_(handle) {}
     ~Handle() { Close(); }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
@@ -82,15 +84,26 @@ std::string RunCaptured(std::wstring commandLine, bool readOutput, OnFailure onF
         return {};
     }
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    Handle child(process.hProcess);
 
     std::string output;
     if (!readOutput) return output;
+    // Read until the pipe closes, or until the child has ended and the pipe
+    // is drained: a process the tool left running in the background may hold
+    // the pipe open for ever, and must not hang the caller.
     char block[4096];
-    DWORD got = 0;
-    while (ReadFile(readEnd.Get(), block, sizeof block - 1, &got, nullptr)) {
+    for (bool childEnded = false;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(readEnd.Get(), nullptr, 0, nullptr, &available, nullptr)) break;  // all writers gone
+        if (available == 0) {
+            if (childEnded) break;
+            childEnded = WaitForSingleObject(child.Get(), 20) == WAIT_OBJECT_0;
+            continue;
+        }
+        DWORD got = 0;
+        if (!ReadFile(readEnd.Get(), block, std::min<DWORD>(available, sizeof block - 1), &got, nullptr)) break;
         output.append(block, got);
-        Sleep(100);
+        if (!childEnded) Sleep(100);
     }
     return output;
 }

@@ -4,9 +4,9 @@
 
 #include <string>
 
-// Runs `cmd /C <commandLine>`. With readOutput the text the child (and
-// everything it started) printed is returned once they all closed the pipe;
-// without it the output is dropped. A pipe or process that cannot be created
+// Runs `cmd /C <commandLine>`. With readOutput the text printed until the
+// command ended is returned (a process it left running in the background does
+// not keep the caller waiting); without it the output is dropped. A pipe or process that cannot be created
 // is reported through the failure alert and gives empty text.
 std::string RunToolCommand(const std::wstring& commandLine, bool readOutput = true);
 

@@ -99,6 +99,15 @@ TEST_F(ToolRunner, DirectRunWithoutInterpreterCapturesAndFailsQuietly) {
     EXPECT_EQ(g_alerts, 0);
 }
 
+TEST_F(ToolRunner, AProcessLeftRunningWithThePipeDoesNotKeepTheCallerWaiting) {
+    // The background process inherits the pipe's write end and outlives the
+    // command; the runner returns once the command itself has ended.
+    DWORD start = GetTickCount();
+    std::string output = RunToolCommand(L"start /b linger 30000 & echo done");
+    EXPECT_LT(GetTickCount() - start, 15000u);
+    EXPECT_NE(output.find("done"), std::string::npos) << output;
+}
+
 TEST_F(ToolRunner, OverlappingRunsEachGetTheirOwnOutput) {
     tools.Reply("devcon_x64", "one", std::string(6000, '1'));
     tools.Reply("devcon_x86", "two", std::string(5000, '2'));

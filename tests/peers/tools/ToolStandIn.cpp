@@ -88,6 +88,11 @@ int Filter(const std::string& arguments) {
 }  // namespace
 
 int main() {
+    // "linger <ms>": stays alive a while, as a process a tool leaves running.
+    if (OwnName() == L"linger") {
+        Sleep(static_cast<DWORD>(std::strtoul(ToUtf8(Arguments()).c_str(), nullptr, 10)));
+        return 0;
+    }
     wchar_t folder[MAX_PATH] = {};
     if (!GetEnvironmentVariableW(L"TORVANIK_STANDIN_DIR", folder, MAX_PATH)) return 0;
     std::wstring dir = folder;
