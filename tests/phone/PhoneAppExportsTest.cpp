@@ -24,6 +24,20 @@ protected:
     void InstallOnPhone(const std::string& package, const std::string& bytes = "apk bytes") {
         PutOnPhone(L"/data/app/" + std::wstring(package.begin(), package.end()) + L"/base.apk", bytes);
     }
+    struct LineCase {
+        std::string scenario;
+        std::wstring line;
+        int result;
+    };
+    // For each case: the phone follows the scenario and the export, given the
+    // command line, returns the result.
+    void ExpectForEachLine(const std::vector<LineCase>& cases, WideLine run) {
+        for (const LineCase& c : cases) {
+            SCOPED_TRACE(c.scenario + testsupport::ToAnsi(c.line));
+            Phone(c.scenario);
+            EXPECT_EQ(run(c.line.c_str()), c.result);
+        }
+    }
     bool InstalledOnPhone(const std::string& package) {
         return FileExists(peer_.PhoneFile(L"/data/app/" + std::wstring(package.begin(), package.end()) + L"/base.apk"));
     }
@@ -31,49 +45,29 @@ protected:
 };
 
 TEST_F(PhoneAppTest, AdbPullFileReportsWhetherTheFileArrived) {
-    auto pullFile = Export<WideLine>("AdbPullFile");
     PutOnPhone(L"/sdcard/doruvadedi/contacts.vcf", "BEGIN:VCARD");
     const std::wstring local = pc_.File(L"backup folder\\contacts.vcf");
-    const struct {
-        const char* scenario;
-        std::wstring line;
-        int result;
-    } cases[] = {
+    ExpectForEachLine({
         {"state=device\n", L"pull /sdcard/doruvadedi/contacts.vcf \"" + local + L"\"", 1},
         {"state=device\n", L"pull /sdcard/doruvadedi/missing.vcf \"" + local + L"\"", 0},
         {"state=offline\n", L"pull /sdcard/doruvadedi/contacts.vcf \"" + local + L"\"", 0},
         {"state=device\n", L"push \"" + local + L"\" /sdcard/restore//contacts.vcf", 1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.scenario);
-        Phone(c.scenario);
-        EXPECT_EQ(pullFile(c.line.c_str()), c.result);
-    }
+    }, Export<WideLine>("AdbPullFile"));
     EXPECT_EQ(ReadFileBytes(local), "BEGIN:VCARD");
     EXPECT_EQ(ReadFileBytes(peer_.PhoneFile(L"/sdcard/restore/contacts.vcf")), "BEGIN:VCARD");
 }
 
 TEST_F(PhoneAppTest, AdbPushFileProbesWithDevicesAndReportsPushes) {
-    auto pushFile = Export<WideLine>("AdbPushFile");
     const std::wstring local = pc_.File(L"rom.zip");
     testsupport::WriteFileBytes(local, "zip");
-    const struct {
-        const char* scenario;
-        std::wstring line;
-        int result;
-    } cases[] = {
+    ExpectForEachLine({
         {"state=device\n", L"devices", 1},
         {"state=recovery\n", L"devices", 1},
         {"state=none\n", L"devices", 0},
         {"state=device\n", L"push \"" + local + L"\" /sdcard/rom.zip", 1},
         {"state=device\nsend.fail=couldn't create file: Read-only file system\n", L"push \"" + local + L"\" /sdcard/x.zip", 0},
         {"state=none\n", L"push \"" + local + L"\" /sdcard/y.zip", 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.scenario);
-        Phone(c.scenario);
-        EXPECT_EQ(pushFile(c.line.c_str()), c.result);
-    }
+    }, Export<WideLine>("AdbPushFile"));
     EXPECT_EQ(ReadFileBytes(peer_.PhoneFile(L"/sdcard/rom.zip")), "zip");
     EXPECT_FALSE(FileExists(peer_.PhoneFile(L"/sdcard/x.zip")));
 }

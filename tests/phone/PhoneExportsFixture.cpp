@@ -17,6 +17,15 @@ std::vector<std::string> PhoneExportsTest::RequestsStartingWith(const std::strin
     return found;
 }
 
+void PhoneExportsTest::ExpectForEachScenario(const std::vector<std::pair<std::string, int>>& cases,
+                                             const std::function<int()>& call) {
+    for (const auto& [scenario, result] : cases) {
+        SCOPED_TRACE(scenario);
+        Phone(scenario);
+        EXPECT_EQ(call(), result);
+    }
+}
+
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring ProgramFile(const std::wstring& name) { return testsupport::ProgramFolder() + name; }

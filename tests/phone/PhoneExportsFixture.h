@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ protected:
 
     // Scenario lines after the default serial.
     void Phone(const std::string& lines) { peer_.SetScenario("serial=HEMLAR0001\n" + lines); }
+    // For each (scenario, result): the phone follows the scenario and the call
+    // returns the result.
+    void ExpectForEachScenario(const std::vector<std::pair<std::string, int>>& cases, const std::function<int()>& call);
     // Writes a file on the phone, creating its folders.
     void PutOnPhone(const std::wstring& phonePath, const std::string& bytes);
     // Requests the server received that begin with prefix.

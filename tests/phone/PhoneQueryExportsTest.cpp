@@ -16,24 +16,23 @@ using NoArgs = int(__cdecl*)();
 using NarrowOut = int(__cdecl*)(char*);
 using WideOut = int(__cdecl*)(wchar_t*);
 
+// Both devcon builds answer alike: the bridge picks one by the machine.
+void DevconReplies(ToolStandIns& tools, const std::string& pattern, const std::string& listing) {
+    tools.Reply("devcon_x64", pattern, listing);
+    tools.Reply("devcon_x86", pattern, listing);
+}
+
 TEST_F(PhoneExportsTest, IsConnectPhoneReportsThePhonesState) {
-    auto isConnectPhone = Export<NoArgs>("IsConnectPhone");
-    const struct {
-        const char* scenario;
-        int result;
-    } cases[] = {
-        {"state=device\n", 1},
-        {"state=recovery\n", 2},
-        {"state=offline\n", -1},
-        {"state=unauthorized\n", 1},
-        // Offline is tested before recovery.
-        {"state=offline\nserial=recovery01\n", -1},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.scenario);
-        Phone(c.scenario);
-        EXPECT_EQ(isConnectPhone(), c.result);
-    }
+    ExpectForEachScenario(
+        {
+            {"state=device\n", 1},
+            {"state=recovery\n", 2},
+            {"state=offline\n", -1},
+            {"state=unauthorized\n", 1},
+            // Offline is tested before recovery.
+            {"state=offline\nserial=recovery01\n", -1},
+        },
+        Export<NoArgs>("IsConnectPhone"));
     EXPECT_TRUE(RequestsStartingWith("host:kill").empty());
 }
 
@@ -51,22 +50,15 @@ TEST_F(PhoneExportsTest, IsConnectPhoneWithoutPhoneRestartsTheServerOnceAndGives
 }
 
 TEST_F(PhoneExportsTest, IsPhoneRootReadsTheRootAnswer) {
-    auto isPhoneRoot = Export<NoArgs>("IsPhoneRoot");
-    const struct {
-        const char* scenario;
-        int result;
-    } cases[] = {
-        {"root=restarting adbd as root\\n\n", 1},
-        {"root=adbd is already running as root\\n\n", 1},
-        {"root=adbd cannot run as root in production builds\\n\n", 1},
-        {"root=permission denied\\n\n", 0},
-        {"state=offline\n", 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.scenario);
-        Phone(c.scenario);
-        EXPECT_EQ(isPhoneRoot(), c.result);
-    }
+    ExpectForEachScenario(
+        {
+            {"root=restarting adbd as root\\n\n", 1},
+            {"root=adbd is already running as root\\n\n", 1},
+            {"root=adbd cannot run as root in production builds\\n\n", 1},
+            {"root=permission denied\\n\n", 0},
+            {"state=offline\n", 0},
+        },
+        Export<NoArgs>("IsPhoneRoot"));
     EXPECT_FALSE(RequestsStartingWith("root:").empty());
 }
 
@@ -90,8 +82,7 @@ TEST_F(PhoneExportsTest, GetAndroidIdWritesTheUsbIdentity) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.scenario + c.listing);
         ToolStandIns tools;
-        tools.Reply("devcon_x64", "Class_FF", c.listing);
-        tools.Reply("devcon_x86", "Class_FF", c.listing);
+        DevconReplies(tools, "Class_FF", c.listing);
         Phone(c.scenario);
         char buffer[32];
         std::memset(buffer, '#', sizeof buffer);
@@ -127,8 +118,7 @@ TEST_F(PhoneExportsTest, GetPhoneVersionWritesTheModel) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.scenario);
         ToolStandIns tools;
-        tools.Reply("devcon_x64", "=wpd", c.wpdListing);
-        tools.Reply("devcon_x86", "=wpd", c.wpdListing);
+        DevconReplies(tools, "=wpd", c.wpdListing);
         Phone(c.scenario);
         wchar_t buffer[300];
         std::fill(std::begin(buffer), std::end(buffer), L'#');
@@ -174,8 +164,7 @@ TEST_F(PhoneExportsTest, GetPhoneBrandWritesTheBrand) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.scenario);
         ToolStandIns tools;
-        tools.Reply("devcon_x64", "=wpd", c.wpdListing);
-        tools.Reply("devcon_x86", "=wpd", c.wpdListing);
+        DevconReplies(tools, "=wpd", c.wpdListing);
         Phone(c.scenario);
         wchar_t buffer[260] = L"before";
         EXPECT_EQ(getPhoneBrand(buffer), c.result);
