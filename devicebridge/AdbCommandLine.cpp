@@ -279,15 +279,12 @@ int AdbDispatch(std::string& output, const std::vector<AdbWord>& words) {
     return 1;
 }
 
-void AdbRunCommandLine(const wchar_t* commandLine, std::string& output) {
+int AdbRunCommandLine(const wchar_t* commandLine, std::string& output) {
     // An empty line would give the program's own path as its one word.
-    if (!commandLine || !commandLine[wcsspn(commandLine, L" \t")]) {
-        AdbDispatch(output, {});
-        return;
-    }
+    if (!commandLine || !commandLine[wcsspn(commandLine, L" \t")]) return AdbDispatch(output, {});
     int count = 0;
     wchar_t** argv = CommandLineToArgvW(commandLine, &count);
-    if (!argv) return;
+    if (!argv) return 1;
     std::vector<AdbWord> words;
     bool fits = count >= 0 && static_cast<size_t>(count) <= kAdbMaxWords;
     for (int i = 0; fits && i < count; ++i) {
@@ -296,5 +293,5 @@ void AdbRunCommandLine(const wchar_t* commandLine, std::string& output) {
         words.push_back(std::move(word));
     }
     LocalFree(argv);
-    if (fits) AdbDispatch(output, words);
+    return fits ? AdbDispatch(output, words) : 1;
 }

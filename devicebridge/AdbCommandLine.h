@@ -13,8 +13,9 @@ constexpr size_t kAdbMaxWords = 10;
 constexpr size_t kAdbMaxWordBytes = 255;
 
 // Splits the line, converts each word to code page 936 and runs it. More than
-// ten words, or a word over 255 bytes, runs nothing.
-void AdbRunCommandLine(const wchar_t* commandLine, std::string& output);
+// ten words, or a word over 255 bytes, runs nothing. Returns the command's
+// result as AdbDispatch gives it (0 success), 1 when nothing ran.
+int AdbRunCommandLine(const wchar_t* commandLine, std::string& output);
 
 // 0 success, 1 usage error or unknown command, -1 for a failed shell and the
 // commands that refuse to run.

@@ -5,6 +5,7 @@
 #include "DeviceConsole.h"
 #include "DeviceDescription.h"
 #include "Hemlar.h"
+#include "PhoneCommands.h"
 #include "ToolRunner.h"
 
 namespace {
@@ -22,9 +23,11 @@ void StartListing(const std::wstring& identity) {
 HEMLAR_EXPORT int HEMLAR_CALL GetDevpBrandModel(const wchar_t* interfacePath, wchar_t* out) {
     DeviceManagerTools tools;
     tools.devcon = [](const std::wstring& arguments) { return RunToolCommand(DevconLine(true, arguments)); };
-    // The adb client is not part of this library yet: no device list, so the
-    // lookup by hardware ids is not reached.
-    tools.adbDevices = [] { return std::string(); };
+    tools.adbDevices = [] {
+        CapturedOutput devices;
+        RunAdb(L"devices", devices);
+        return devices;
+    };
     tools.startListing = StartListing;
     return DescribeDevice(interfacePath, out, IsSystem64(), tools);
 }

@@ -83,3 +83,76 @@ static_assert(sizeof(ApkInfoRecord) == 1560, "callers rely on the record's layou
 #define HEMLAR_STRUCT_RETURN
 #endif
 HEMLAR_EXPORT ApkInfoRecord HEMLAR_CALL HEMLAR_STRUCT_RETURN GetDumpApkInfo(const char* apkPath, char* scratch);
+
+// ---- The phone, through the in-process adb client ----
+
+// Asks the adb server for its device list in up to 10 rounds 800 ms apart,
+// restarting the server once after the fourth empty round. 1 a phone online,
+// 2 in recovery, -1 offline, 0 none found.
+HEMLAR_EXPORT int HEMLAR_CALL IsConnectPhone();
+
+// 1 when adb "root" answers that the phone runs (or restarts) as root, or that
+// adbd cannot run as root in production builds; else 0.
+HEMLAR_EXPORT int HEMLAR_CALL IsPhoneRoot();
+
+// Writes the phone's USB identity "VID_xxxx&PID_xxxx" and a NUL (18 bytes) and
+// returns 1; returns 1 without writing for a phone in recovery, else 0.
+HEMLAR_EXPORT int HEMLAR_CALL GetAndroidID(char* out);
+
+// Writes the phone's model (260 characters) when one answers within 10 rounds
+// 500 ms apart. Returns 1, or 0 for a phone that has not accepted this PC.
+HEMLAR_EXPORT int HEMLAR_CALL GetPhoneVersion(wchar_t* out);
+
+// Writes the phone's brand (260 characters) and returns 1, else 0.
+HEMLAR_EXPORT int HEMLAR_CALL GetPhoneBrand(wchar_t* out);
+
+// Takes a screenshot on the phone and pulls it to the program folder's
+// "skin\Torvanik\PhoneScreen\screenshot.png". 0 when the picture arrived,
+// 1 otherwise.
+HEMLAR_EXPORT int HEMLAR_CALL GetCellphoneScreenPng();
+
+// Forwards the PC's TCP port 10086 to the phone's port 10086. Returns 1.
+HEMLAR_EXPORT int HEMLAR_CALL AndroidPortToPC();
+
+// Runs an adb pull (or push) command line; 1 when the file was transferred.
+HEMLAR_EXPORT int HEMLAR_CALL AdbPullFile(const wchar_t* commandLine);
+
+// Runs an adb command line. For a push or pull, 1 when the file was
+// transferred; for any other command, 1 when it printed anything. Else 0.
+HEMLAR_EXPORT int HEMLAR_CALL AdbPushFile(const wchar_t* commandLine);
+
+// Runs an adb command line, dropping its output. Returns 1.
+HEMLAR_EXPORT int HEMLAR_CALL AdbRunCommand(const wchar_t* commandLine);
+
+// 1 when the phone's process list holds the narrow name, else 0.
+HEMLAR_EXPORT int HEMLAR_CALL AdbRunningApp(const char* name);
+
+// Pulls a file from the phone to the PC; 1 when it arrived, else 0.
+HEMLAR_EXPORT int HEMLAR_CALL ExportAndroidApk(const wchar_t* phonePath, const wchar_t* pcPath);
+
+// Pulls the installed APK of a package to the PC; 1 when it arrived, 0 when
+// the phone does not have the package or the pull failed.
+HEMLAR_EXPORT int HEMLAR_CALL ExportAndroidApkByPackageName(const wchar_t* packageName, const wchar_t* pcPath);
+
+// Waits for a listed phone (10 rounds 300 ms apart) and installs the APK
+// ("install -r"); 1 when the package manager reports "Success", else 0.
+HEMLAR_EXPORT int HEMLAR_CALL InstallAndroidApp(const char* apkPath);
+
+// Starts the companion app's start activity; when that fails the shipped
+// gov.apk is installed and started again, and the call returns 0 (the caller
+// retries). 1 started, 0 otherwise.
+HEMLAR_EXPORT int HEMLAR_CALL AdbServerStart();
+
+// Starts an app's activity: 2 when its running task came to the front, 1
+// started, 0 otherwise (after installing the shipped gov.apk and starting again).
+HEMLAR_EXPORT int HEMLAR_CALL AdbServerStartEx(const wchar_t* packageName, const wchar_t* activity);
+
+// Start the companion app's connect, backup and restore services: 1 when the
+// phone started the service, 0 when it does not know it or no phone answered.
+HEMLAR_EXPORT int HEMLAR_CALL AdbServerConnectStart();
+HEMLAR_EXPORT int HEMLAR_CALL AdbServerBackupStart();
+HEMLAR_EXPORT int HEMLAR_CALL AdbServerRestoreStart();
+
+// 1 when the companion app's working folder holds its failure marker
+// "log_error" (the app is then force-stopped), else 0.
+HEMLAR_EXPORT int HEMLAR_CALL CheckFileAndKillActivity();

@@ -62,7 +62,12 @@ std::vector<std::string> AdbServerPeer::Requests() const {
     return lines;
 }
 
-void AdbServerPeer::ClearRequests() { DeleteFileW(dir_.File(L"requests.log").c_str()); }
+void AdbServerPeer::ClearRequests() {
+    // The server may still be writing the last line of a finished command.
+    const std::wstring log = dir_.File(L"requests.log");
+    Sleep(50);
+    for (int i = 0; i < 50 && !DeleteFileW(log.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND; ++i) Sleep(20);
+}
 
 bool AdbServerPeer::Running() {
     int fd = LoopbackConnect(kAdbServerPort);

@@ -10,8 +10,18 @@
 //   ADB_PEER_LOG       every request received, one line each
 // Scenario keys: state (none, device, offline, recovery, unauthorized),
 // serial, prop.<name>, shell.<command> (exact reply), pm.install, root,
-// framebuffer ("16 W H" or "1 32 W H"), send.fail (a SEND answers FAIL).
-// Values take \n, \t and \\ escapes.
+// framebuffer ("16 W H" or "1 32 W H"), send.fail (a SEND answers FAIL),
+// pm.package (the package an installed APK provides, default
+// com.vandrell.mrtq), screencap=denied (screencap cannot write until a
+// "su ... chmod"), lineend=crlf (shell replies end lines in CR LF, as a
+// phone's terminal does). Values take \n, \t and \\ escapes.
+//
+// The phone keeps installed packages as data/app/<package>/base.apk in its
+// folder; "am start" and "am startservice" work for those, and started apps
+// show in "ps" until "am force-stop".
+//
+// Run as "RirorivUvi devices" it is the server's own client: it starts a
+// detached server when none answers and prints the device list.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -24,6 +34,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -34,8 +45,10 @@ namespace fs = std::filesystem;
 namespace {
 
 std::wstring g_phoneFolder, g_scenarioPath, g_logPath;
-std::mutex g_lock;  // guards the log and the forward list
+std::mutex g_lock;  // guards the log, the forward list and the phone's app state
 std::vector<std::pair<std::string, std::string>> g_forwards;
+std::set<std::string> g_runningApps;
+bool g_sdcardOpened = false;  // a "su ... chmod" made /sdcard writable for screencap
 
 std::wstring Env(const wchar_t* name, const std::wstring& fallback) {
     wchar_t buffer[1024];
@@ -210,6 +223,46 @@ std::vector<std::string> ShellWords(const std::string& line) {
     return words;
 }
 
+fs::path InstalledApk(const std::string& package) {
+    fs::path p;
+    if (package.empty() || !PhonePath("/data/app/" + package + "/base.apk", p)) return fs::path(g_phoneFolder) / "none";
+    return p;
+}
+
+// "am start|startservice --user 0 -n <package>/<class>" and "am force-stop <package>".
+std::string RunActivityManager(const std::vector<std::string>& w) {
+    std::error_code ec;
+    if (w.size() == 3 && w[1] == "force-stop") {
+        std::lock_guard<std::mutex> hold(g_lock);
+        g_runningApps.erase(w[2]);
+        return {};
+    }
+    if (w.size() != 6 || (w[1] != "start" && w[1] != "startservice") || w[4] != "-n") return "Error: bad arguments\n";
+    const std::string& component = w[5];
+    std::string package = component.substr(0, component.find('/'));
+    bool installed = fs::is_regular_file(InstalledApk(package), ec);
+    if (w[1] == "startservice") {
+        std::string reply = "Starting service: Intent { cmp=" + component + " }\n";
+        return installed ? reply : reply + "Error: Not found; no service started.\n";
+    }
+    std::string reply = "Starting: Intent { cmp=" + component + " }\n";
+    if (!installed) return reply + "Error type 3\nError: Activity class {" + component + "} does not exist.\n";
+    std::lock_guard<std::mutex> hold(g_lock);
+    if (!g_runningApps.insert(package).second)
+        reply += "Warning: Activity not started, its current task has been brought to the front\n";
+    return reply;
+}
+
+std::string WithLineEnds(const Scenario& s, std::string text) {
+    if (Get(s, "lineend") != "crlf") return text;
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
 std::string RunShell(const Scenario& s, const std::string& command) {
     auto exact = s.find("shell." + command);
     if (exact != s.end()) return exact->second;
@@ -251,7 +304,52 @@ std::string RunShell(const Scenario& s, const std::string& command) {
         std::error_code ec;
         if (!PhonePath(w.back(), p) || !fs::is_regular_file(p, ec))
             return "Failure [INSTALL_FAILED_INVALID_URI]\n";
-        return Get(s, "pm.install", "Success") + "\n";
+        std::string reply = Get(s, "pm.install", "Success");
+        if (reply == "Success") {
+            fs::path installed = InstalledApk(Get(s, "pm.package", "com.vandrell.mrtq"));
+            fs::create_directories(installed.parent_path(), ec);
+            fs::copy_file(p, installed, fs::copy_options::overwrite_existing, ec);
+        }
+        return reply + "\n";
+    }
+    if (w[0] == "pm" && w.size() == 3 && w[1] == "path") {
+        std::error_code ec;
+        return fs::is_regular_file(InstalledApk(w[2]), ec) ? "package:/data/app/" + w[2] + "/base.apk\n" : "";
+    }
+    if (w[0] == "am") return RunActivityManager(w);
+    if (w[0] == "ps") {
+        std::string list = "USER     PID   PPID  VSIZE  RSS     WCHAN    PC         NAME\n"
+                           "root      1     0     8904   784   ffffffff 00000000 S /init\n"
+                           "system    512   1     1024   512   ffffffff 00000000 S system_server\n";
+        std::lock_guard<std::mutex> hold(g_lock);
+        int pid = 2000;
+        for (const std::string& app : g_runningApps)
+            list += "u0_a10    " + std::to_string(pid++) + "  1     1024   512   ffffffff 00000000 S " + app + "\n";
+        return list;
+    }
+    if (w[0] == "ls" && w.size() == 2) {
+        fs::path p;
+        std::error_code ec;
+        if (!PhonePath(w[1], p) || !fs::is_directory(p, ec)) return "ls: " + w[1] + ": No such file or directory\n";
+        std::string names;
+        for (const auto& entry : fs::directory_iterator(p, ec)) names += entry.path().filename().u8string() + "\n";
+        return names;
+    }
+    if (w[0] == "su") {
+        std::lock_guard<std::mutex> hold(g_lock);
+        if (command.find("chmod") != std::string::npos) g_sdcardOpened = true;
+        return {};
+    }
+    if (w[0] == "/system/bin/screencap" && w.size() == 3 && w[1] == "-p") {
+        bool denied;
+        {
+            std::lock_guard<std::mutex> hold(g_lock);
+            denied = Get(s, "screencap") == "denied" && !g_sdcardOpened;
+        }
+        fs::path p;
+        if (denied || !PhonePath(w[2], p)) return "Error opening file: " + w[2] + " (Permission denied)\n";
+        std::ofstream(p, std::ios::binary) << std::string("\x89PNG\r\n\x1a\n", 8) << "hemlar screen";
+        return {};
     }
     return "/system/bin/sh: " + w[0] + ": not found\n";
 }
@@ -450,7 +548,7 @@ void ServeDevice(SOCKET s, const std::string& service) {
         Okay(s);
         std::string command = service.substr(service.find(':') + 1);
         if (!command.empty()) {
-            SendText(s, RunShell(scenario, command));
+            SendText(s, WithLineEnds(scenario, RunShell(scenario, command)));
             return;
         }
         // Interactive: each line the client types runs as a command.
@@ -622,6 +720,56 @@ void ServeConnection(SOCKET s) {
     closesocket(s);
 }
 
+SOCKET ConnectLoopback(int port) {
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return s;
+    closesocket(s);
+    return INVALID_SOCKET;
+}
+
+// The server's own "devices" client: a server it starts shares no handle
+// with it, so whoever reads this client's output sees its end.
+int ListDevicesAsClient(int port) {
+    SOCKET s = ConnectLoopback(port);
+    // A client left running by a test that has ended (its scenario is gone)
+    // must not start a server behind the next test's back.
+    if (s == INVALID_SOCKET && GetFileAttributesW(g_scenarioPath.c_str()) == INVALID_FILE_ATTRIBUTES) return 1;
+    if (s == INVALID_SOCKET) {
+        wchar_t self[MAX_PATH];
+        GetModuleFileNameW(nullptr, self, MAX_PATH);
+        wchar_t commandLine[] = L"adb fork-server server";
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        if (CreateProcessW(self, commandLine, nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup,
+                           &process)) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+        for (int i = 0; i < 250 && s == INVALID_SOCKET; ++i) {
+            Sleep(20);
+            s = ConnectLoopback(port);
+        }
+        if (s == INVALID_SOCKET) return 1;
+    }
+    std::string list;
+    char status[4], digits[5] = {};
+    if (SendText(s, "000chost:devices") && RecvAll(s, status, 4) && memcmp(status, "OKAY", 4) == 0 &&
+        RecvAll(s, digits, 4)) {
+        list.assign(strtoul(digits, nullptr, 16), '\0');
+        if (!RecvAll(s, list.data(), list.size())) list.clear();
+    }
+    closesocket(s);
+    std::string text = "List of devices attached\n" + list + "\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -638,6 +786,7 @@ int main(int argc, char** argv) {
 
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
+    if (argc >= 2 && strcmp(argv[1], "devices") == 0) return ListDevicesAsClient(port);
     SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
