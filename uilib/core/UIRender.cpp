@@ -1,7 +1,7 @@
 #include "UIRender.h"
 
-#include "SkinZip.h"
 #include "UIManager.h"
+#include "UIRenderBlend.h"
 
 #include <algorithm>
 #include <string>
@@ -11,85 +11,10 @@ namespace UiLib {
 
 namespace {
 
-typedef BOOL(WINAPI* AlphaBlendFn)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
-
-// msimg32 is optional: looked up once, blending falls back to opaque fills.
-AlphaBlendFn SystemAlphaBlend() {
-    static AlphaBlendFn fn = [] {
-        HMODULE module = LoadLibraryW(L"msimg32.dll");
-        return module ? reinterpret_cast<AlphaBlendFn>(GetProcAddress(module, "AlphaBlend")) : nullptr;
-    }();
-    return fn;
-}
-
 void FillOpaque(HDC hDC, const RECT& rc, COLORREF color) {
     COLORREF old = SetBkColor(hDC, color);
     ExtTextOutW(hDC, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
     SetBkColor(hDC, old);
-}
-
-// Bytes of an image: a numbered resource of a type, or a file looked up in the
-// resource folder, then in the skin zip, then as a plain path.
-bool ReadImageBytes(const wchar_t* name, const wchar_t* type, std::vector<BYTE>& bytes) {
-    if (type && *type) {
-        if (name[0] < L'0' || name[0] > L'9') return false;
-        HINSTANCE module = CPaintManagerUI::GetResourceInstance();
-        HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(_wtoi(name)), type);
-        if (!res) return false;
-        HGLOBAL global = LoadResource(module, res);
-        DWORD size = SizeofResource(module, res);
-        const BYTE* data = global ? static_cast<const BYTE*>(LockResource(global)) : nullptr;
-        if (!data || size == 0) return false;
-        bytes.assign(data, data + size);
-        return true;
-    }
-    auto readFile = [&bytes](const std::wstring& path) {
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
-        DWORD size = GetFileSize(file, nullptr);
-        bool ok = size != INVALID_FILE_SIZE && size > 0;
-        DWORD read = 0;
-        if (ok) {
-            bytes.resize(size);
-            ok = ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
-        }
-        CloseHandle(file);
-        return ok;
-    };
-    std::wstring folder = CPaintManagerUI::GetResourcePath();
-    std::wstring zipName = CPaintManagerUI::GetResourceZip();
-    if (zipName.empty()) {
-        if (readFile(folder + name)) return true;
-    } else {
-        HZIP zip = CPaintManagerUI::GetResourceZipHandle();
-        bool own = false;
-        if (!zip || !CPaintManagerUI::IsCachedResourceZip()) {
-            std::wstring path = folder + zipName;
-            zip = OpenZipArchive(ZIP_FILENAME, path.c_str(), 0);
-            own = true;
-        }
-        if (zip) {
-            ZIPENTRY entry;
-            int index = -1;
-            bool found = FindZipEntry(zip, name, &index, &entry) == ZR_OK && entry.unc_size > 0;
-            if (found) {
-                bytes.resize(entry.unc_size);
-                found = ExtractZipEntry(zip, index, bytes.data(), entry.unc_size, ZIP_MEMORY) == ZR_OK;
-            }
-            if (own) CloseZipArchive(zip);
-            if (found) return true;
-        }
-    }
-    return readFile(name);
-}
-
-// Turns encoded image bytes into a premultiplied 32-bit DIB. The codecs come
-// with the image side of the render engine; until then nothing decodes.
-TImageInfo* DecodeImage(const std::vector<BYTE>& bytes, DWORD mask) {
-    (void)bytes;
-    (void)mask;
-    return nullptr;
 }
 
 }  // namespace
@@ -142,25 +67,11 @@ DWORD CRenderEngine::AdjustColor(DWORD color, short hue, short saturation, short
     return color;
 }
 
-TImageInfo* CRenderEngine::LoadImage(const wchar_t* name, const wchar_t* type, DWORD mask) {
-    if (!name || !*name) return nullptr;
-    std::vector<BYTE> bytes;
-    if (!ReadImageBytes(name, type, bytes)) return nullptr;
-    return DecodeImage(bytes, mask);
-}
-
-void CRenderEngine::FreeImage(TImageInfo* image) {
-    if (!image) return;
-    if (image->hBitmap) DeleteObject(image->hBitmap);
-    delete image;
-}
-
 void CRenderEngine::DrawColor(HDC hDC, const RECT& rc, DWORD color) {
     if (rc.right <= rc.left || rc.bottom <= rc.top) return;
     BYTE alpha = static_cast<BYTE>(color >> 24);
     if (alpha == 0) return;
-    AlphaBlendFn blend = SystemAlphaBlend();
-    if (alpha == 0xFF || !blend) {
+    if (alpha == 0xFF) {
         FillOpaque(hDC, rc, ToColorRef(color));
         return;
     }
@@ -181,7 +92,7 @@ void CRenderEngine::DrawColor(HDC hDC, const RECT& rc, DWORD color) {
     HDC memory = CreateCompatibleDC(hDC);
     HGDIOBJ old = SelectObject(memory, pixel);
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    blend(hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, memory, 0, 0, 1, 1, bf);
+    BlendPixels(hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, memory, 0, 0, 1, 1, bf);
     SelectObject(memory, old);
     DeleteDC(memory);
     DeleteObject(pixel);
@@ -244,32 +155,6 @@ void CRenderEngine::DrawRoundRect(HDC hDC, const RECT& rc, int width, int height
     SelectObject(hDC, oldBrush);
     SelectObject(hDC, oldPen);
     DeleteObject(pen);
-}
-
-bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* manager, const RECT& rcItem, const RECT& rcPaint,
-                                    const wchar_t* image, const wchar_t* modify, bool fadeOverride, BYTE fade) {
-    (void)modify;
-    if (!hDC || !manager || !image || !*image) return false;
-    // Until the description syntax is read, the whole text names the image.
-    TImageInfo* info = manager->GetImageEx(image);
-    if (!info || !info->hBitmap) return false;
-    RECT visible;
-    if (!IntersectRect(&visible, &rcItem, &rcPaint)) return true;
-    HDC memory = CreateCompatibleDC(hDC);
-    HGDIOBJ old = SelectObject(memory, info->hBitmap);
-    AlphaBlendFn blend = SystemAlphaBlend();
-    BYTE alpha = fadeOverride ? fade : 255;
-    if (blend) {
-        BLENDFUNCTION bf = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
-        blend(hDC, rcItem.left, rcItem.top, rcItem.right - rcItem.left, rcItem.bottom - rcItem.top, memory, 0, 0,
-              info->nX, info->nY, bf);
-    } else {
-        StretchBlt(hDC, rcItem.left, rcItem.top, rcItem.right - rcItem.left, rcItem.bottom - rcItem.top, memory, 0,
-                   0, info->nX, info->nY, SRCCOPY);
-    }
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    return true;
 }
 
 }  // namespace UiLib

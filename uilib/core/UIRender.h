@@ -64,11 +64,26 @@ public:
     // Outline of `size` pixels drawn inside the rectangle.
     static void DrawRect(HDC hDC, const RECT& rc, int size, DWORD color);
     static void DrawRoundRect(HDC hDC, const RECT& rc, int width, int height, int size, DWORD color);
-    // Draws an image description; false when the manager or the DC is missing
-    // or the image cannot be had.
+    // Draws a part of a bitmap into rc: corners copied at their size, edges and
+    // centre stretched (or the centre tiled), the centre left out for a hole.
+    // Only pieces meeting rcPaint are drawn.
+    static void DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RECT& rcPaint, const RECT& rcBmpPart,
+                          const RECT& rcCorners, bool alphaChannel, BYTE fade = 255, bool hole = false,
+                          bool xtiled = false, bool ytiled = false);
+    // Draws an image description and an optional modifier read after it; false
+    // only when the manager or the DC is missing.
     static bool DrawImageString(HDC hDC, CPaintManagerUI* manager, const RECT& rcItem, const RECT& rcPaint,
                                 const wchar_t* image, const wchar_t* modify = nullptr, bool fadeOverride = false,
                                 BYTE fade = 255);
+    // Draws one image of a description; false when the name is empty or the
+    // image cannot be had, true otherwise (also when nothing is visible).
+    static bool DrawDescribedImage(HDC hDC, CPaintManagerUI* manager, const RECT& rcItem, const RECT& rcPaint,
+                                   const wchar_t* name, const wchar_t* type, RECT dest, RECT source, RECT corner,
+                                   DWORD mask, BYTE fade, bool hole, bool xtiled, bool ytiled, bool fadeOverride);
+    // AlphaBlend in software over premultiplied source pixels, for systems
+    // without msimg32.
+    static BOOL AlphaBlendSoftware(HDC hDC, int x, int y, int width, int height, HDC hSrc, int sx, int sy, int sw,
+                                   int sh, BLENDFUNCTION blend);
 };
 
 }  // namespace UiLib
