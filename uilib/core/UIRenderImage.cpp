@@ -3,7 +3,7 @@
 // corners, tiling, a hole and a fade.
 #include "UIManager.h"
 #include "UIRender.h"
-#include "UIRenderBlend.h"
+#include "UIRenderInternal.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -322,6 +322,15 @@ BOOL BlendPixels(HDC dst, int x, int y, int width, int height, HDC src, int sx, 
                  BLENDFUNCTION blend) {
     if (AlphaBlendFn fn = SystemAlphaBlend()) return fn(dst, x, y, width, height, src, sx, sy, sw, sh, blend);
     return CRenderEngine::AlphaBlendSoftware(dst, x, y, width, height, src, sx, sy, sw, sh, blend);
+}
+
+bool ReadImageNameAndType(const wchar_t* description, std::wstring& name, std::wstring& type) {
+    ImageSettings s;
+    s.dest = RECT{0, 0, 0, 0};
+    if (!ReadDescription(description, s.dest, s, [](const ImageSettings&) {})) return false;
+    name = s.name;
+    type = s.type;
+    return true;
 }
 
 TImageInfo* CRenderEngine::LoadImage(const wchar_t* name, const wchar_t* type, DWORD mask) {
