@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -228,6 +229,50 @@ TEST_F(Canvas, BoldInkIsHeavierAndTagsShapeTheExtent) {
     EXPECT_EQ(Measure(words, DT_WORDBREAK).bottom, 10 + line);
     EXPECT_GT(Measure(words, DT_WORDBREAK, 70).bottom, 10 + 3 * line);
     EXPECT_LE(Measure(words, DT_WORDBREAK, 70).right, 70);
+}
+
+// The bounding box of the ink in a region.
+RECT InkBox(const Snapshot& shot, RECT rc) {
+    RECT box = {rc.right, rc.bottom, rc.left, rc.top};
+    for (int y = rc.top; y < rc.bottom; ++y)
+        for (int x = rc.left; x < rc.right; ++x)
+            if (Inked(shot.At(x, y))) {
+                box.left = std::min<LONG>(box.left, x);
+                box.top = std::min<LONG>(box.top, y);
+                box.right = std::max<LONG>(box.right, x + 1);
+                box.bottom = std::max<LONG>(box.bottom, y + 1);
+            }
+    return box;
+}
+
+TEST_F(Canvas, AlignmentSelectionAndEllipsisPlaceTheInk) {
+    Pm().SetDefaultSelectedBkColor(0xFF00FF00);
+    const RECT centred = {10, 10, 290, 70}, right = {10, 80, 290, 110}, selected = {10, 120, 290, 150},
+               clipped = {10, 160, 60, 190};
+    Snapshot shot = Paint([&](HDC dc, const RECT&) {
+        RECT rc = centred;
+        CRenderEngine::DrawRichText(dc, &Pm(), rc, L"MMMM", 0xFF000000, nullptr, nullptr, nullptr,
+                                    DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        rc = right;
+        CRenderEngine::DrawRichText(dc, &Pm(), rc, L"MMMM", 0xFF000000, nullptr, nullptr, nullptr, DT_RIGHT);
+        rc = selected;
+        CRenderEngine::DrawRichText(dc, &Pm(), rc, L"A<s>MM</s>A", 0xFF000000, nullptr, nullptr, nullptr, 0);
+        rc = clipped;
+        CRenderEngine::DrawRichText(dc, &Pm(), rc, L"MMMMMMMMMMMMMMMM", 0xFF000000, nullptr, nullptr, nullptr,
+                                    DT_SINGLELINE | DT_END_ELLIPSIS);
+    });
+    RECT box = InkBox(shot, centred);
+    EXPECT_NEAR((box.left + box.right) / 2, 150, 4);
+    EXPECT_NEAR((box.top + box.bottom) / 2, 40, 5);
+    box = InkBox(shot, right);
+    EXPECT_GT(box.right, 280);
+    EXPECT_GT(box.left, 200);
+    EXPECT_GT(Count(shot, selected, [](DWORD px) { return px == 0x00FF00; }), 20);
+    EXPECT_LT(InkBox(shot, selected).left, 14);  // text before the selection is not filled
+    EXPECT_EQ(Count(shot, RECT{60, 160, 300, 200}, Inked), 0);
+    EXPECT_GT(Count(shot, clipped, Inked), 20);
+    RECT measured = Measure(L"MMMMMMMMMMMMMMMM", DT_SINGLELINE | DT_END_ELLIPSIS, 60);
+    EXPECT_LE(measured.right, 60);
 }
 
 TEST_F(Canvas, LinksUseTheLinkColoursAndReportTheirRectangles) {
