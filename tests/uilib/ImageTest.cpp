@@ -59,34 +59,25 @@ protected:
         CPaintManagerUI::SetResourcePath(dir_.Path().c_str());
     }
 
-    class DrawingControl : public CControlUI {
-    public:
-        void PaintBkImage(HDC hDC) override {
-            DrawImage(hDC, image.c_str(), modify.empty() ? nullptr : modify.c_str(), fadeOverride, 255);
-        }
-        std::wstring image;
-        std::wstring modify;
-        bool fadeOverride = false;
-    };
-
     // Paints the 60 x 60 control at 20,20 on white with the given description
     // (and modifier) and reads the window back.
     Snapshot Paint(const std::wstring& image, const wchar_t* modify = nullptr, bool fadeOverride = false) {
         if (!control_) {
             CContainerUI* root = new CContainerUI;
             root->SetAttribute(L"bkcolor", L"#FFFFFFFF");
-            control_ = new DrawingControl;
+            control_ = new PaintingControl;
             control_->ApplyAttributeList(L"float=\"true\" pos=\"20,20,80,80\"");
             root->Add(control_);
             EXPECT_TRUE(window_.Show(root));
         }
-        control_->image = image;
-        control_->modify = modify ? modify : L"";
-        control_->fadeOverride = fadeOverride;
+        std::wstring modifier = modify ? modify : L"";
+        control_->paint = [=](HDC dc, const RECT&) {
+            control_->DrawImage(dc, image.c_str(), modifier.empty() ? nullptr : modifier.c_str(), fadeOverride, 255);
+        };
         return window_.Capture();
     }
 
-    DrawingControl* control_ = nullptr;
+    PaintingControl* control_ = nullptr;
     testsupport::ScratchDir dir_;
     HarnessWindow window_{200, 150};
 };

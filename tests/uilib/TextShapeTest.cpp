@@ -39,14 +39,6 @@ bool Bluish(DWORD px) { return (px & 0xFF) > 160 && ((px >> 16) & 0xFF) < 110 &&
 // A control that paints whatever the test gives it over a white window.
 class Canvas : public ::testing::Test {
 protected:
-    class PaintingControl : public CControlUI {
-    public:
-        void PaintBkImage(HDC hDC) override {
-            if (paint) paint(hDC, GetPos());
-        }
-        std::function<void(HDC, const RECT&)> paint;
-    };
-
     void SetUp() override {
         CContainerUI* root = new CContainerUI;
         root->SetAttribute(L"bkcolor", L"#FFFFFFFF");

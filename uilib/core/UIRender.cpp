@@ -140,15 +140,8 @@ void CRenderEngine::DrawColor(HDC hDC, const RECT& rc, DWORD color) {
         return;
     }
     // One premultiplied pixel stretched over the rectangle.
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = 1;
-    bmi.bmiHeader.biHeight = 1;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP pixel = CreateDIBSection(hDC, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP pixel = CreateBgraDib(hDC, 1, 1, &bits);
     if (!pixel) return;
     auto premultiply = [alpha](DWORD channel) { return channel * alpha / 255; };
     *static_cast<DWORD*>(bits) = (static_cast<DWORD>(alpha) << 24) | (premultiply((color >> 16) & 0xFF) << 16) |

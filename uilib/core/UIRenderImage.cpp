@@ -121,20 +121,9 @@ TImageInfo* DecodeImage(const std::vector<BYTE>& bytes, DWORD mask) {
     uint64_t byteCount = static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * 4u;
     if (byteCount > 0x7FFFFFFFu) return nullptr;
 
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    bmi.bmiHeader.biSizeImage = static_cast<DWORD>(byteCount);
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!bitmap || !bits) {
-        if (bitmap) DeleteObject(bitmap);
-        return nullptr;
-    }
+    HBITMAP bitmap = CreateBgraDib(nullptr, width, height, &bits);
+    if (!bitmap) return nullptr;
     bool hasAlpha = false;
     const size_t count = static_cast<size_t>(byteCount / 4);
     const stbi_uc* in = pixels.data;
@@ -318,6 +307,24 @@ bool ReadDescription(const wchar_t* text, const RECT& item, ImageSettings& s, On
 
 }  // namespace
 
+HBITMAP CreateBgraDib(HDC dc, int width, int height, void** bits) {
+    *bits = nullptr;
+    if (width <= 0 || height <= 0) return nullptr;
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    HBITMAP bitmap = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, bits, nullptr, 0);
+    if (bitmap && !*bits) {
+        DeleteObject(bitmap);
+        bitmap = nullptr;
+    }
+    return bitmap;
+}
+
 BOOL BlendPixels(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
                  BLENDFUNCTION blend) {
     if (AlphaBlendFn fn = SystemAlphaBlend()) return fn(dst, x, y, width, height, src, sx, sy, sw, sh, blend);
@@ -451,19 +458,12 @@ bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* manager, const REC
 BOOL CRenderEngine::AlphaBlendSoftware(HDC hDC, int x, int y, int width, int height, HDC hSrc, int sx, int sy,
                                        int sw, int sh, BLENDFUNCTION blend) {
     if (width <= 0 || height <= 0 || sw <= 0 || sh <= 0) return TRUE;
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
     void* srcBits = nullptr;
     void* dstBits = nullptr;
     HDC srcDC = CreateCompatibleDC(hDC);
     HDC dstDC = CreateCompatibleDC(hDC);
-    HBITMAP srcBmp = CreateDIBSection(hDC, &bmi, DIB_RGB_COLORS, &srcBits, nullptr, 0);
-    HBITMAP dstBmp = CreateDIBSection(hDC, &bmi, DIB_RGB_COLORS, &dstBits, nullptr, 0);
+    HBITMAP srcBmp = CreateBgraDib(hDC, width, height, &srcBits);
+    HBITMAP dstBmp = CreateBgraDib(hDC, width, height, &dstBits);
     BOOL ok = srcDC && dstDC && srcBmp && dstBmp;
     if (ok) {
         HGDIOBJ oldSrc = SelectObject(srcDC, srcBmp);
