@@ -3,6 +3,7 @@
 // real window pixels.
 #include "PngWriter.h"
 #include "TestPaths.h"
+#include "ZipWriter.h"
 #include "UiHarness.h"
 
 #include <gtest/gtest.h>
@@ -225,6 +226,38 @@ TEST(ImageLoading, PixelsArePremultipliedAndTheAlphaFlagFollowsThem) {
     TImageInfo* plain = CRenderEngine::LoadImage(dir.File(L"opaque.png").c_str());
     ASSERT_NE(plain, nullptr);
     CRenderEngine::FreeImage(plain);
+}
+
+TEST(ImageLoading, ASkinZipIsSearchedInsteadOfTheResourceFolder) {
+    testsupport::ScratchDir dir;
+    ASSERT_TRUE(testsupport::WritePng(dir.File(L"both.png"), 1, 1, {kRed}));
+    ASSERT_TRUE(testsupport::WritePng(dir.File(L"folderonly.png"), 1, 1, {kRed}));
+    testsupport::ZipWriter zip;
+    zip.Add("both.png", testsupport::EncodePng(1, 1, {kBlue}));
+    zip.Add("zipped.png", testsupport::EncodePng(1, 1, {kGreen}), false);
+    ASSERT_TRUE(testsupport::WriteFileBytes(dir.File(L"skin.zip"), zip.Build()));
+    CPaintManagerUI::SetResourcePath(dir.Path().c_str());
+
+    struct {
+        const wchar_t* name;
+        DWORD pixel;  // 0: not found
+    } cases[] = {{L"both.png", kBlue}, {L"zipped.png", kGreen}, {L"folderonly.png", 0}};
+    for (bool keepOpen : {false, true}) {
+        CPaintManagerUI::SetResourceZip(L"skin.zip", keepOpen);
+        for (const auto& c : cases) {
+            TImageInfo* image = CRenderEngine::LoadImage(c.name);
+            if (!c.pixel) {
+                EXPECT_EQ(image, nullptr) << testsupport::ToAnsi(c.name);
+                continue;
+            }
+            ASSERT_NE(image, nullptr) << testsupport::ToAnsi(c.name);
+            DIBSECTION dib = {};
+            GetObjectW(image->hBitmap, sizeof(dib), &dib);
+            EXPECT_EQ(*static_cast<const DWORD*>(dib.dsBm.bmBits), c.pixel) << testsupport::ToAnsi(c.name);
+            CRenderEngine::FreeImage(image);
+        }
+    }
+    CPaintManagerUI::SetResourceZip(L"");
 }
 
 // The software blend over premultiplied source pixels, on memory bitmaps.
