@@ -25,6 +25,8 @@ bool Near(DWORD actual, DWORD expected, int tolerance = 3) {
     return true;
 }
 
+int FontHeight(const TFontInfo* font) { return font->tm.tmHeight + font->tm.tmExternalLeading; }
+
 // Counts the pixels of a region that match a predicate.
 int Count(const Snapshot& shot, RECT rc, const std::function<bool(DWORD)>& match) {
     int n = 0;
@@ -214,6 +216,13 @@ TEST_F(Canvas, BoldInkIsHeavierAndTagsShapeTheExtent) {
     EXPECT_EQ(Measure(L"A<n>B", DT_SINGLELINE).bottom, 10 + line);  // n is ignored on a single line
     EXPECT_EQ(Measure(L"A\nB\nC").bottom, 10 + 3 * line);
     EXPECT_EQ(Measure(L"A<y 40>B").bottom, 10 + 40);
+    // A font by face and size grows the line; by index it is the manager's font.
+    EXPECT_GT(Measure(L"A<f Tahoma 30 bold>B</f>").bottom, 10 + line + 10);
+    const int index = Pm().GetFontCount();
+    Pm().AddFont(L"Tahoma", 40, false, false, false);
+    const std::wstring indexed = L"<f " + std::to_wstring(index) + L">AB</f>";
+    EXPECT_EQ(Measure(indexed.c_str()).bottom, 10 + FontHeight(Pm().GetFontInfo(index)));
+    EXPECT_GT(Measure(indexed.c_str()).right, ab.right + 20);
     // A paragraph's line carries its spacing; closing it starts a new, plain line.
     EXPECT_EQ(Measure(L"<p 6>A</p>").bottom, 10 + (line + 6) + line);
     // Word breaking wraps a long text into more lines in a narrow rectangle.
