@@ -211,7 +211,9 @@ TEST_F(Canvas, BoldInkIsHeavierAndTagsShapeTheExtent) {
     EXPECT_EQ(Measure(L"A<x 10>B").right, ab.right + 10);
     EXPECT_EQ(Measure(L"{<}AB").right, Measure(L"<AB").right);  // the escape draws a less-than sign
     EXPECT_GT(Measure(L"{<}AB").right, ab.right);
-    EXPECT_GT(Measure(L"<r><b>AB</b></r>").right, Measure(L"AB").right + 20);  // raw text shows the tags
+    // Raw text shows the tags inside it, not its own closing tag.
+    EXPECT_EQ(Measure(L"<r><b>AB</b></r>").right, Measure(L"{<}b{>}AB{<}/b{>}").right);
+    EXPECT_EQ(Measure(L"<r>A</r>B").right, ab.right);
     EXPECT_EQ(Measure(L"A<n>B").bottom, 10 + 2 * line);
     EXPECT_EQ(Measure(L"A<n>B", DT_SINGLELINE).bottom, 10 + line);  // n is ignored on a single line
     EXPECT_EQ(Measure(L"A\nB\nC").bottom, 10 + 3 * line);

@@ -173,6 +173,11 @@ private:
                 break;
             }
             if (x >= rc_.right && !empty) break;
+            if (st.raw && IsClosingTag(p, L'r')) {
+                st.raw = false;
+                st.p += 4;
+                continue;
+            }
             if (!st.raw && IsOpener(*p)) {
                 wchar_t escaped = EscapedChar(p);
                 if (escaped) {
