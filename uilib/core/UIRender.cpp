@@ -1,7 +1,7 @@
 #include "UIRender.h"
 
-#include "SkinZip.h"
 #include "UIManager.h"
+#include "UIRenderInternal.h"
 
 #include <algorithm>
 #include <string>
@@ -11,95 +11,23 @@ namespace UiLib {
 
 namespace {
 
-typedef BOOL(WINAPI* AlphaBlendFn)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
-
-// msimg32 is optional: looked up once, blending falls back to opaque fills.
-AlphaBlendFn SystemAlphaBlend() {
-    static AlphaBlendFn fn = [] {
-        HMODULE module = LoadLibraryW(L"msimg32.dll");
-        return module ? reinterpret_cast<AlphaBlendFn>(GetProcAddress(module, "AlphaBlend")) : nullptr;
-    }();
-    return fn;
-}
-
 void FillOpaque(HDC hDC, const RECT& rc, COLORREF color) {
     COLORREF old = SetBkColor(hDC, color);
     ExtTextOutW(hDC, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
     SetBkColor(hDC, old);
 }
 
-// Bytes of an image: a numbered resource of a type, or a file looked up in the
-// resource folder, then in the skin zip, then as a plain path.
-bool ReadImageBytes(const wchar_t* name, const wchar_t* type, std::vector<BYTE>& bytes) {
-    if (type && *type) {
-        if (name[0] < L'0' || name[0] > L'9') return false;
-        HINSTANCE module = CPaintManagerUI::GetResourceInstance();
-        HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(_wtoi(name)), type);
-        if (!res) return false;
-        HGLOBAL global = LoadResource(module, res);
-        DWORD size = SizeofResource(module, res);
-        const BYTE* data = global ? static_cast<const BYTE*>(LockResource(global)) : nullptr;
-        if (!data || size == 0) return false;
-        bytes.assign(data, data + size);
-        return true;
-    }
-    auto readFile = [&bytes](const std::wstring& path) {
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return false;
-        DWORD size = GetFileSize(file, nullptr);
-        bool ok = size != INVALID_FILE_SIZE && size > 0;
-        DWORD read = 0;
-        if (ok) {
-            bytes.resize(size);
-            ok = ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
-        }
-        CloseHandle(file);
-        return ok;
-    };
-    std::wstring folder = CPaintManagerUI::GetResourcePath();
-    std::wstring zipName = CPaintManagerUI::GetResourceZip();
-    if (zipName.empty()) {
-        if (readFile(folder + name)) return true;
-    } else {
-        HZIP zip = CPaintManagerUI::GetResourceZipHandle();
-        bool own = false;
-        if (!zip || !CPaintManagerUI::IsCachedResourceZip()) {
-            std::wstring path = folder + zipName;
-            zip = OpenZipArchive(ZIP_FILENAME, path.c_str(), 0);
-            own = true;
-        }
-        if (zip) {
-            ZIPENTRY entry;
-            int index = -1;
-            bool found = FindZipEntry(zip, name, &index, &entry) == ZR_OK && entry.unc_size > 0;
-            if (found) {
-                bytes.resize(entry.unc_size);
-                found = ExtractZipEntry(zip, index, bytes.data(), entry.unc_size, ZIP_MEMORY) == ZR_OK;
-            }
-            if (own) CloseZipArchive(zip);
-            if (found) return true;
-        }
-    }
-    return readFile(name);
-}
-
-// Turns encoded image bytes into a premultiplied 32-bit DIB. The codecs come
-// with the image side of the render engine; until then nothing decodes.
-TImageInfo* DecodeImage(const std::vector<BYTE>& bytes, DWORD mask) {
-    (void)bytes;
-    (void)mask;
-    return nullptr;
-}
-
 }  // namespace
 
-CRenderClip::~CRenderClip() {
-    if (hDC) {
-        SelectClipRgn(hDC, hOldRgn);
-    }
-    if (hOldRgn) DeleteObject(hOldRgn);
-    if (hRgn) DeleteObject(hRgn);
+CRenderClip::~CRenderClip() { Restore(*this); }
+
+void CRenderClip::Restore(CRenderClip& clip) {
+    if (clip.hDC) SelectClipRgn(clip.hDC, clip.hOldRgn);
+    if (clip.hOldRgn) DeleteObject(clip.hOldRgn);
+    if (clip.hRgn) DeleteObject(clip.hRgn);
+    clip.hDC = nullptr;
+    clip.hOldRgn = nullptr;
+    clip.hRgn = nullptr;
 }
 
 void CRenderClip::GenerateClip(HDC hDC, RECT rc, CRenderClip& clip) {
@@ -133,47 +61,87 @@ void CRenderClip::UseOldClipEnd(HDC hDC, CRenderClip& clip) {
     ExtSelectClipRgn(hDC, clip.hRgn, RGN_AND);
 }
 
+void CRenderEngine::RgbToHsl(DWORD color, float* hue, float* saturation, float* lightness) {
+    float r = ((color >> 16) & 0xFF) / 255.0f, g = ((color >> 8) & 0xFF) / 255.0f, b = (color & 0xFF) / 255.0f;
+    float high = std::max({r, g, b}), low = std::min({r, g, b});
+    float delta = high - low;
+    float h = 0.0f, s = 0.0f, l = (high + low) / 2.0f;
+    if (delta > 0.0f) {
+        s = l <= 0.5f ? delta / (high + low) : delta / (2.0f - high - low);
+        if (high == r)
+            h = (g - b) / delta;
+        else if (high == g)
+            h = 2.0f + (b - r) / delta;
+        else
+            h = 4.0f + (r - g) / delta;
+        h *= 60.0f;
+        if (h < 0.0f) h += 360.0f;
+    }
+    *hue = h;
+    *saturation = s;
+    *lightness = l;
+}
+
+void CRenderEngine::HslToRgb(DWORD& color, float hue, float saturation, float lightness) {
+    auto channel = [](float p, float q, float t) {
+        if (t < 0.0f) t += 1.0f;
+        if (t > 1.0f) t -= 1.0f;
+        if (t < 1.0f / 6.0f) return p + (q - p) * 6.0f * t;
+        if (t < 0.5f) return q;
+        if (t < 2.0f / 3.0f) return p + (q - p) * (2.0f / 3.0f - t) * 6.0f;
+        return p;
+    };
+    float r = lightness, g = lightness, b = lightness;
+    if (saturation > 0.0f) {
+        float q = lightness < 0.5f ? lightness * (1.0f + saturation) : lightness + saturation - lightness * saturation;
+        float p = 2.0f * lightness - q;
+        float h = hue / 360.0f;
+        r = channel(p, q, h + 1.0f / 3.0f);
+        g = channel(p, q, h);
+        b = channel(p, q, h - 1.0f / 3.0f);
+    }
+    auto toByte = [](float v) { return static_cast<DWORD>(std::min(255.0f, std::max(0.0f, v * 255.0f))); };
+    color = (color & 0xFF000000) | (toByte(r) << 16) | (toByte(g) << 8) | toByte(b);
+}
+
 DWORD CRenderEngine::AdjustColor(DWORD color, short hue, short saturation, short lightness) {
-    // The library only ever asks for 180/100/100, which keeps the colour; the
-    // HSL conversion for other values comes with the colour side of the engine.
-    (void)hue;
-    (void)saturation;
-    (void)lightness;
+    if (hue == 180 && saturation == 100 && lightness == 100) return color;
+    float h = 0, s = 0, l = 0;
+    RgbToHsl(color, &h, &s, &l);
+    h += hue - 180;
+    if (h <= 0.0f) h += 360.0f;
+    if (h > 360.0f) h -= 360.0f;
+    s *= saturation / 100.0f;
+    l *= lightness / 100.0f;
+    HslToRgb(color, h, std::min(s, 1.0f), std::min(l, 1.0f));
     return color;
 }
 
-TImageInfo* CRenderEngine::LoadImage(const wchar_t* name, const wchar_t* type, DWORD mask) {
-    if (!name || !*name) return nullptr;
-    std::vector<BYTE> bytes;
-    if (!ReadImageBytes(name, type, bytes)) return nullptr;
-    return DecodeImage(bytes, mask);
+void CRenderEngine::ClearPixels(const RECT& rc, DWORD* pixels, int rowLength) {
+    for (LONG y = rc.top; y < rc.bottom; ++y)
+        for (LONG x = rc.left; x < rc.right; ++x) pixels[static_cast<size_t>(y) * rowLength + x] = 0;
 }
 
-void CRenderEngine::FreeImage(TImageInfo* image) {
-    if (!image) return;
-    if (image->hBitmap) DeleteObject(image->hBitmap);
-    delete image;
+void CRenderEngine::FillMissingAlpha(const RECT& rc, DWORD* pixels, int rowLength) {
+    for (LONG y = rc.top; y < rc.bottom; ++y) {
+        for (LONG x = rc.left; x < rc.right; ++x) {
+            DWORD& pixel = pixels[static_cast<size_t>(y) * rowLength + x];
+            if ((pixel & 0xFF000000) == 0 && (pixel & 0x00FFFFFF) != 0) pixel |= 0xFF000000;
+        }
+    }
 }
 
 void CRenderEngine::DrawColor(HDC hDC, const RECT& rc, DWORD color) {
     if (rc.right <= rc.left || rc.bottom <= rc.top) return;
     BYTE alpha = static_cast<BYTE>(color >> 24);
     if (alpha == 0) return;
-    AlphaBlendFn blend = SystemAlphaBlend();
-    if (alpha == 0xFF || !blend) {
+    if (alpha == 0xFF) {
         FillOpaque(hDC, rc, ToColorRef(color));
         return;
     }
     // One premultiplied pixel stretched over the rectangle.
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = 1;
-    bmi.bmiHeader.biHeight = 1;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP pixel = CreateDIBSection(hDC, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP pixel = CreateBgraDib(hDC, 1, 1, &bits);
     if (!pixel) return;
     auto premultiply = [alpha](DWORD channel) { return channel * alpha / 255; };
     *static_cast<DWORD*>(bits) = (static_cast<DWORD>(alpha) << 24) | (premultiply((color >> 16) & 0xFF) << 16) |
@@ -181,34 +149,87 @@ void CRenderEngine::DrawColor(HDC hDC, const RECT& rc, DWORD color) {
     HDC memory = CreateCompatibleDC(hDC);
     HGDIOBJ old = SelectObject(memory, pixel);
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    blend(hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, memory, 0, 0, 1, 1, bf);
+    BlendPixels(hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, memory, 0, 0, 1, 1, bf);
     SelectObject(memory, old);
     DeleteDC(memory);
     DeleteObject(pixel);
 }
 
-void CRenderEngine::DrawGradient(HDC hDC, const RECT& rc, DWORD first, DWORD second, bool vertical, int steps) {
-    int length = vertical ? rc.bottom - rc.top : rc.right - rc.left;
-    if (length <= 0 || steps <= 0) return;
-    steps = std::min(steps, length);
-    for (int i = 0; i < steps; ++i) {
-        auto mix = [i, steps](DWORD a, DWORD b, int shift) {
-            int ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;
-            int denom = steps > 1 ? steps - 1 : 1;
-            return static_cast<DWORD>(ca + (cb - ca) * i / denom) << shift;
+namespace {
+
+typedef BOOL(WINAPI* GradientFillFn)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
+
+GradientFillFn SystemGradientFill() {
+    static GradientFillFn fn = [] {
+        HMODULE module = GetModuleHandleW(L"msimg32.dll");
+        if (!module) module = LoadLibraryW(L"msimg32.dll");
+        return module ? reinterpret_cast<GradientFillFn>(
+                            reinterpret_cast<void*>(GetProcAddress(module, "GradientFill")))
+                      : nullptr;
+    }();
+    return fn;
+}
+
+// Paints an opaque gradient over rc: GradientFill when msimg32 has it, else
+// 8 or 16 solid bands laid from the far end.
+void PaintGradient(HDC hDC, const RECT& rc, DWORD first, DWORD second, bool vertical, int steps) {
+    if (GradientFillFn fill = SystemGradientFill()) {
+        auto vertex = [](LONG x, LONG y, DWORD c) {
+            return TRIVERTEX{x, y, static_cast<COLOR16>(((c >> 16) & 0xFF) << 8),
+                             static_cast<COLOR16>(((c >> 8) & 0xFF) << 8), static_cast<COLOR16>((c & 0xFF) << 8),
+                             0xFF00};
         };
-        DWORD color = mix(first, second, 24) | mix(first, second, 16) | mix(first, second, 8) | mix(first, second, 0);
-        RECT band = rc;
-        int from = length * i / steps, to = length * (i + 1) / steps;
-        if (vertical) {
-            band.top = rc.top + from;
-            band.bottom = rc.top + to;
-        } else {
-            band.left = rc.left + from;
-            band.right = rc.left + to;
-        }
-        DrawColor(hDC, band, color);
+        TRIVERTEX vertices[2] = {vertex(rc.left, rc.top, first), vertex(rc.right, rc.bottom, second)};
+        GRADIENT_RECT mesh = {0, 1};
+        fill(hDC, vertices, 2, &mesh, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
+        return;
     }
+    const int shift = steps >= 16 ? 4 : 3;
+    const int n = 1 << shift;
+    const int length = vertical ? rc.bottom - rc.top : rc.right - rc.left;
+    for (int i = 0; i < n; ++i) {
+        auto mix = [&](int bits) {
+            DWORD a = (first >> bits) & 0xFF, b = (second >> bits) & 0xFF;
+            return ((b * (n - i) + a * i) >> shift) << bits;
+        };
+        RECT band = rc;
+        LONG from = length * i / n, to = length * (i + 1) / n;
+        if (vertical) {
+            band.top = rc.bottom - to;
+            band.bottom = rc.bottom - from;
+        } else {
+            band.left = rc.right - to;
+            band.right = rc.right - from;
+        }
+        if (band.right <= band.left || band.bottom <= band.top) continue;
+        FillOpaque(hDC, band, CRenderEngine::ToColorRef(mix(16) | mix(8) | mix(0)));
+    }
+}
+
+}  // namespace
+
+void CRenderEngine::DrawGradient(HDC hDC, const RECT& rc, DWORD first, DWORD second, bool vertical, int steps) {
+    int width = rc.right - rc.left, height = rc.bottom - rc.top;
+    if (width <= 0 || height <= 0) return;
+    BYTE alpha = static_cast<BYTE>(((first >> 24) + (second >> 24)) / 2);
+    if (alpha == 0) return;
+    if (alpha == 255) {
+        PaintGradient(hDC, rc, first, second, vertical, steps);
+        return;
+    }
+    // Drawn offscreen and blended with the constant alpha only: the offscreen
+    // pixels carry no alpha of their own to weigh by.
+    HDC memory = CreateCompatibleDC(hDC);
+    HBITMAP bitmap = CreateCompatibleBitmap(hDC, width, height);
+    if (memory && bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        PaintGradient(memory, RECT{0, 0, width, height}, first, second, vertical, steps);
+        BLENDFUNCTION bf = {AC_SRC_OVER, 0, alpha, 0};
+        BlendPixels(hDC, rc.left, rc.top, width, height, memory, 0, 0, width, height, bf);
+        SelectObject(memory, old);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (memory) DeleteDC(memory);
 }
 
 void CRenderEngine::DrawLine(HDC hDC, const RECT& rc, int size, DWORD color, int style) {
@@ -244,32 +265,6 @@ void CRenderEngine::DrawRoundRect(HDC hDC, const RECT& rc, int width, int height
     SelectObject(hDC, oldBrush);
     SelectObject(hDC, oldPen);
     DeleteObject(pen);
-}
-
-bool CRenderEngine::DrawImageString(HDC hDC, CPaintManagerUI* manager, const RECT& rcItem, const RECT& rcPaint,
-                                    const wchar_t* image, const wchar_t* modify, bool fadeOverride, BYTE fade) {
-    (void)modify;
-    if (!hDC || !manager || !image || !*image) return false;
-    // Until the description syntax is read, the whole text names the image.
-    TImageInfo* info = manager->GetImageEx(image);
-    if (!info || !info->hBitmap) return false;
-    RECT visible;
-    if (!IntersectRect(&visible, &rcItem, &rcPaint)) return true;
-    HDC memory = CreateCompatibleDC(hDC);
-    HGDIOBJ old = SelectObject(memory, info->hBitmap);
-    AlphaBlendFn blend = SystemAlphaBlend();
-    BYTE alpha = fadeOverride ? fade : 255;
-    if (blend) {
-        BLENDFUNCTION bf = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
-        blend(hDC, rcItem.left, rcItem.top, rcItem.right - rcItem.left, rcItem.bottom - rcItem.top, memory, 0, 0,
-              info->nX, info->nY, bf);
-    } else {
-        StretchBlt(hDC, rcItem.left, rcItem.top, rcItem.right - rcItem.left, rcItem.bottom - rcItem.top, memory, 0,
-                   0, info->nX, info->nY, SRCCOPY);
-    }
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    return true;
 }
 
 }  // namespace UiLib

@@ -191,4 +191,8 @@ int RecordingNotifier::Count(const wchar_t* type) const {
     return n;
 }
 
+void PaintingControl::PaintBkImage(HDC hDC) {
+    if (paint) paint(hDC, GetPos());
+}
+
 }  // namespace uiharness

@@ -89,6 +89,14 @@ private:
     UINT flags_;
 };
 
+// A control that paints whatever the test gives it, over its own background.
+class PaintingControl : public UiLib::CControlUI {
+public:
+    void PaintBkImage(HDC hDC) override;
+
+    std::function<void(HDC, const RECT& item)> paint;
+};
+
 // Records every notification it is given.
 class RecordingNotifier : public UiLib::INotifyUI {
 public:
