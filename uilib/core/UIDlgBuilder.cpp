@@ -138,8 +138,7 @@ void CDialogBuilder::ReadResources(CMarkupItem& root, CPaintManagerUI* manager) 
         } else if (Is(name, L"Font")) {
             const wchar_t* face = node.AttributeValue(L"name");
             if (!face || !*face) continue;
-            const wchar_t* size = node.AttributeValue(L"size");
-            int points = size ? ParseIntValue(size) : 12;
+            int points = node.HasAttribute(L"size") ? ParseIntValue(node.AttributeValue(L"size")) : 12;
             auto flag = [&node](const wchar_t* key) {
                 const wchar_t* value = node.AttributeValue(key);
                 return value && ParseBoolValue(value);
@@ -150,7 +149,7 @@ void CDialogBuilder::ReadResources(CMarkupItem& root, CPaintManagerUI* manager) 
         } else if (Is(name, L"Default")) {
             const wchar_t* element = node.AttributeValue(L"name");
             const wchar_t* value = node.AttributeValue(L"value");
-            if (element && value) manager->AddDefaultAttributeList(element, value);
+            if (node.HasAttribute(L"name") && node.HasAttribute(L"value")) manager->AddDefaultAttributeList(element, value);
         } else if (Is(name, L"Styles")) {
             ReadStyles(node, manager);
         } else if (Is(name, L"EffectsStyles")) {
@@ -216,11 +215,11 @@ void CDialogBuilder::ReadEffectsStyles(CMarkupItem& node, CPaintManagerUI* manag
             if (!Is(style.Name(), L"EffectsStyle")) continue;
             const wchar_t* name = style.AttributeValue(L"name");
             const wchar_t* value = style.AttributeValue(L"value");
-            if (name && value) manager->AddEffectsStyle(name, value);
+            if (style.HasAttribute(L"name") && style.HasAttribute(L"value")) manager->AddEffectsStyle(name, value);
         }
     };
     const wchar_t* file = node.AttributeValue(L"stylefile");
-    if (file) {
+    if (*file) {
         CMarkup markup;
         if (markup.LoadFromFile(file)) store(markup.Root());
     }
@@ -270,8 +269,7 @@ void CDialogBuilder::ApplyWindowAttributes(CMarkupItem& root, CPaintManagerUI* m
 void CDialogBuilder::Include(CMarkupItem& node, CControlUI* parent, CPaintManagerUI* manager) {
     wchar_t source[CMarkupItem::MAX_VALUE_BUFFER] = {};
     if (!node.AttributeValue(L"source", source, CMarkupItem::MAX_VALUE_BUFFER)) return;
-    const wchar_t* countText = node.AttributeValue(L"count");
-    int count = countText ? ParseIntValue(countText) : 1;
+    int count = node.HasAttribute(L"count") ? ParseIntValue(node.AttributeValue(L"count")) : 1;
     if (m_depth + 1 > MAX_INCLUDE_DEPTH) {
         ::OutputDebugStringW(L"UiLib: skin includes nest too deep; include skipped\n");
         return;
@@ -293,7 +291,7 @@ void CDialogBuilder::ApplyAttributes(CMarkupItem& node, CControlUI* control, CPa
     control->SetStyleName(node.Name());
     const wchar_t* name = node.AttributeValue(L"name");
     if (name && *name) control->SetStyleName(name);
-    if (const wchar_t* style = node.AttributeValue(L"style")) control->SetStyleName(style, manager);
+    if (node.HasAttribute(L"style")) control->SetStyleName(node.AttributeValue(L"style"), manager);
     for (int i = 0; i < node.AttributeCount(); ++i) {
         const wchar_t* key = node.AttributeName(i);
         if (!Is(key, L"style")) control->SetAttribute(key, node.AttributeValue(i));
