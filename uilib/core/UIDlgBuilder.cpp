@@ -4,6 +4,7 @@
 #include "UIContainer.h"
 #include "UIManager.h"
 #include "UIScrollBar.h"
+#include "UiResources.h"
 
 #include <cstring>
 #include <cwchar>
@@ -76,24 +77,16 @@ CControlUI* CDialogBuilder::CreateControl(const wchar_t* pstrClass) const {
     return m_pCallback ? m_pCallback->CreateControl(pstrClass) : nullptr;
 }
 
-bool CDialogBuilder::LoadResource(const wchar_t* id, const wchar_t* type, CPaintManagerUI* manager) {
-    (void)manager;  // resources come from the process's resource module
-    HINSTANCE instance = CPaintManagerUI::GetResourceInstance();
-    if (!instance) instance = ::GetModuleHandleW(nullptr);
-    HRSRC resource = ::FindResourceW(instance, id, type);
-    if (!resource) return false;
-    HGLOBAL loaded = ::LoadResource(instance, resource);
-    if (!loaded) return false;
-    const BYTE* bytes = static_cast<const BYTE*>(::LockResource(loaded));
-    DWORD size = ::SizeofResource(instance, resource);
-    if (!bytes || size == 0) return false;
-    return m_xml.LoadFromBytes(bytes, size);
+bool CDialogBuilder::LoadResource(const wchar_t* id, const wchar_t* type) {
+    const BYTE* bytes = nullptr;
+    DWORD size = 0;
+    return UiResources::LoadModuleResource(CPaintManagerUI::GetResourceInstance(), id, type, bytes, size) && m_xml.LoadFromBytes(bytes, size);
 }
 
 CControlUI* CDialogBuilder::Create(STRINGorID xml, const wchar_t* type, IDialogBuilderCallback* pCallback,
                                    CPaintManagerUI* pManager, CControlUI* pParent) {
     if (xml.IsId()) {
-        if (!LoadResource(xml.m_lpstr, type, pManager)) return nullptr;
+        if (!LoadResource(xml.m_lpstr, type)) return nullptr;
         m_pstrtype = type;
     } else {
         if (!xml.m_lpstr) return nullptr;

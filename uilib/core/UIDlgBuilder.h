@@ -58,7 +58,7 @@ public:
     static CControlUI* CreateKnownControl(const wchar_t* pstrClass);
 
 private:
-    bool LoadResource(const wchar_t* id, const wchar_t* type, CPaintManagerUI* manager);
+    bool LoadResource(const wchar_t* id, const wchar_t* type);
     void ReadResources(CMarkupItem& root, CPaintManagerUI* manager);
     void ApplyWindowAttributes(CMarkupItem& root, CPaintManagerUI* manager);
     void ReadStyles(CMarkupItem& node, CPaintManagerUI* manager);

@@ -182,14 +182,10 @@ bool WindowImplBase::SelectSkinSource() {
         CPaintManagerUI::SetResourceZip(GetZIPFileName(), true);
         return true;
     case UILIB_ZIPRESOURCE: {
-        HINSTANCE instance = CPaintManagerUI::GetResourceInstance();
-        if (!instance) instance = ::GetModuleHandleW(nullptr);
-        HRSRC resource = ::FindResourceW(instance, GetResourceID(), L"ZIPRES");
-        HGLOBAL loaded = resource ? ::LoadResource(instance, resource) : nullptr;
-        DWORD size = resource ? ::SizeofResource(instance, resource) : 0;
-        const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-        if (!bytes || size == 0) return false;
-        CPaintManagerUI::SetResourceZipBuffer(bytes, size);  // resource memory lives as long as the module
+        const BYTE* bytes = nullptr;
+        DWORD size = 0;
+        if (!UiResources::LoadModuleResource(CPaintManagerUI::GetResourceInstance(), GetResourceID(), L"ZIPRES", bytes, size)) return false;
+        CPaintManagerUI::SetResourceZipBuffer(bytes, size);
         return true;
     }
     default:
