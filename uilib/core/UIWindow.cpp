@@ -180,38 +180,46 @@ LRESULT CWindowWnd::FinalMessage(CWindowWnd* self, HWND hWnd, UINT uMsg, WPARAM 
     return result;
 }
 
-LRESULT CALLBACK CWindowWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+namespace {
+
+// Where each procedure keeps the object: registered classes in the user data,
+// superclasses and subclassed windows in a window property.
+struct UserDataSlot {
+    static void Store(HWND hWnd, CWindowWnd* self) {
+        ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    static CWindowWnd* Load(HWND hWnd) { return reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA)); }
+};
+struct PropertySlot {
+    static void Store(HWND hWnd, CWindowWnd* self) { ::SetPropW(hWnd, kObjectProperty, self); }
+    static CWindowWnd* Load(HWND hWnd) { return static_cast<CWindowWnd*>(::GetPropW(hWnd, kObjectProperty)); }
+};
+
+}  // namespace
+
+template <class Slot>
+LRESULT CWindowWnd::Route(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
     CWindowWnd* self = nullptr;
     if (uMsg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<LPCREATESTRUCTW>(lParam);
-        self = static_cast<CWindowWnd*>(create->lpCreateParams);
+        self = static_cast<CWindowWnd*>(reinterpret_cast<LPCREATESTRUCTW>(lParam)->lpCreateParams);
         self->m_hWnd = hWnd;
-        ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        Slot::Store(hWnd, self);
     } else {
-        self = reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+        self = Slot::Load(hWnd);
         if (uMsg == WM_NCDESTROY && self) {
-            ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, 0);
+            Slot::Store(hWnd, nullptr);
             return FinalMessage(self, hWnd, uMsg, wParam, lParam);
         }
     }
     return self ? self->HandleMessage(uMsg, wParam, lParam) : ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
 }
 
+LRESULT CALLBACK CWindowWnd::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    return Route<UserDataSlot>(hWnd, uMsg, wParam, lParam);
+}
+
 LRESULT CALLBACK CWindowWnd::ControlProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam) {
-    CWindowWnd* self = nullptr;
-    if (uMsg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<LPCREATESTRUCTW>(lParam);
-        self = static_cast<CWindowWnd*>(create->lpCreateParams);
-        self->m_hWnd = hWnd;
-        ::SetPropW(hWnd, kObjectProperty, self);
-    } else {
-        self = static_cast<CWindowWnd*>(::GetPropW(hWnd, kObjectProperty));
-        if (uMsg == WM_NCDESTROY && self) {
-            ::SetPropW(hWnd, kObjectProperty, nullptr);
-            return FinalMessage(self, hWnd, uMsg, wParam, lParam);
-        }
-    }
-    return self ? self->HandleMessage(uMsg, wParam, lParam) : ::DefWindowProcW(hWnd, uMsg, wParam, lParam);
+    return Route<PropertySlot>(hWnd, uMsg, wParam, lParam);
 }
 
 }  // namespace UiLib

@@ -56,6 +56,8 @@ protected:
     bool m_bSubclassed = false;
 
 private:
+    template <class Slot>
+    static LRESULT Route(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     // Shared tail of both procedures: WM_NCDESTROY ends the object's hold on the window.
     static LRESULT FinalMessage(CWindowWnd* self, HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
 };
