@@ -263,6 +263,129 @@ TEST(Window, MaximiseWithoutARestoreButtonHidesTheMaximiseButton) {
     ::DestroyWindow(window);
 }
 
+TEST(Window, AMarkupResourceIncludesResourcesByNumber) {
+    UseSkinFolder(SkinFolder());
+    SkinWindow window({"xml", UILIB_RESOURCE, L"", L""}, L"201");
+    ASSERT_NE(window.Open(), nullptr);
+    auto* root = static_cast<CContainerUI*>(window.m_PaintManager.GetRoot());
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetCount(), 3);
+    EXPECT_EQ(root->GetBkColor(), 0xFF000080u);
+    ::DestroyWindow(window);
+}
+
+// ---- native windows ----
+
+class CountingWindow : public CWindowWnd {
+public:
+    explicit CountingWindow(const wchar_t* superClass = nullptr) : superClass_(superClass) {}
+    const wchar_t* GetWindowClassName() const override { return superClass_ ? L"UiTestSuperButton" : L"UiTestPlain"; }
+    const wchar_t* GetSuperClassName() const override { return superClass_; }
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override {
+        if (uMsg == WM_APP) ++appMessages;
+        return CWindowWnd::HandleMessage(uMsg, wParam, lParam);
+    }
+    void OnFinalMessage(HWND) override { ++finals; }
+    bool IsSubclassed() const { return m_bSubclassed; }
+
+    int appMessages = 0;
+    int finals = 0;
+
+private:
+    const wchar_t* superClass_;
+};
+
+TEST(NativeWindow, RegisteredSuperclassedAndSubclassedWindowsRouteToTheObject) {
+    CPaintManagerUI::SetInstance(::GetModuleHandleW(nullptr));
+    CountingWindow plain, button(L"BUTTON"), adopted;
+    ASSERT_NE(plain.Create(nullptr, L"plain", WS_POPUP, 0), nullptr);
+    ASSERT_NE(button.Create(nullptr, L"caption", WS_POPUP | BS_PUSHBUTTON, 0), nullptr);
+    wchar_t text[32] = {};
+    ::GetWindowTextW(button, text, 32);  // the system class's own procedure keeps the text
+    EXPECT_STREQ(text, L"caption");
+
+    HWND stat = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    WNDPROC original = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(stat, GWLP_WNDPROC));
+    ASSERT_EQ(adopted.Subclass(stat), stat);
+    EXPECT_TRUE(adopted.IsSubclassed());
+
+    for (CountingWindow* window : {&plain, &button, &adopted}) ::SendMessageW(*window, WM_APP, 0, 0);
+    for (CountingWindow* window : {&plain, &button, &adopted}) EXPECT_EQ(window->appMessages, 1);
+
+    adopted.RestoreWindowProc();
+    EXPECT_FALSE(adopted.IsSubclassed());
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(stat, GWLP_WNDPROC)), original);
+    ::SendMessageW(stat, WM_APP, 0, 0);
+    EXPECT_EQ(adopted.appMessages, 1);
+
+    for (CountingWindow* window : {&plain, &button}) {
+        ::DestroyWindow(*window);
+        EXPECT_EQ(window->GetHWND(), nullptr);
+        EXPECT_EQ(window->finals, 1);
+    }
+    ::DestroyWindow(stat);
+}
+
+// ---- notification maps ----
+
+class MappedWindow : public WindowImplBase {
+public:
+    const wchar_t* GetWindowClassName() const override { return L"UiTestMapped"; }
+    CUiString GetSkinDirectory() override { return L""; }
+    CUiString GetSkinFileName() override { return L""; }
+
+    void OnNamed(TNotifyUI&) { calls.push_back(L"named"); }
+    void OnAny(TNotifyUI& msg) { calls.push_back(L"any:" + msg.pSender->GetName().ToWideString()); }
+    void OnParams(WPARAM wParam, LPARAM lParam) { calls.push_back(L"params:" + std::to_wstring(wParam + lParam)); }
+    void OnClick(TNotifyUI& msg) override { calls.push_back(L"click:" + msg.pSender->GetName().ToWideString()); }
+
+    std::vector<std::wstring> calls;
+    UI_DECLARE_MESSAGE_MAP()
+};
+
+UI_BEGIN_MESSAGE_MAP(MappedWindow, WindowImplBase)
+UI_ON_MSGTYPE(L"selectchanged", OnAny)
+UI_ON_MSGTYPE_CTRNAME(L"selectchanged", L"special", OnNamed)
+UI_ON_MSGTYPE_PARAMS(L"valuechanged", L"", OnParams)
+UI_END_MESSAGE_MAP()
+
+class OtherPump : public CNotifyPump {
+public:
+    void OnAny(TNotifyUI&) { ++calls; }
+    int calls = 0;
+    UI_DECLARE_MESSAGE_MAP()
+};
+
+UI_BEGIN_MESSAGE_MAP(OtherPump, CNotifyPump)
+UI_ON_MSGTYPE(L"selectchanged", OnAny)
+UI_END_MESSAGE_MAP()
+
+TEST(NotifyPump, NamedEntriesWinAndBaseMapsAndVirtualWindowsAreFollowed) {
+    MappedWindow window;
+    OtherPump other;
+    ASSERT_TRUE(window.AddVirtualWnd(L"Page", &other));
+    CControlUI special, plain;
+    special.SetName(L"special");
+    plain.SetName(L"plain");
+    auto notify = [&window](CControlUI* sender, const wchar_t* type, const wchar_t* virtualWnd = L"") {
+        TNotifyUI msg = {};
+        msg.sType = type;
+        msg.sVirtualWnd = virtualWnd;
+        msg.pSender = sender;
+        msg.wParam = 2;
+        msg.lParam = 3;
+        window.Notify(msg);
+    };
+    notify(&special, L"selectchanged");
+    notify(&plain, L"selectchanged");
+    notify(&plain, L"valuechanged");
+    notify(&plain, L"click");               // from the base window's map
+    notify(&plain, L"SelectChanged");       // types are case-sensitive
+    notify(&plain, L"selectchanged", L"page");  // virtual window names are not
+    EXPECT_EQ(window.calls, (std::vector<std::wstring>{L"named", L"any:plain", L"params:5", L"click:plain"}));
+    EXPECT_EQ(other.calls, 1);
+}
+
 // ---- the builder on its own ----
 
 class RecordingCallback : public IDialogBuilderCallback {
@@ -306,6 +429,18 @@ TEST(Builder, ASelfIncludingSkinStopsAtTheDepthCap) {
     CDialogBuilder builder;
     builder.Create(L"self.xml", nullptr, nullptr, nullptr, &parent);
     EXPECT_EQ(parent.GetCount(), CDialogBuilder::MAX_INCLUDE_DEPTH + 1);
+}
+
+TEST(Builder, AnyRootGetsResourcesButOnlyWindowGetsWindowSettings) {
+    CPaintManagerUI manager;
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(L"<Skin mininfo=\"50,50\"><Font name=\"Arial\"/><Control/></Skin>", nullptr,
+                                      nullptr, &manager, nullptr);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(manager.GetFontCount(), 1);
+    EXPECT_EQ(manager.GetFontInfo(0)->iSize, 12);  // the default size
+    EXPECT_EQ(manager.GetMinInfo().cx, 0);
+    delete root;
 }
 
 TEST(Builder, FontsAndStyleGroupsReachTheManager) {
