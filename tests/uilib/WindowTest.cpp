@@ -53,7 +53,7 @@ public:
     }
 
     HWND Open(HWND owner = nullptr) {
-        return Create(owner, L"skin test", WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME,
+        return Create(owner, L"skin test", WS_POPUP,
                       0, 40, 40, 100, 100);
     }
     CControlUI* Find(const wchar_t* name) { return m_PaintManager.FindControl(name); }
