@@ -93,9 +93,8 @@ UINT CWindowWnd::ShowModal() {
     ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
     if (owner) ::EnableWindow(owner, FALSE);
     UINT result = 0;
-    bool quit = false;
-    WPARAM quitCode = 0;
     MSG msg = {};
+    // GetMessageW answers 0 for WM_QUIT, which ends the loop.
     while (::IsWindow(m_hWnd) && ::GetMessageW(&msg, nullptr, 0, 0)) {
         if (msg.message == WM_CLOSE && msg.hwnd == m_hWnd) {
             result = static_cast<UINT>(msg.wParam);
@@ -109,17 +108,13 @@ UINT CWindowWnd::ShowModal() {
             ::TranslateMessage(&msg);
             ::DispatchMessageW(&msg);
         }
-        if (msg.message == WM_QUIT) break;
-    }
-    if (msg.message == WM_QUIT) {
-        quit = true;
-        quitCode = msg.wParam;
     }
     if (owner) {
         ::EnableWindow(owner, TRUE);
         ::SetFocus(owner);
     }
-    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+    // The outer loop must see the quit too.
+    if (msg.message == WM_QUIT) ::PostQuitMessage(static_cast<int>(msg.wParam));
     return result;
 }
 
