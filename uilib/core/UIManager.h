@@ -163,6 +163,10 @@ public:
     // The attribute map (attribute name to CUiString*) of a style of the current style map.
     CStdStringPtrMap* GetStyle(const wchar_t* styleName) const;
     const CUiString& GetCurrentStyleSheet() const { return m_sCurrentStyleSheet; }
+    // A named style sheet (style name to attribute map), or null.
+    CStdStringPtrMap* GetStyleSheet(const wchar_t* sheetName) const;
+    // The first sheet in the sheet map's order, or null when there is none.
+    const wchar_t* GetFirstStyleSheetName() const;
 
     bool AddOptionGroup(const wchar_t* groupName, CControlUI* option);
     CStdPtrArray* GetOptionGroup(const wchar_t* groupName) const;
@@ -170,6 +174,8 @@ public:
     void RemoveAllOptionGroups();
 
     // Window-level settings from the skin's Window element.
+    SIZE GetInitSize() const { return m_szInitWindowSize; }
+    void SetInitSize(int cx, int cy) { m_szInitWindowSize = SIZE{cx, cy}; }
     SIZE GetMinInfo() const { return m_szMinWindow; }
     void SetMinInfo(int cx, int cy) { m_szMinWindow = SIZE{cx, cy}; }
     SIZE GetMaxInfo() const { return m_szMaxWindow; }
@@ -303,6 +309,7 @@ private:
     CStdStringPtrMap m_mOptionGroup{83};
 
     BYTE m_nOpacity = 255;
+    SIZE m_szInitWindowSize = {0, 0};
     SIZE m_szMinWindow = {0, 0};
     SIZE m_szMaxWindow = {0, 0};
     RECT m_rcSizeBox = {0, 0, 0, 0};

@@ -394,6 +394,16 @@ CStdStringPtrMap* CPaintManagerUI::GetStyle(const wchar_t* styleName) const {
     return static_cast<CStdStringPtrMap*>(m_pCurrentStyles->Find(styleName));
 }
 
+CStdStringPtrMap* CPaintManagerUI::GetStyleSheet(const wchar_t* sheetName) const {
+    return sheetName ? static_cast<CStdStringPtrMap*>(m_mStyleSheets.Find(sheetName, false)) : nullptr;
+}
+
+const wchar_t* CPaintManagerUI::GetFirstStyleSheetName() const {
+    for (int i = 0; i < m_mStyleSheets.GetSize(); ++i)
+        if (const wchar_t* key = m_mStyleSheets.GetAt(i)) return key;
+    return nullptr;
+}
+
 bool CPaintManagerUI::SetCurrentStyles(const wchar_t* sheetName, bool postRestyle) {
     if (!sheetName) {
         m_pCurrentStyles = m_pDefaultStyles;

@@ -61,4 +61,19 @@ void UiResources::SetResourceZipBuffer(const void* bytes, DWORD length) {
     s.zip = OpenZipArchive(ZIP_MEMORY, bytes, length);
 }
 
+bool UiResources::LoadModuleResource(HINSTANCE instance, const wchar_t* id, const wchar_t* type, const BYTE*& bytes,
+                                     DWORD& size) {
+    bytes = nullptr;
+    size = 0;
+    if (!instance) instance = ::GetModuleHandleW(nullptr);
+    HRSRC resource = ::FindResourceW(instance, id, type);
+    HGLOBAL loaded = resource ? ::LoadResource(instance, resource) : nullptr;
+    const BYTE* locked = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
+    DWORD length = resource ? ::SizeofResource(instance, resource) : 0;
+    if (!locked || length == 0) return false;
+    bytes = locked;
+    size = length;
+    return true;
+}
+
 }  // namespace UiLib

@@ -22,6 +22,12 @@ public:
     static void SetResourceZip(const wchar_t* name, bool keepOpen);
     // Uses a zip held in memory (named "membuffer"); the caller keeps the bytes alive.
     static void SetResourceZipBuffer(const void* bytes, DWORD length);
+
+    // Finds, loads and locks a resource of a module (the process's module for
+    // null); false when it is missing, unloadable or empty. The bytes live as
+    // long as the module.
+    static bool LoadModuleResource(HINSTANCE instance, const wchar_t* id, const wchar_t* type, const BYTE*& bytes,
+                                   DWORD& size);
 };
 
 }  // namespace UiLib

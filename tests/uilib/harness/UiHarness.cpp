@@ -122,8 +122,12 @@ void HarnessWindow::SetKeyDown(int vk, bool down) {
 
 Snapshot HarnessWindow::Capture() {
     Settle();
+    return CaptureWindow(hwnd_);
+}
+
+Snapshot CaptureWindow(HWND hwnd) {
     RECT client;
-    ::GetClientRect(hwnd_, &client);
+    ::GetClientRect(hwnd, &client);
     Snapshot shot;
     shot.width = client.right;
     shot.height = client.bottom;
@@ -140,7 +144,7 @@ Snapshot HarnessWindow::Capture() {
     HDC dc = ::CreateCompatibleDC(screen);
     ::ReleaseDC(nullptr, screen);
     HGDIOBJ old = ::SelectObject(dc, dib);
-    ::SendMessageW(hwnd_, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     ::GdiFlush();
     const DWORD* source = static_cast<const DWORD*>(bits);
     shot.pixels.assign(source, source + static_cast<size_t>(shot.width) * shot.height);

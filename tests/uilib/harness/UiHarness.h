@@ -28,6 +28,9 @@ struct Snapshot {
     DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
+// Paints a window's client area through WM_PRINTCLIENT into a 32-bit bitmap.
+Snapshot CaptureWindow(HWND hwnd);
+
 class HarnessWindow {
 public:
     explicit HarnessWindow(int width = 200, int height = 150);
