@@ -203,7 +203,7 @@ TEST(AdbFramebuffer, SnapshotsBecomeUprightOrTurnedBmps) {
     AdbServerPeer peer;
     testsupport::ScratchDir dir;
     const struct {
-        const char* spec;
+        const char* layout;
         bool turned;
         uint32_t width, height, rowBytes;
     } cases[] = {
@@ -213,8 +213,8 @@ TEST(AdbFramebuffer, SnapshotsBecomeUprightOrTurnedBmps) {
         {"1 32 5 4", true, 5, 4, 16},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.spec) + (c.turned ? " turned" : ""));
-        peer.SetScenario(std::string("state=device\nframebuffer=") + c.spec + "\n");
+        SCOPED_TRACE(std::string(c.layout) + (c.turned ? " turned" : ""));
+        peer.SetScenario(std::string("state=device\nframebuffer=") + c.layout + "\n");
         std::wstring bmp = dir.File(L"shot.bmp");
         RunAdb(std::wstring(L"shortcut ") + (c.turned ? L"-r " : L"") + Quoted(bmp));
         std::string file = ReadFileBytes(bmp);
@@ -226,7 +226,7 @@ TEST(AdbFramebuffer, SnapshotsBecomeUprightOrTurnedBmps) {
         EXPECT_EQ(at(18), c.width);
         EXPECT_EQ(at(22), c.height);
         EXPECT_EQ(at(28), 24u);
-        bool sixteen = c.spec[0] == '1' && c.spec[1] == '6';
+        bool sixteen = c.layout[0] == '1' && c.layout[1] == '6';
         // Check every pixel against the peer's pattern (red x, green y, blue x + y).
         for (uint32_t r = 0; r < c.height; ++r) {
             uint32_t y = c.turned ? r : c.height - 1 - r;

@@ -369,9 +369,9 @@ std::string Message(const char* id, uint32_t value) {
 }
 void SyncFail(SOCKET s, const std::string& message) { SendText(s, Message("FAIL", static_cast<uint32_t>(message.size())) + message); }
 
-bool SyncReceive(SOCKET s, const Scenario& scenario, const std::string& spec) {
-    size_t comma = spec.rfind(',');
-    std::string remote = comma == std::string::npos ? spec : spec.substr(0, comma);
+bool SyncReceive(SOCKET s, const Scenario& scenario, const std::string& target) {
+    size_t comma = target.rfind(',');
+    std::string remote = comma == std::string::npos ? target : target.substr(0, comma);
     fs::path target;
     bool allowed = PhonePath(remote, target);
     std::error_code ec;
@@ -499,11 +499,11 @@ void ServeSync(SOCKET s) {
 
 // ---- framebuffer ----
 void ServeFramebuffer(SOCKET s, const Scenario& scenario) {
-    std::istringstream spec(Get(scenario, "framebuffer", "16 480 800"));
+    std::istringstream layout(Get(scenario, "framebuffer", "16 480 800"));
     uint32_t version = 16, bpp = 16, width = 0, height = 0;
-    spec >> version;
-    if (version == 1) spec >> bpp;
-    spec >> width >> height;
+    layout >> version;
+    if (version == 1) layout >> bpp;
+    layout >> width >> height;
     uint32_t size = width * height * (bpp / 8);
     std::string out;
     PutLe32(out, version);
@@ -606,12 +606,12 @@ bool ServeHostDeviceQuery(SOCKET s, const Scenario& scenario, const std::string&
         OkayText(s, "");
     } else if (query.compare(0, 8, "forward:") == 0) {
         if (!problem.empty()) return Fail(s, problem), true;
-        std::string spec = query.substr(8);
-        bool norebind = spec.compare(0, 9, "norebind:") == 0;
-        if (norebind) spec = spec.substr(9);
-        size_t semi = spec.find(';');
-        if (semi == std::string::npos) return Fail(s, "malformed forward spec"), true;
-        std::string local = spec.substr(0, semi), remote = spec.substr(semi + 1);
+        std::string request = query.substr(8);
+        bool norebind = request.compare(0, 9, "norebind:") == 0;
+        if (norebind) request = request.substr(9);
+        size_t semi = request.find(';');
+        if (semi == std::string::npos) return Fail(s, "malformed forward request"), true;
+        std::string local = request.substr(0, semi), remote = request.substr(semi + 1);
         std::lock_guard<std::mutex> hold(g_lock);
         for (auto& f : g_forwards) {
             if (f.first == local) {
