@@ -369,9 +369,9 @@ std::string Message(const char* id, uint32_t value) {
 }
 void SyncFail(SOCKET s, const std::string& message) { SendText(s, Message("FAIL", static_cast<uint32_t>(message.size())) + message); }
 
-bool SyncReceive(SOCKET s, const Scenario& scenario, const std::string& target) {
-    size_t comma = target.rfind(',');
-    std::string remote = comma == std::string::npos ? target : target.substr(0, comma);
+bool SyncReceive(SOCKET s, const Scenario& scenario, const std::string& pathAndMode) {
+    size_t comma = pathAndMode.rfind(',');
+    std::string remote = comma == std::string::npos ? pathAndMode : pathAndMode.substr(0, comma);
     fs::path target;
     bool allowed = PhonePath(remote, target);
     std::error_code ec;
