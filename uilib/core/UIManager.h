@@ -232,6 +232,7 @@ private:
 
     bool OnPaint();
     void LayoutTree();
+    void PaintTree(HDC hDC, const RECT& paintRect);
     void PaintLayered(const RECT& paintRect);
     void PaintOffscreen(HDC hDC, const RECT& paintRect);
     void ReleaseOffscreen();
