@@ -570,8 +570,9 @@ void CPaintManagerUI::SetOpacity(int opacity) {
     if (!m_hWndPaint) return;
     typedef BOOL(WINAPI * SetLayeredFn)(HWND, COLORREF, BYTE, DWORD);
     HMODULE user32 = ::GetModuleHandleW(L"User32.dll");
-    SetLayeredFn setLayered =
-        user32 ? reinterpret_cast<SetLayeredFn>(::GetProcAddress(user32, "SetLayeredWindowAttributes")) : nullptr;
+    SetLayeredFn setLayered = user32 ? reinterpret_cast<SetLayeredFn>(reinterpret_cast<void*>(
+                                           ::GetProcAddress(user32, "SetLayeredWindowAttributes")))
+                                     : nullptr;
     if (!setLayered) return;
     LONG style = ::GetWindowLongW(m_hWndPaint, GWL_EXSTYLE);
     LONG wanted = (opacity >= 0 && opacity <= 255) ? (style | WS_EX_LAYERED) : (style & ~WS_EX_LAYERED);
