@@ -112,6 +112,22 @@ TEST(Painting, ChildrenAreClippedToTheContainerClientAreaButFloatsMayCoverTheIns
 }
 
 
+// A 120 x 80 layered window whose paints are recorded; the test fills `root`.
+struct LayeredWindow : HarnessWindow {
+    LayeredWindow() : HarnessWindow(120, 80) {
+        Manager().SetLayered(true);
+        Manager().AddPostPaint(&recorder);
+    }
+    ~LayeredWindow() { Manager().RemovePostPaint(&recorder); }
+    bool Show() {
+        if (!HarnessWindow::Show(root)) return false;
+        Settle();
+        return true;
+    }
+    OffscreenRecorder recorder;
+    CContainerUI* root = new CContainerUI;
+};
+
 // Repaints just a corner that no control covers.
 void RepaintCorner(HarnessWindow& window) {
     RECT corner = {100, 60, 110, 70};
@@ -120,16 +136,12 @@ void RepaintCorner(HarnessWindow& window) {
 }
 
 TEST(LayeredPainting, GdiPixelsBecomeOpaqueBlendsKeepTheirAlphaAndUntouchedPixelsStayClear) {
-    OffscreenRecorder recorder;
-    HarnessWindow window(120, 80);
-    window.Manager().SetLayered(true);
-    window.Manager().AddPostPaint(&recorder);
-    CContainerUI* root = new CContainerUI;
+    LayeredWindow window;
     COLORREF red = RGB(255, 0, 0);
-    GdiFill(root, L"0,0,40,40", &red);
-    Box(root, L"pos=\"40,0,80,40\" bkcolor=\"#80FFFFFF\"");
-    ASSERT_TRUE(window.Show(root));
-    window.Settle();
+    GdiFill(window.root, L"0,0,40,40", &red);
+    Box(window.root, L"pos=\"40,0,80,40\" bkcolor=\"#80FFFFFF\"");
+    ASSERT_TRUE(window.Show());
+    const OffscreenRecorder& recorder = window.recorder;
 
     EXPECT_NE(::GetWindowLongW(window.Hwnd(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
     EXPECT_EQ(recorder.At(20, 20), 0xFFFF0000u);  // GDI drew alpha 0: made opaque
@@ -138,19 +150,14 @@ TEST(LayeredPainting, GdiPixelsBecomeOpaqueBlendsKeepTheirAlphaAndUntouchedPixel
     for (int shift = 0; shift < 24; shift += 8) EXPECT_NEAR(static_cast<int>((half >> shift) & 0xFF), 0x80, 1);
     EXPECT_EQ(recorder.At(100, 20), 0u);  // nothing painted: fully transparent
     EXPECT_EQ(recorder.At(20, 60), 0u);
-    window.Manager().RemovePostPaint(&recorder);
 }
 
 TEST(LayeredPainting, ARestoreMakesTheNextPaintCoverTheWholeClientArea) {
-    OffscreenRecorder recorder;
-    HarnessWindow window(120, 80);
-    window.Manager().SetLayered(true);
-    window.Manager().AddPostPaint(&recorder);
-    CContainerUI* root = new CContainerUI;
+    LayeredWindow window;
     COLORREF colour = RGB(255, 0, 0);
-    GdiFill(root, L"0,0,40,40", &colour);
-    ASSERT_TRUE(window.Show(root));
-    window.Settle();
+    GdiFill(window.root, L"0,0,40,40", &colour);
+    ASSERT_TRUE(window.Show());
+    const OffscreenRecorder& recorder = window.recorder;
     ASSERT_EQ(recorder.At(20, 20), 0xFFFF0000u);
 
     // A small repaint elsewhere leaves the control's old pixels alone...
@@ -169,7 +176,6 @@ TEST(LayeredPainting, ARestoreMakesTheNextPaintCoverTheWholeClientArea) {
     colour = RGB(0, 0, 255);
     RepaintCorner(window);
     EXPECT_EQ(recorder.At(20, 20), 0xFF00FF00u);
-    window.Manager().RemovePostPaint(&recorder);
 }
 
 }  // namespace

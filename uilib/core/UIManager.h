@@ -300,7 +300,9 @@ private:
     const CPaintManagerUI* TopManager() const;
     void FreeStyleMap(CStdStringPtrMap* styles);
     void FreeStyle(CStdStringPtrMap* attributes);
-    bool EnterActionGroup(tagTActionGroup* group);
+    // A new group entered under its name with clamped timing; null when the name is taken.
+    tagTActionGroup* AddActionGroup(const wchar_t* name, const wchar_t* msgType, int interval, int total,
+                                    bool autoStart, bool loop, bool reverse);
 
     UINT AllocateWindowTimerId();
 

@@ -483,42 +483,35 @@ tagTActionGroup::~tagTActionGroup() {
     for (int i = 0; i < aProperties.GetSize(); ++i) delete static_cast<tagTProperty*>(aProperties.GetAt(i));
 }
 
-bool CPaintManagerUI::EnterActionGroup(tagTActionGroup* group) {
-    group->iInterval = group->iInterval < 0 ? 0 : group->iInterval;
-    group->iTimer = group->iTimer < group->iInterval ? group->iInterval : group->iTimer;
-    if (m_mActionGroups.Insert(group->sName, group)) return true;
+tagTActionGroup* CPaintManagerUI::AddActionGroup(const wchar_t* name, const wchar_t* msgType, int interval,
+                                                 int total, bool autoStart, bool loop, bool reverse) {
+    tagTActionGroup* group = new tagTActionGroup;
+    group->sName = name;
+    group->sMsgType = msgType;
+    group->iInterval = interval < 0 ? 0 : interval;
+    group->iTimer = total < group->iInterval ? group->iInterval : total;
+    group->bAutoStart = autoStart;
+    group->bLoop = loop;
+    group->bReverse = reverse;
+    if (m_mActionGroups.Insert(name, group)) return group;
     delete group;
-    return false;
+    return nullptr;
 }
 
 bool CPaintManagerUI::AddActionGroupNotify(const wchar_t* name, const wchar_t* notifyType, int interval, int total,
                                            bool autoStart, bool loop, bool reverse) {
     if (!name || !notifyType || m_mActionGroups.Find(name, false)) return false;
-    tagTActionGroup* group = new tagTActionGroup;
-    group->sName = name;
-    group->sMsgType = L"notify";
-    group->sNotifyType = notifyType;
-    group->iInterval = interval;
-    group->iTimer = total;
-    group->bAutoStart = autoStart;
-    group->bLoop = loop;
-    group->bReverse = reverse;
-    return EnterActionGroup(group);
+    tagTActionGroup* group = AddActionGroup(name, L"notify", interval, total, autoStart, loop, reverse);
+    if (group) group->sNotifyType = notifyType;
+    return group != nullptr;
 }
 
 bool CPaintManagerUI::AddActionGroupEvent(const wchar_t* name, int eventType, int interval, int total,
                                           bool autoStart, bool loop, bool reverse) {
     if (!name || eventType == 0 || m_mActionGroups.Find(name, false)) return false;
-    tagTActionGroup* group = new tagTActionGroup;
-    group->sName = name;
-    group->sMsgType = L"event";
-    group->iEventType = eventType;
-    group->iInterval = interval;
-    group->iTimer = total;
-    group->bAutoStart = autoStart;
-    group->bLoop = loop;
-    group->bReverse = reverse;
-    return EnterActionGroup(group);
+    tagTActionGroup* group = AddActionGroup(name, L"event", interval, total, autoStart, loop, reverse);
+    if (group) group->iEventType = eventType;
+    return group != nullptr;
 }
 
 tagTActionGroup* CPaintManagerUI::GetActionGroup(const wchar_t* name) const {
