@@ -1,5 +1,6 @@
 // What the paint path draws: backgrounds, gradients and borders, read back
-// as pixels through WM_PRINTCLIENT.
+// as pixels through WM_PRINTCLIENT, and a layered window's per-pixel alpha
+// read back from the manager's offscreen bitmap.
 #include "UiHarness.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,37 @@ CControlUI* Box(CContainerUI* parent, const wchar_t* attributes) {
     CControlUI* control = new CControlUI;
     control->SetAttribute(L"float", L"true");
     control->ApplyAttributeList(attributes);
+    parent->Add(control);
+    return control;
+}
+
+// Runs after the tree in every paint and keeps the bitmap the manager painted
+// into, so a layered window's per-pixel alpha can be read back.
+class OffscreenRecorder : public CControlUI {
+public:
+    void DoPostPaint(HDC hDC, const RECT&) override {
+        bitmap = static_cast<HBITMAP>(::GetCurrentObject(hDC, OBJ_BITMAP));
+    }
+    // 0xAARRGGBB of the recorded bitmap; 0xDEADBEEF when it is not a 32-bit DIB.
+    DWORD At(int x, int y) const {
+        DIBSECTION ds = {};
+        if (!bitmap || ::GetObjectW(bitmap, sizeof(ds), &ds) != sizeof(ds) || ds.dsBm.bmBitsPixel != 32)
+            return 0xDEADBEEF;
+        ::GdiFlush();
+        return static_cast<const DWORD*>(ds.dsBm.bmBits)[static_cast<size_t>(y) * ds.dsBm.bmWidth + x];
+    }
+    HBITMAP bitmap = nullptr;
+};
+
+PaintingControl* GdiFill(CContainerUI* parent, const wchar_t* pos, const COLORREF* colour) {
+    PaintingControl* control = new PaintingControl;
+    control->SetAttribute(L"float", L"true");
+    control->SetAttribute(L"pos", pos);
+    control->paint = [colour](HDC hDC, const RECT& item) {
+        HBRUSH brush = ::CreateSolidBrush(*colour);
+        ::FillRect(hDC, &item, brush);
+        ::DeleteObject(brush);
+    };
     parent->Add(control);
     return control;
 }
@@ -79,4 +111,72 @@ TEST(Painting, ChildrenAreClippedToTheContainerClientAreaButFloatsMayCoverTheIns
     EXPECT_EQ(shot.At(10, 10), 0x000000u);
 }
 
+
+// A 120 x 80 layered window whose paints are recorded; the test fills `root`.
+struct LayeredWindow : HarnessWindow {
+    LayeredWindow() : HarnessWindow(120, 80) {
+        Manager().SetLayered(true);
+        Manager().AddPostPaint(&recorder);
+    }
+    ~LayeredWindow() { Manager().RemovePostPaint(&recorder); }
+    bool Show() {
+        if (!HarnessWindow::Show(root)) return false;
+        Settle();
+        return true;
+    }
+    OffscreenRecorder recorder;
+    CContainerUI* root = new CContainerUI;
+};
+
+// Repaints just a corner that no control covers.
+void RepaintCorner(HarnessWindow& window) {
+    RECT corner = {100, 60, 110, 70};
+    ::InvalidateRect(window.Hwnd(), &corner, FALSE);
+    window.Settle();
+}
+
+TEST(LayeredPainting, GdiPixelsBecomeOpaqueBlendsKeepTheirAlphaAndUntouchedPixelsStayClear) {
+    LayeredWindow window;
+    COLORREF red = RGB(255, 0, 0);
+    GdiFill(window.root, L"0,0,40,40", &red);
+    Box(window.root, L"pos=\"40,0,80,40\" bkcolor=\"#80FFFFFF\"");
+    ASSERT_TRUE(window.Show());
+    const OffscreenRecorder& recorder = window.recorder;
+
+    EXPECT_NE(::GetWindowLongW(window.Hwnd(), GWL_EXSTYLE) & WS_EX_LAYERED, 0);
+    EXPECT_EQ(recorder.At(20, 20), 0xFFFF0000u);  // GDI drew alpha 0: made opaque
+    DWORD half = recorder.At(60, 20);             // premultiplied half-transparent white
+    EXPECT_EQ(half >> 24, 0x80u);
+    for (int shift = 0; shift < 24; shift += 8) EXPECT_NEAR(static_cast<int>((half >> shift) & 0xFF), 0x80, 1);
+    EXPECT_EQ(recorder.At(100, 20), 0u);  // nothing painted: fully transparent
+    EXPECT_EQ(recorder.At(20, 60), 0u);
+}
+
+TEST(LayeredPainting, ARestoreMakesTheNextPaintCoverTheWholeClientArea) {
+    LayeredWindow window;
+    COLORREF colour = RGB(255, 0, 0);
+    GdiFill(window.root, L"0,0,40,40", &colour);
+    ASSERT_TRUE(window.Show());
+    const OffscreenRecorder& recorder = window.recorder;
+    ASSERT_EQ(recorder.At(20, 20), 0xFFFF0000u);
+
+    // A small repaint elsewhere leaves the control's old pixels alone...
+    colour = RGB(0, 255, 0);
+    int paints = window.PaintCount();
+    RepaintCorner(window);
+    ASSERT_GT(window.PaintCount(), paints);
+    EXPECT_EQ(recorder.At(20, 20), 0xFFFF0000u);
+
+    // ...but after a restore the same small repaint redraws everything.
+    ::SendMessageW(window.Hwnd(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    RepaintCorner(window);
+    EXPECT_EQ(recorder.At(20, 20), 0xFF00FF00u);
+
+    // The full repaint happens once.
+    colour = RGB(0, 0, 255);
+    RepaintCorner(window);
+    EXPECT_EQ(recorder.At(20, 20), 0xFF00FF00u);
+}
+
 }  // namespace
+

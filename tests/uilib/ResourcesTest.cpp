@@ -1,5 +1,6 @@
 // Paint manager resources: fonts, default attribute lists, style sheets,
-// option groups, the parent chain and window settings.
+// option and action groups, the parent chain and window settings.
+#include "TestPaths.h"
 #include "UiHarness.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,96 @@ TEST(Resources, OptionGroupsRefuseDuplicatesAndVanishWhenEmpty) {
     manager.RemoveOptionGroup(L"tabs", &a);
     manager.RemoveOptionGroup(L"tabs", &b);
     EXPECT_EQ(manager.GetOptionGroup(L"tabs"), nullptr);
+}
+
+TEST(Resources, ActionGroupsAreFoundUpTheParentChainAndOwnNamesWin) {
+    CPaintManagerUI parent, popup;
+    ASSERT_TRUE(popup.SetParentManager(&parent));
+    ASSERT_TRUE(parent.AddActionGroupNotify(L"grow", L"click", 20, 200, false, true, false));
+    ASSERT_TRUE(parent.AddActionGroupEvent(L"flash", UIEVENT_MOUSEENTER, 30, 10, true, false, true));
+    EXPECT_FALSE(parent.AddActionGroupNotify(L"grow", L"setfocus", 1, 1, false, false, false));  // taken
+    EXPECT_FALSE(parent.AddActionGroupNotify(nullptr, L"click", 1, 1, false, false, false));
+    EXPECT_FALSE(parent.AddActionGroupNotify(L"nameless", nullptr, 1, 1, false, false, false));
+    EXPECT_FALSE(parent.AddActionGroupEvent(L"noevent", 0, 1, 1, false, false, false));
+    EXPECT_EQ(parent.GetActionGroup(nullptr), nullptr);
+
+    // A pop-up's lookups that miss go to the window that opened it.
+    tagTActionGroup* grow = popup.GetActionGroup(L"grow");
+    ASSERT_NE(grow, nullptr);
+    EXPECT_EQ(grow, parent.GetActionGroup(L"grow"));
+    EXPECT_EQ(grow->sMsgType, L"notify");
+    EXPECT_EQ(grow->sNotifyType, L"click");
+    EXPECT_EQ(grow->iInterval, 20);
+    EXPECT_EQ(grow->iTimer, 200);
+    EXPECT_TRUE(grow->bLoop);
+    tagTActionGroup* flash = popup.GetActionGroup(L"flash");
+    ASSERT_NE(flash, nullptr);
+    EXPECT_EQ(flash->sMsgType, L"event");
+    EXPECT_EQ(flash->iEventType, UIEVENT_MOUSEENTER);
+    EXPECT_EQ(flash->iTimer, 30);  // the total lasts at least one interval
+    EXPECT_EQ(popup.GetActionGroup(L"missing"), nullptr);
+    EXPECT_EQ(parent.GetActionGroup(L"missing"), nullptr);
+
+    // The pop-up's own group of the same name hides the parent's; the parent never sees it.
+    ASSERT_TRUE(popup.AddActionGroupNotify(L"grow", L"dbclick", 5, 50, false, false, false));
+    ASSERT_NE(popup.GetActionGroup(L"grow"), grow);
+    EXPECT_EQ(popup.GetActionGroup(L"grow")->sNotifyType, L"dbclick");
+    EXPECT_EQ(parent.GetActionGroup(L"grow"), grow);
+
+    // Properties go only to a group entered in the manager they are added to.
+    EXPECT_FALSE(popup.AddPropertyAction(L"flash", L"bkcolor", L"color", L"#FF000000", L"#FFFFFFFF", 1, 1,
+                                         false, false, false));
+    EXPECT_TRUE(parent.AddPropertyAction(L"flash", L"bkcolor", L"color", L"#FF000000", L"#FFFFFFFF", 1, 1,
+                                         false, false, false));
+    EXPECT_EQ(popup.GetActionGroup(L"flash")->aProperties.GetSize(), 1);
+}
+
+TEST(Resources, PropertyActionsReadTheirValuesByTypeAndReplaceTheSameNameAndType) {
+    CPaintManagerUI manager;
+    ASSERT_TRUE(manager.AddActionGroupNotify(L"g", L"click", 10, 100, false, false, false));
+    struct Case {
+        const wchar_t* type;
+        const wchar_t* text;
+        INT32 expected[4];
+    };
+    const Case cases[] = {
+        {L"int", L"25", {25, 0, 0, 0}},
+        {L"image.fade", L"-7", {-7, 0, 0, 0}},
+        {L"color", L"#FF102030", {static_cast<INT32>(0xFF102030u), 0, 0, 0}},
+        {L"image.mask", L"00ff00", {0x00FF00, 0, 0, 0}},
+        {L"rect", L"1,2,3,4", {1, 2, 3, 4}},
+        {L"image.dest", L"10 20 30", {10, 20, 30, 0}},  // a missing number reads 0
+        {L"point", L"5,-6", {5, -6, 0, 0}},
+        {L"size", L"8", {8, 0, 0, 0}},  // other types read one decimal number
+        {L"rect", L"none", {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << testsupport::ToAnsi(c.type) << " " << testsupport::ToAnsi(c.text));
+        ASSERT_TRUE(manager.AddPropertyAction(L"g", L"p", c.type, c.text, c.text, 4, 2, true, false, false));
+        CStdPtrArray& properties = manager.GetActionGroup(L"g")->aProperties;
+        auto* property = static_cast<tagTProperty*>(properties.GetAt(properties.GetSize() - 1));
+        EXPECT_EQ(property->sStartValue, c.text);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(property->startValue[i], c.expected[i]) << i;
+            EXPECT_EQ(property->endValue[i], c.expected[i]) << i;
+        }
+        EXPECT_EQ(property->iInterval, 4);
+        EXPECT_EQ(property->iTimer, 4);
+        EXPECT_TRUE(property->bAutoStart);
+    }
+    // "rect" was added twice: the second replaced the first and went to the end.
+    CStdPtrArray& properties = manager.GetActionGroup(L"g")->aProperties;
+    ASSERT_EQ(properties.GetSize(), 8);
+    EXPECT_EQ(static_cast<tagTProperty*>(properties.GetAt(7))->sType, L"rect");
+    EXPECT_EQ(static_cast<tagTProperty*>(properties.GetAt(7))->sStartValue, L"none");
+
+    EXPECT_FALSE(manager.AddPropertyAction(L"g", nullptr, L"int", L"1", L"2", 1, 1, false, false, false));
+    EXPECT_FALSE(manager.AddPropertyAction(L"g", L"width", nullptr, L"1", L"2", 1, 1, false, false, false));
+    EXPECT_FALSE(manager.AddPropertyAction(L"g", L"width", L"int", nullptr, L"2", 1, 1, false, false, false));
+    EXPECT_FALSE(manager.AddPropertyAction(L"none", L"width", L"int", L"1", L"2", 1, 1, false, false, false));
+    EXPECT_EQ(properties.GetSize(), 8);
+    manager.RemoveAllActionGroups();
+    EXPECT_EQ(manager.GetActionGroup(L"g"), nullptr);
 }
 
 TEST(Resources, ResourcePathGetsASeparatorAndOpacityClampsAndDropsTheLayeredStyle) {

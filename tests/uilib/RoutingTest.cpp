@@ -1,8 +1,12 @@
 // The paint manager in a real window: first layout, input routing, capture,
-// focus and tab order, shortcuts, notifications and delayed deletion.
+// focus and tab order, shortcuts, tooltips, notifications and delayed deletion.
 #include "UiHarness.h"
 
 #include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <string>
 
 using namespace UiLib;
 using namespace uiharness;
@@ -17,6 +21,58 @@ RecordingControl* Placed(CContainerUI* parent, const wchar_t* name, int l, int t
     control->SetFixedHeight(b - t);
     parent->Add(control);
     return control;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+// The text the tooltip window holds for the manager's one tool.
+std::wstring TooltipText(HWND tooltip, HWND owner) {
+    wchar_t text[256] = {};
+    TOOLINFOW info = {};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = owner;
+    info.uId = reinterpret_cast<UINT_PTR>(owner);
+    info.lpszText = text;
+    ::SendMessageW(tooltip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+    return text;
+}
+
+void Hover(HarnessWindow& window, int x, int y) {
+    window.MouseMove(x, y);
+    ::SendMessageW(window.Hwnd(), WM_MOUSEHOVER, 0, MAKELPARAM(x, y));
+}
+
+TEST(Routing, HoveringAControlWithATooltipShowsItsTextInTheTooltipWindow) {
+    HarnessWindow window(200, 150);
+    CContainerUI* root = new CContainerUI;
+    RecordingControl* plain = Placed(root, L"plain", 10, 10, 60, 40);
+    RecordingControl* close = Placed(root, L"close", 100, 10, 150, 40);
+    RecordingControl* minimise = Placed(root, L"min", 100, 60, 150, 90);
+    close->SetToolTip(L"关闭窗口");
+    minimise->SetToolTip(L"Minimise");
+    ASSERT_TRUE(window.Show(root));
+
+    Hover(window, 20, 20);  // no tooltip text: no tooltip window
+    EXPECT_EQ(plain->Count(UIEVENT_MOUSEHOVER), 1);
+    EXPECT_EQ(window.Manager().GetTooltipWindow(), nullptr);
+
+    Hover(window, 120, 20);
+    HWND tooltip = window.Manager().GetTooltipWindow();
+    ASSERT_NE(tooltip, nullptr);
+    EXPECT_EQ(ClassOf(tooltip), L"tooltips_class32");
+    EXPECT_EQ(::GetWindow(tooltip, GW_OWNER), window.Hwnd());
+    EXPECT_EQ(TooltipText(tooltip, window.Hwnd()), L"关闭窗口");
+    EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
+
+    // Another control's hover reuses the window and its one tool with the new text.
+    Hover(window, 120, 70);
+    EXPECT_EQ(window.Manager().GetTooltipWindow(), tooltip);
+    EXPECT_EQ(TooltipText(tooltip, window.Hwnd()), L"Minimise");
+    EXPECT_EQ(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0), 1);
 }
 
 TEST(Routing, WindowInitIsSentOnceAfterTheFirstLayout) {

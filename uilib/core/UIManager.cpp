@@ -2,6 +2,7 @@
 #include "UIManager.h"
 
 #include "UIContainer.h"
+#include "UIRenderInternal.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -762,6 +763,16 @@ bool CPaintManagerUI::OnPaint() {
     return true;
 }
 
+// The tree, the caret and the controls that paint over everything, in that order.
+void CPaintManagerUI::PaintTree(HDC hDC, const RECT& paintRect) {
+    int saved = ::SaveDC(hDC);
+    m_pRoot->DoPaint(hDC, paintRect);
+    DrawCaret(hDC, paintRect);
+    for (int i = 0; i < m_aPostPaintControls.GetSize(); ++i)
+        static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(hDC, paintRect);
+    ::RestoreDC(hDC, saved);
+}
+
 void CPaintManagerUI::PaintOffscreen(HDC hDC, const RECT& paintRect) {
     if (m_hbmpOffscreen && m_bOffscreenLayered) ReleaseOffscreen();
     if (!m_hbmpOffscreen) {
@@ -776,12 +787,7 @@ void CPaintManagerUI::PaintOffscreen(HDC hDC, const RECT& paintRect) {
         }
     }
     HGDIOBJ old = ::SelectObject(m_hDcOffscreen, m_hbmpOffscreen);
-    int saved = ::SaveDC(m_hDcOffscreen);
-    m_pRoot->DoPaint(m_hDcOffscreen, paintRect);
-    DrawCaret(m_hDcOffscreen, paintRect);
-    for (int i = 0; i < m_aPostPaintControls.GetSize(); ++i)
-        static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(m_hDcOffscreen, paintRect);
-    ::RestoreDC(m_hDcOffscreen, saved);
+    PaintTree(m_hDcOffscreen, paintRect);
     ::BitBlt(hDC, paintRect.left, paintRect.top, paintRect.right - paintRect.left, paintRect.bottom - paintRect.top,
              m_hDcOffscreen, paintRect.left, paintRect.top, SRCCOPY);
     ::SelectObject(m_hDcOffscreen, old);
@@ -805,43 +811,24 @@ void CPaintManagerUI::PaintLayered(const RECT& requested) {
     int width = client.right - client.left, height = client.bottom - client.top;
     if (m_hbmpOffscreen && !m_bOffscreenLayered) ReleaseOffscreen();
     if (!m_hbmpOffscreen) {
-        BITMAPINFO bmi = {};
-        bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bmi.bmiHeader.biWidth = width;
-        bmi.bmiHeader.biHeight = -height;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
-        bmi.bmiHeader.biCompression = BI_RGB;
-        bmi.bmiHeader.biSizeImage = width * height * 4;
         void* bits = nullptr;
         m_hDcOffscreen = ::CreateCompatibleDC(m_hDcPaint);
-        m_hbmpOffscreen = ::CreateDIBSection(m_hDcPaint, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_hbmpOffscreen = CreateBgraDib(m_hDcPaint, width, height, &bits);
         m_pOffscreenBits = static_cast<DWORD*>(bits);
         m_bOffscreenLayered = true;
-        if (!m_hDcOffscreen || !m_hbmpOffscreen || !bits) {
+        if (!m_hDcOffscreen || !m_hbmpOffscreen) {
             ReleaseOffscreen();
             return;
         }
     }
     ::GdiFlush();
-    for (int y = paintRect.top; y < paintRect.bottom; ++y)
-        for (int x = paintRect.left; x < paintRect.right; ++x) m_pOffscreenBits[y * width + x] = 0;
+    CRenderEngine::ClearPixels(paintRect, m_pOffscreenBits, width);
 
     HGDIOBJ old = ::SelectObject(m_hDcOffscreen, m_hbmpOffscreen);
-    int saved = ::SaveDC(m_hDcOffscreen);
-    m_pRoot->DoPaint(m_hDcOffscreen, paintRect);
-    DrawCaret(m_hDcOffscreen, paintRect);
-    for (int i = 0; i < m_aPostPaintControls.GetSize(); ++i)
-        static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(m_hDcOffscreen, paintRect);
+    PaintTree(m_hDcOffscreen, paintRect);
     ::GdiFlush();
     // GDI leaves alpha 0 behind: whatever it drew becomes opaque.
-    for (int y = paintRect.top; y < paintRect.bottom; ++y) {
-        for (int x = paintRect.left; x < paintRect.right; ++x) {
-            DWORD& pixel = m_pOffscreenBits[y * width + x];
-            if ((pixel & 0xFF000000) == 0 && (pixel & 0x00FFFFFF) != 0) pixel |= 0xFF000000;
-        }
-    }
-    ::RestoreDC(m_hDcOffscreen, saved);
+    CRenderEngine::FillMissingAlpha(paintRect, m_pOffscreenBits, width);
 
     RECT window;
     ::GetWindowRect(m_hWndPaint, &window);

@@ -46,6 +46,46 @@ enum {
     UIMSG_DELAYED_CLEANUP = 0x8001,
 };
 
+// One animated attribute of an action group, with its own timing.
+struct UILIB_API tagTProperty {
+    CUiString sName;  // attribute, e.g. "bkcolor"
+    CUiString sType;  // value type, e.g. "color", "rect", "image.source"
+    CUiString sStartValue;
+    CUiString sEndValue;
+    // Four 32-bit words: an int or colour in the first, a point in two, a rectangle in all four.
+    INT32 startValue[4] = {};
+    INT32 endValue[4] = {};
+    INT32 delta[4] = {};
+    int iInterval = 0;
+    int iTimer = 0;
+    bool bAutoStart = false;
+    bool bLoop = false;
+    bool bReverse = false;
+    // Cached parts of the background image string around the rewritten value.
+    CUiString sImagePrefix;
+    CUiString sImageSuffix;
+};
+
+// A named group of property actions, started by a notification ("notify")
+// or by an input event ("event"); the manager owns it and its properties.
+struct UILIB_API tagTActionGroup {
+    tagTActionGroup() = default;
+    tagTActionGroup(const tagTActionGroup&) = delete;
+    tagTActionGroup& operator=(const tagTActionGroup&) = delete;
+    ~tagTActionGroup();
+
+    CUiString sName;
+    CUiString sMsgType;
+    CUiString sNotifyType;
+    int iEventType = 0;
+    int iInterval = 0;
+    int iTimer = 0;
+    bool bAutoStart = false;
+    bool bLoop = false;
+    bool bReverse = false;
+    CStdPtrArray aProperties;  // tagTProperty*, in order of adding
+};
+
 class UILIB_API CPaintManagerUI {
 public:
     CPaintManagerUI();
@@ -173,6 +213,17 @@ public:
     void RemoveOptionGroup(const wchar_t* groupName, CControlUI* option);
     void RemoveAllOptionGroups();
 
+    // Action groups: entered here, found here or up the parent chain.
+    bool AddActionGroupNotify(const wchar_t* name, const wchar_t* notifyType, int interval, int total,
+                              bool autoStart, bool loop, bool reverse);
+    bool AddActionGroupEvent(const wchar_t* name, int eventType, int interval, int total, bool autoStart,
+                             bool loop, bool reverse);
+    tagTActionGroup* GetActionGroup(const wchar_t* name) const;
+    bool AddPropertyAction(const wchar_t* groupName, const wchar_t* name, const wchar_t* type,
+                           const wchar_t* startValue, const wchar_t* endValue, int interval, int total,
+                           bool autoStart, bool loop, bool reverse);
+    void RemoveAllActionGroups();
+
     // Window-level settings from the skin's Window element.
     SIZE GetInitSize() const { return m_szInitWindowSize; }
     void SetInitSize(int cx, int cy) { m_szInitWindowSize = SIZE{cx, cy}; }
@@ -232,6 +283,7 @@ private:
 
     bool OnPaint();
     void LayoutTree();
+    void PaintTree(HDC hDC, const RECT& paintRect);
     void PaintLayered(const RECT& paintRect);
     void PaintOffscreen(HDC hDC, const RECT& paintRect);
     void ReleaseOffscreen();
@@ -248,6 +300,9 @@ private:
     const CPaintManagerUI* TopManager() const;
     void FreeStyleMap(CStdStringPtrMap* styles);
     void FreeStyle(CStdStringPtrMap* attributes);
+    // A new group entered under its name with clamped timing; null when the name is taken.
+    tagTActionGroup* AddActionGroup(const wchar_t* name, const wchar_t* msgType, int interval, int total,
+                                    bool autoStart, bool loop, bool reverse);
 
     UINT AllocateWindowTimerId();
 
@@ -307,6 +362,7 @@ private:
     CStdStringPtrMap* m_pCurrentStyles;
     CUiString m_sCurrentStyleSheet;
     CStdStringPtrMap m_mOptionGroup{83};
+    CStdStringPtrMap m_mActionGroups{83};
 
     BYTE m_nOpacity = 255;
     SIZE m_szInitWindowSize = {0, 0};

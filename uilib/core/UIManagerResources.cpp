@@ -1,11 +1,13 @@
 // The paint manager's resources: process-wide instance and skin source,
 // per-window fonts, images, default attribute lists, effect styles, style
-// sheets, option groups, window settings and default colours.
+// sheets, option and action groups, window settings and default colours.
 #include "UIManager.h"
 
+#include "UIAttributeValue.h"
 #include "UiResources.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace UiLib {
 
@@ -75,6 +77,7 @@ CPaintManagerUI::~CPaintManagerUI() {
     RemoveAllDefaultAttributeList();
     RemoveAllEffectsStyle();
     RemoveAllOptionGroups();
+    RemoveAllActionGroups();
     SetCurrentStyles(nullptr, false);
     RemoveAllStyleSheets();
     FreeStyleMap(m_pDefaultStyles);
@@ -448,6 +451,111 @@ void CPaintManagerUI::RemoveOptionGroup(const wchar_t* groupName, CControlUI* op
 
 void CPaintManagerUI::RemoveAllOptionGroups() { DeleteValues<CStdPtrArray>(m_mOptionGroup); }
 
+// ---- action groups ----
+
+namespace {
+
+// Reads a start or end text into four words by the value type; "none" reads zeros.
+void ReadPropertyValue(const wchar_t* type, const wchar_t* text, INT32 (&value)[4]) {
+    value[0] = value[1] = value[2] = value[3] = 0;
+    if (std::wcscmp(text, L"none") == 0) return;
+    auto is = [type](const wchar_t* name) { return std::wcscmp(type, name) == 0; };
+    if (is(L"color") || is(L"image.mask")) {
+        value[0] = static_cast<INT32>(ParseColorValue(text));
+    } else if (is(L"rect") || is(L"image.source") || is(L"image.corner") || is(L"image.dest")) {
+        RECT rc = ParseRectValue(text);
+        value[0] = rc.left;
+        value[1] = rc.top;
+        value[2] = rc.right;
+        value[3] = rc.bottom;
+    } else if (is(L"point")) {
+        SIZE pt = ParseSizeValue(text);
+        value[0] = pt.cx;
+        value[1] = pt.cy;
+    } else {
+        value[0] = ParseIntValue(text);
+    }
+}
+
+}  // namespace
+
+tagTActionGroup::~tagTActionGroup() {
+    for (int i = 0; i < aProperties.GetSize(); ++i) delete static_cast<tagTProperty*>(aProperties.GetAt(i));
+}
+
+tagTActionGroup* CPaintManagerUI::AddActionGroup(const wchar_t* name, const wchar_t* msgType, int interval,
+                                                 int total, bool autoStart, bool loop, bool reverse) {
+    tagTActionGroup* group = new tagTActionGroup;
+    group->sName = name;
+    group->sMsgType = msgType;
+    group->iInterval = interval < 0 ? 0 : interval;
+    group->iTimer = total < group->iInterval ? group->iInterval : total;
+    group->bAutoStart = autoStart;
+    group->bLoop = loop;
+    group->bReverse = reverse;
+    if (m_mActionGroups.Insert(name, group)) return group;
+    delete group;
+    return nullptr;
+}
+
+bool CPaintManagerUI::AddActionGroupNotify(const wchar_t* name, const wchar_t* notifyType, int interval, int total,
+                                           bool autoStart, bool loop, bool reverse) {
+    if (!name || !notifyType || m_mActionGroups.Find(name, false)) return false;
+    tagTActionGroup* group = AddActionGroup(name, L"notify", interval, total, autoStart, loop, reverse);
+    if (group) group->sNotifyType = notifyType;
+    return group != nullptr;
+}
+
+bool CPaintManagerUI::AddActionGroupEvent(const wchar_t* name, int eventType, int interval, int total,
+                                          bool autoStart, bool loop, bool reverse) {
+    if (!name || eventType == 0 || m_mActionGroups.Find(name, false)) return false;
+    tagTActionGroup* group = AddActionGroup(name, L"event", interval, total, autoStart, loop, reverse);
+    if (group) group->iEventType = eventType;
+    return group != nullptr;
+}
+
+tagTActionGroup* CPaintManagerUI::GetActionGroup(const wchar_t* name) const {
+    if (!name) return nullptr;
+    for (const CPaintManagerUI* pm = this; pm; pm = pm->m_pParentResourcePM) {
+        if (void* group = pm->m_mActionGroups.Find(name)) return static_cast<tagTActionGroup*>(group);
+    }
+    return nullptr;
+}
+
+bool CPaintManagerUI::AddPropertyAction(const wchar_t* groupName, const wchar_t* name, const wchar_t* type,
+                                        const wchar_t* startValue, const wchar_t* endValue, int interval,
+                                        int total, bool autoStart, bool loop, bool reverse) {
+    if (!groupName || !name || !type || !startValue || !endValue) return false;
+    tagTActionGroup* group = static_cast<tagTActionGroup*>(m_mActionGroups.Find(groupName, false));
+    if (!group) return false;
+    tagTProperty* property = new tagTProperty;
+    property->sName = name;
+    property->sType = type;
+    property->sStartValue = startValue;
+    property->sEndValue = endValue;
+    ReadPropertyValue(type, startValue, property->startValue);
+    ReadPropertyValue(type, endValue, property->endValue);
+    property->iInterval = interval < 0 ? 0 : interval;
+    property->iTimer = total < property->iInterval ? property->iInterval : total;
+    property->bAutoStart = autoStart;
+    property->bLoop = loop;
+    property->bReverse = reverse;
+    CStdPtrArray& properties = group->aProperties;
+    for (int i = 0; i < properties.GetSize(); ++i) {
+        tagTProperty* old = static_cast<tagTProperty*>(properties.GetAt(i));
+        if (old->sName == name && old->sType == type) {
+            properties.Remove(i);
+            delete old;
+            break;
+        }
+    }
+    if (properties.Add(property)) return true;
+    delete property;
+    return false;
+}
+
+void CPaintManagerUI::RemoveAllActionGroups() { DeleteValues<tagTActionGroup>(m_mActionGroups); }
+
 // ---- window settings ----
 
 void CPaintManagerUI::SetOpacity(int opacity) {
@@ -455,8 +563,9 @@ void CPaintManagerUI::SetOpacity(int opacity) {
     if (!m_hWndPaint) return;
     typedef BOOL(WINAPI * SetLayeredFn)(HWND, COLORREF, BYTE, DWORD);
     HMODULE user32 = ::GetModuleHandleW(L"User32.dll");
-    SetLayeredFn setLayered =
-        user32 ? reinterpret_cast<SetLayeredFn>(::GetProcAddress(user32, "SetLayeredWindowAttributes")) : nullptr;
+    SetLayeredFn setLayered = user32 ? reinterpret_cast<SetLayeredFn>(reinterpret_cast<void*>(
+                                           ::GetProcAddress(user32, "SetLayeredWindowAttributes")))
+                                     : nullptr;
     if (!setLayered) return;
     LONG style = ::GetWindowLongW(m_hWndPaint, GWL_EXSTYLE);
     LONG wanted = (opacity >= 0 && opacity <= 255) ? (style | WS_EX_LAYERED) : (style & ~WS_EX_LAYERED);
