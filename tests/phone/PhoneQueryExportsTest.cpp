@@ -43,7 +43,9 @@ TEST_F(PhoneExportsTest, IsConnectPhoneWithoutPhoneRestartsTheServerOnceAndGives
     peer_.ClearRequests();
     EXPECT_EQ(isConnectPhone(), 0);
     EXPECT_EQ(RequestsStartingWith("host:kill").size(), 1u);
-    EXPECT_EQ(RequestsStartingWith("host:start-server").size(), 0u);  // started by launching it
+    // The server is relaunched as a program; when it is up before the
+    // client's own start request, that request reaches it too.
+    EXPECT_LE(RequestsStartingWith("host:start-server").size(), 1u);
     // Ten rounds, and one listing by the server tool before the restart.
     EXPECT_EQ(RequestsStartingWith("host:devices").size(), 11u);
     EXPECT_TRUE(AdbServerPeer::Running());
