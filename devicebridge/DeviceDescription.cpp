@@ -1,20 +1,10 @@
 #include "DeviceDescription.h"
 
-#include <cwctype>
 
 #include "ExportFrame.h"
+#include "PhoneText.h"
 
 namespace {
-
-bool IsUsbIdentity(const std::wstring& id) {
-    static const wchar_t kPattern[] = L"VID_hhhh&PID_hhhh";
-    if (id.size() != 17) return false;
-    for (size_t i = 0; i < id.size(); ++i) {
-        bool ok = kPattern[i] == L'h' ? std::iswxdigit(id[i]) != 0 : id[i] == kPattern[i];
-        if (!ok) return false;
-    }
-    return true;
-}
 
 // The device console's description: what follows the first ":" of its listing.
 bool WriteTextAfterColon(const std::string& listing, wchar_t* out) {
@@ -32,7 +22,7 @@ bool UsbIdentityFromInterfacePath(const std::wstring& path, std::wstring& identi
     size_t pid = path.find(L"PID_");
     if (pid == std::wstring::npos || 8 + pid > path.size()) return false;
     std::wstring candidate = path.substr(8, pid);
-    if (!IsUsbIdentity(candidate)) return false;
+    if (!IsUsbIdentity(NarrowAnsi(candidate))) return false;
     identity = candidate;
     return true;
 }
