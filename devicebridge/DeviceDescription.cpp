@@ -1,6 +1,5 @@
 #include "DeviceDescription.h"
 
-
 #include "ExportFrame.h"
 #include "PhoneText.h"
 
