@@ -4,6 +4,7 @@
 #include "PngWriter.h"
 #include "TestPaths.h"
 #include "UiHarness.h"
+#include "core/UIDlgBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,9 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+
+#include <objidl.h>
+#include <gdiplus.h>
 
 using namespace UiLib;
 using namespace uiharness;
@@ -325,6 +329,111 @@ TEST_F(Canvas, InlineImagesDrawAndWrapWhenTheyDoNotFit) {
     EXPECT_EQ(Measure(L"<i dot.png><i dot.png>", 0, 80).bottom, 50);  // the second moves down
     EXPECT_EQ(Measure(L"<i dot.png>", 0, 30).bottom, 30);              // first on a line: drawn anyway
     EXPECT_EQ(Measure(L"<i missing.png>AB").right, Measure(L"AB").right);
+}
+
+// The string's size as GDI+ lays it out with the typographic format.
+Gdiplus::SizeF GdiplusStringSize(HDC dc, HFONT hFont, const wchar_t* text, const RECT& rc, INT flags) {
+    Gdiplus::Graphics graphics(dc);
+    graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+    Gdiplus::Font font(dc, hFont);
+    Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+    format.SetFormatFlags(flags);
+    Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(rc.left), static_cast<Gdiplus::REAL>(rc.top),
+                          static_cast<Gdiplus::REAL>(rc.right - rc.left), static_cast<Gdiplus::REAL>(rc.bottom - rc.top));
+    Gdiplus::RectF bounds;
+    graphics.MeasureString(text, -1, &font, layout, &format, &bounds);
+    return Gdiplus::SizeF(bounds.Width, bounds.Height);
+}
+
+TEST_F(Canvas, GdiplusTextMeasuresOnePixelBeyondTheString) {
+    Pm().SetUseGdiplusText(true);
+    HDC dc = Pm().GetPaintDC();
+    HFONT font = Pm().GetFontInfo(-1)->hFont;
+    const wchar_t* wrapping = L"several words that wrap in a narrow box";
+    struct {
+        const wchar_t* text;
+        UINT style;
+        RECT rc;
+        INT gdiplusFlags;
+    } cases[] = {
+        {L"MMMM", DT_SINGLELINE, {10, 10, 290, 190}, Gdiplus::StringFormatFlagsNoWrap},
+        {wrapping, DT_SINGLELINE, {10, 10, 60, 190}, Gdiplus::StringFormatFlagsNoWrap},
+        {wrapping, 0, {10, 10, 60, 190}, 0},
+    };
+    for (const auto& c : cases) {
+        RECT rc = c.rc;
+        CRenderEngine::DrawTextW(dc, &Pm(), rc, c.text, 0xFF000000, -1, c.style | DT_CALCRECT);
+        Gdiplus::SizeF size = GdiplusStringSize(dc, font, c.text, c.rc, c.gdiplusFlags);
+        EXPECT_EQ(rc.left, c.rc.left);
+        EXPECT_EQ(rc.top, c.rc.top);
+        EXPECT_EQ(rc.right, static_cast<LONG>(c.rc.left + size.Width + 1)) << c.style;
+        EXPECT_EQ(rc.bottom, static_cast<LONG>(c.rc.top + size.Height + 1)) << c.style;
+        EXPECT_GT(rc.right - rc.left, 2) << c.style;
+    }
+    // Without the single-line flag the narrow box wraps the text onto more lines.
+    RECT oneLine = cases[1].rc, wrapped = cases[2].rc;
+    CRenderEngine::DrawTextW(dc, &Pm(), oneLine, wrapping, 0xFF000000, -1, DT_SINGLELINE | DT_CALCRECT);
+    CRenderEngine::DrawTextW(dc, &Pm(), wrapped, wrapping, 0xFF000000, -1, DT_CALCRECT);
+    EXPECT_GT(wrapped.bottom, oneLine.bottom + 10);
+}
+
+TEST_F(Canvas, GdiplusTextInksOpaquelyAndPlacesTheInkByItsAlignment) {
+    Pm().SetBackgroundTransparent(true);
+    struct {
+        UINT style;
+        RECT rc;
+        int centreX, centreY;  // where the ink's centre belongs, -1 where it is not checked
+        int left, top;         // the ink starts within a few pixels of here, -1 where not checked
+    } cases[] = {
+        {DT_SINGLELINE | DT_CENTER | DT_VCENTER, {10, 10, 290, 70}, 150, 40, -1, -1},
+        {DT_SINGLELINE | DT_RIGHT | DT_BOTTOM, {10, 80, 290, 130}, -1, -1, -1, -1},
+        {DT_SINGLELINE, {10, 140, 290, 190}, -1, -1, 10, 140},
+    };
+    Snapshot shot = Paint([&](HDC dc, const RECT&) {
+        for (const auto& c : cases) {
+            RECT rc = c.rc;
+            // Alpha 0: the text is drawn all the same.
+            CRenderEngine::DrawTextW(dc, &Pm(), rc, L"MMMM", 0x00FF0000, -1, c.style);
+        }
+    });
+    for (const auto& c : cases) {
+        EXPECT_GT(Count(shot, c.rc, Reddish), 10) << c.style;
+        RECT box = InkBox(shot, c.rc);
+        if (c.centreX >= 0) {
+            EXPECT_NEAR((box.left + box.right) / 2, c.centreX, 3) << c.style;
+            EXPECT_NEAR((box.top + box.bottom) / 2, c.centreY, 4) << c.style;
+        }
+        if (c.left >= 0) {
+            EXPECT_NEAR(box.left, c.left, 3) << c.style;
+            EXPECT_NEAR(box.top, c.top, 5) << c.style;
+        }
+        if (c.style & DT_RIGHT) {
+            EXPECT_GT(box.right, c.rc.right - 5);
+            EXPECT_GT(box.bottom, c.rc.bottom - 8);
+        }
+    }
+    EXPECT_EQ(Count(shot, RECT{0, 0, 300, 8}, Inked), 0);
+}
+
+TEST(SkinWindow, WindowAttributesMarkTheManagerForGdiplusText) {
+    struct {
+        const wchar_t* skin;
+        bool transparent, gdiplusText;
+    } cases[] = {
+        {L"<Window bktrans=\"true\" gdiplustext=\"true\"><Container/></Window>", true, true},
+        {L"<Window bktrans=\"true\"><Container/></Window>", true, false},
+        {L"<Window gdiplustext=\"true\"><Container/></Window>", false, true},
+        {L"<Window bktrans=\"yes\" gdiplustext=\"1\"><Container/></Window>", false, false},
+    };
+    for (const auto& c : cases) {
+        HarnessWindow window;
+        CDialogBuilder builder;
+        CControlUI* root = builder.Create(c.skin, nullptr, nullptr, &window.Manager(), nullptr);
+        ASSERT_NE(root, nullptr);
+        ASSERT_TRUE(window.Show(root));
+        EXPECT_EQ(window.Manager().IsBackgroundTransparent(), c.transparent) << c.skin;
+        EXPECT_EQ(window.Manager().IsUseGdiplusText(), c.gdiplusText) << c.skin;
+    }
 }
 
 }  // namespace

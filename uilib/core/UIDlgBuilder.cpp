@@ -245,6 +245,10 @@ void CDialogBuilder::ApplyWindowAttributes(CMarkupItem& root, CPaintManagerUI* m
             manager->SetMaxInfo(size.cx, size.cy);
         } else if (Is(key, L"alpha")) {
             manager->SetOpacity(ParseIntValue(value));
+        } else if (Is(key, L"bktrans")) {
+            manager->SetBackgroundTransparent(Is(value, L"true"));
+        } else if (Is(key, L"gdiplustext")) {
+            manager->SetUseGdiplusText(Is(value, L"true"));
         } else if (Is(key, L"disabledfontcolor")) {
             manager->SetDefaultDisabledColor(ParseColorValue(value));
         } else if (Is(key, L"defaultfontcolor")) {

@@ -241,6 +241,11 @@ public:
     void SetLayered(bool layered) { m_bLayered = layered; }
     BYTE GetOpacity() const { return m_nOpacity; }
     void SetOpacity(int opacity);
+    // Either flag makes the render engine draw this window's plain text with GDI+.
+    bool IsBackgroundTransparent() const { return m_bAlphaBackground; }
+    void SetBackgroundTransparent(bool transparent) { m_bAlphaBackground = transparent; }
+    bool IsUseGdiplusText() const { return m_bUseGdiplusText; }
+    void SetUseGdiplusText(bool use) { m_bUseGdiplusText = use; }
 
     DWORD GetDefaultDisabledColor() const;
     void SetDefaultDisabledColor(DWORD color) { m_dwDefaultDisabledColor = color; }
@@ -331,6 +336,9 @@ private:
     bool m_bMouseTracking = false;
     bool m_bMouseCapture = false;
     bool m_bUsedVirtualWnd = false;
+    bool m_bAlphaBackground = false;
+    bool m_bUseGdiplusText = false;
+    ULONG_PTR m_gdiplusToken = 0;
 
     HWND m_hwndTooltip = nullptr;
     TOOLINFOW m_ToolTip = {};

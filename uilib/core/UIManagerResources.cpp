@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cwchar>
 
+#include <objidl.h>
+#include <gdiplus.h>
+
 namespace UiLib {
 
 namespace {
@@ -63,6 +66,8 @@ CPaintManagerUI::CPaintManagerUI() : m_pDefaultStyles(new CStdStringPtrMap(83)) 
     m_DefaultFontInfo.bBold = lf.lfWeight >= FW_BOLD;
     m_DefaultFontInfo.bUnderline = lf.lfUnderline != FALSE;
     m_DefaultFontInfo.bItalic = lf.lfItalic != FALSE;
+    Gdiplus::GdiplusStartupInput gdiplus;  // version 1
+    Gdiplus::GdiplusStartup(&m_gdiplusToken, &gdiplus, nullptr);
 }
 
 CPaintManagerUI::~CPaintManagerUI() {
@@ -71,6 +76,7 @@ CPaintManagerUI::~CPaintManagerUI() {
     m_aAsyncNotify.Empty();
     delete m_pRoot;
     m_pRoot = nullptr;
+    if (m_gdiplusToken) Gdiplus::GdiplusShutdown(m_gdiplusToken);
     if (m_DefaultFontInfo.hFont) ::DeleteObject(m_DefaultFontInfo.hFont);
     RemoveAllFonts();
     RemoveAllImages();

@@ -1,4 +1,4 @@
-// The text side of the render engine: plain text through GDI, and the
+// The text side of the render engine: plain text through GDI or GDI+, and the
 // library's tagged rich text (colours, fonts, links, images, paragraphs,
 // selection) laid out line by line in one walk over the text.
 #include "UIManager.h"
@@ -11,11 +11,63 @@
 #include <string>
 #include <vector>
 
+#include <objidl.h>
+#include <gdiplus.h>
+
 namespace UiLib {
+
+namespace {
+
+// The GDI+ layout that matches Win32 DrawText's alignment, wrapping,
+// clipping and ellipsis flags.
+void ApplyDrawTextStyle(Gdiplus::StringFormat& format, UINT style) {
+    if (style & DT_END_ELLIPSIS) format.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
+    INT flags = 0;
+    if (style & DT_NOCLIP) flags |= Gdiplus::StringFormatFlagsNoClip;
+    if (style & DT_SINGLELINE) flags |= Gdiplus::StringFormatFlagsNoWrap;
+    format.SetFormatFlags(flags);
+    format.SetAlignment((style & DT_CENTER)  ? Gdiplus::StringAlignmentCenter
+                        : (style & DT_RIGHT) ? Gdiplus::StringAlignmentFar
+                                             : Gdiplus::StringAlignmentNear);
+    format.SetLineAlignment((style & DT_VCENTER)  ? Gdiplus::StringAlignmentCenter
+                            : (style & DT_BOTTOM) ? Gdiplus::StringAlignmentFar
+                                                  : Gdiplus::StringAlignmentNear);
+}
+
+// Anti-aliased text for windows whose background is transparent (GDI text
+// would leave alpha 0 behind) or that asked for GDI+ text. The brush's alpha
+// is always 0xFE so the text stays visible whatever alpha the colour carries.
+void DrawTextGdiplus(HDC hDC, HFONT hFont, RECT& rc, const wchar_t* text, DWORD color, UINT style) {
+    Gdiplus::Graphics graphics(hDC);
+    graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
+    Gdiplus::Font font(hDC, hFont);
+    // A rectangle turned inside out lays out as an unbounded one instead of failing.
+    Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(rc.left), static_cast<Gdiplus::REAL>(rc.top),
+                          static_cast<Gdiplus::REAL>(std::max<LONG>(rc.right - rc.left, 0)),
+                          static_cast<Gdiplus::REAL>(std::max<LONG>(rc.bottom - rc.top, 0)));
+    Gdiplus::SolidBrush brush(
+        Gdiplus::Color(0xFE, static_cast<BYTE>(color >> 16), static_cast<BYTE>(color >> 8), static_cast<BYTE>(color)));
+    Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+    ApplyDrawTextStyle(format, style);
+    if (style & DT_CALCRECT) {
+        Gdiplus::RectF bounds;
+        graphics.MeasureString(text, -1, &font, layout, &format, &bounds);
+        rc.right = static_cast<LONG>(rc.left + bounds.Width + 1);
+        rc.bottom = static_cast<LONG>(rc.top + bounds.Height + 1);
+    } else {
+        graphics.DrawString(text, -1, &font, layout, &format, &brush);
+    }
+}
+
+}  // namespace
 
 void CRenderEngine::DrawTextW(HDC hDC, CPaintManagerUI* manager, RECT& rc, const wchar_t* text, DWORD color,
                               int font, UINT style) {
     if (!hDC || !manager || !text) return;
+    if (manager->IsBackgroundTransparent() || manager->IsUseGdiplusText()) {
+        DrawTextGdiplus(hDC, manager->GetFontInfo(font)->hFont, rc, text, color, style);
+        return;
+    }
     SetBkMode(hDC, TRANSPARENT);
     SetTextColor(hDC, ToColorRef(color));
     HGDIOBJ old = SelectObject(hDC, manager->GetFontInfo(font)->hFont);
