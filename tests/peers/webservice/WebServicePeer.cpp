@@ -72,14 +72,14 @@ WebServicePeer::Request ParseRequest(const std::string& head) {
 
 }  // namespace
 
-WebServicePeer::WebServicePeer() {
+WebServicePeer::WebServicePeer(unsigned short port) {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup");
     listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
+    address.sin_port = htons(port);
     int length = sizeof address;
     if (listener_ == INVALID_SOCKET || bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         listen(listener_, SOMAXCONN) != 0 || getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
@@ -113,11 +113,23 @@ void WebServicePeer::SetJson(const std::string& path, const std::string& json) {
     SetReply(path, reply);
 }
 
+void WebServicePeer::SetHtml(const std::string& path, const std::string& html) {
+    Reply reply;
+    reply.body = html;
+    reply.contentType = "text/html; charset=utf-8";
+    SetReply(path, reply);
+}
+
 void WebServicePeer::ServeFile(const std::string& path, const std::wstring& file) {
     Reply reply;
     reply.contentType = "application/octet-stream";
     reply.file = file;
     SetReply(path, reply);
+}
+
+void WebServicePeer::SetRequestLog(const std::wstring& file) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    requestLog_ = file;
 }
 
 std::vector<WebServicePeer::Request> WebServicePeer::Requests() const {
@@ -160,6 +172,10 @@ void WebServicePeer::Serve(SOCKET client) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             requests_.push_back(request);
+            if (!requestLog_.empty()) {
+                std::ofstream log(std::filesystem::path(requestLog_), std::ios::app | std::ios::binary);
+                log << request.method << ' ' << request.path << '\n';
+            }
         }
         std::string body = reply.body;
         if (!reply.file.empty()) {
@@ -169,7 +185,7 @@ void WebServicePeer::Serve(SOCKET client) {
         if (reply.misbehaviour != Misbehaviour::CloseWithoutReply) {
             const std::string header = "HTTP/1.1 " + std::to_string(reply.status) + " " + ReasonOf(reply.status) +
                                        "\r\nContent-Type: " + reply.contentType +
-                                       "\r\nContent-Length: " + std::to_string(body.size()) +
+                                       (reply.sendLength ? "\r\nContent-Length: " + std::to_string(body.size()) : "") +
                                        "\r\nConnection: close\r\n\r\n";
             const size_t bodyToSend =
                 reply.misbehaviour == Misbehaviour::CutBody ? body.size() / 2 : body.size();

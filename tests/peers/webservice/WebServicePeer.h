@@ -31,6 +31,7 @@ public:
         std::string contentType = "application/json; charset=utf-8";
         Misbehaviour misbehaviour = Misbehaviour::None;
         std::wstring file;  // when set, the body is this file's content
+        bool sendLength = true;  // false: no Content-Length, the close ends the body
     };
 
     struct Request {
@@ -39,7 +40,8 @@ public:
         std::map<std::string, std::string> headers;  // names in lower case
     };
 
-    WebServicePeer();  // listening once constructed
+    // Listening once constructed, on `port` or (0) on one the system picks.
+    explicit WebServicePeer(unsigned short port = 0);
     ~WebServicePeer();
     WebServicePeer(const WebServicePeer&) = delete;
     WebServicePeer& operator=(const WebServicePeer&) = delete;
@@ -53,9 +55,12 @@ public:
     // leading "/" is ignored. Unknown paths get 404.
     void SetReply(const std::string& path, const Reply& reply);
     void SetJson(const std::string& path, const std::string& json);
+    void SetHtml(const std::string& path, const std::string& html);  // UTF-8
     void ServeFile(const std::string& path, const std::wstring& file);
 
     std::vector<Request> Requests() const;
+    // Also appends "<method> <path>" lines for each request to this file.
+    void SetRequestLog(const std::wstring& file);
 
 private:
     void AcceptLoop();
@@ -68,6 +73,7 @@ private:
     mutable std::mutex mutex_;  // guards everything below
     std::map<std::string, Reply> replies_;
     std::vector<Request> requests_;
+    std::wstring requestLog_;
     std::set<SOCKET> clients_;
     std::vector<std::thread> workers_;
     std::thread acceptor_;

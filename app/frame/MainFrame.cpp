@@ -1,0 +1,256 @@
+#include <winsock2.h>
+
+#include "MainFrame.h"
+
+#include <shellapi.h>
+
+#include <process.h>
+#include <windowsx.h>
+
+#include "frame/MyphoneUI.h"
+#include "frame/VersionText.h"
+#include "log/Log.h"
+#include "net/ApiRequests.h"
+#include "util/Helpers.h"
+#include "util/ProcessUtil.h"
+#include "web/WkeEngine.h"
+#include "web/WkeWebkitUI.h"
+
+using namespace UiLib;
+
+namespace {
+
+constexpr UINT kPackageJsonMessage = 0x523;
+constexpr int kIconResource = 109;
+HWND g_scriptWindow = nullptr;
+
+typedef CControlUI*(__cdecl* NewBrevlinsFn)(CPaintManagerUI* manager);
+
+jsValue WKE_CALL OnScriptMsgBox(jsExecState es) {
+    WkeEngine& engine = WkeEngine::Instance();
+    const char* json = engine.ToString(es, engine.Arg(es, 0));
+    const wchar_t* text = engine.ToStringW(es, engine.Arg(es, 1));
+    // Sent, not posted: the engine's texts are valid only during this call.
+    if (IsWindow(g_scriptWindow))
+        SendMessageW(g_scriptWindow, kPackageJsonMessage, reinterpret_cast<WPARAM>(json), reinterpret_cast<LPARAM>(text));
+    return engine.Undefined();
+}
+
+void WKE_CALL IgnoreTitle(const wkeClientHandler*, const wchar_t*) {}
+void WKE_CALL IgnoreUrl(const wkeClientHandler*, const wchar_t*) {}
+const wkeClientHandler kQuietClient = {&IgnoreTitle, &IgnoreUrl};
+
+unsigned __stdcall RunUpdaterThread(void*) {
+    StartUpdaterProcess((GetModuleFolderA() + "\\Quellart.exe").c_str());
+    return 0;
+}
+
+}  // namespace
+
+HWND ScriptCallbackWindow() { return g_scriptWindow; }
+
+void CloseDownloaderWindow() {
+    if (HWND downloader = FindWindowW(L"CPellarinesFrame", L"Downloader")) SendMessageW(downloader, WM_CLOSE, 0, 0);
+}
+
+VOvoduReridOro::VOvoduReridOro() { CLog::AgentLog(L"VOvoduReridOro"); }
+
+VOvoduReridOro::~VOvoduReridOro() {
+    StopServices();
+    if (ticketsMutex_) CloseHandle(ticketsMutex_);
+}
+
+void VOvoduReridOro::StopServices() {
+    // The local request server and the phone-service client join the frame
+    // here; both are stopped before the web engine shuts down.
+}
+
+void VOvoduReridOro::OnFinalMessage(HWND hWnd) {
+    CloseDownloaderWindow();
+    WindowImplBase::OnFinalMessage(hWnd);
+    delete this;
+}
+
+CControlUI* VOvoduReridOro::Find(const wchar_t* name) const {
+    return const_cast<CPaintManagerUI&>(m_PaintManager).FindControl(name);
+}
+
+CControlUI* VOvoduReridOro::CreateControl(const wchar_t* className) {
+    if (_wcsicmp(className, L"MyphoneUI") == 0) return new CMyphoneUI(&m_PaintManager);
+    if (_wcsicmp(className, L"wkeWebkit") == 0) return new CWkeWebkitUI;
+    if (_wcsicmp(className, L"BrevlinsUI") == 0) {
+        brevlin_ = LoadLibraryW((GetModuleFolderW() + L"\\Brevlin.dll").c_str());
+        auto create = brevlin_ ? reinterpret_cast<NewBrevlinsFn>(
+                                     reinterpret_cast<void*>(GetProcAddress(brevlin_, "new_CBrevlinsUI")))
+                               : nullptr;
+        if (!create) {
+            if (brevlin_) FreeLibrary(brevlin_);
+            brevlin_ = nullptr;
+            return nullptr;
+        }
+        return create(&m_PaintManager);
+    }
+    return nullptr;
+}
+
+void VOvoduReridOro::OnWindowReady() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    HICON big = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                              GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    HICON small = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                LR_DEFAULTCOLOR));
+    if (big) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    if (small) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    Init();
+}
+
+void VOvoduReridOro::Init() {
+    CLog::AgentLog(L"VOvoduReridOro::Init");
+    OutputDebugStringA("PNT VOvoduReridOro::Ini Begin");
+    androidId_.clear();
+    screenRefresh_ = 0;
+
+    // Without the device library the phone features are off, but the window,
+    // its web panes and the local server still work.
+    hemlar_ = LoadLibraryW((GetModuleFolderW() + L"\\Hemlar.dll").c_str());
+    if (!hemlar_) CLog::AgentLog(L"Hemlar.dll is missing: phone features are off");
+    ticketsMutex_ = CreateMutexW(nullptr, FALSE, L"ticketsBrush");
+
+    SetWindowLongPtrW(m_hWnd, GWL_STYLE, GetWindowLongPtrW(m_hWnd, GWL_STYLE) & ~WS_MAXIMIZEBOX);
+    if (HANDLE updater = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &RunUpdaterThread, nullptr, 0, nullptr)))
+        CloseHandle(updater);
+    m_PaintManager.SetCaptionRect({0, 0, 0, 110});
+
+    auto web = [this](const wchar_t* name) {
+        CControlUI* control = Find(name);
+        return control ? static_cast<CWkeWebkitUI*>(control->GetInterface(L"WbkWebkit")) : nullptr;
+    };
+    webAppCenter_ = web(L"WebAppCenter");
+    if (webAppCenter_) webAppCenter_->Navigate(PageUrl("/svapp/"));
+    webRecommend_ = web(L"WebRecommend");
+    if (webRecommend_) {
+        WkeEngine::Instance().BindFunction("msgBox", &OnScriptMsgBox, 2);
+        if (wkeWebView view = webRecommend_->View()) view->setClientHandler(&kQuietClient);
+        webRecommend_->Navigate(PageUrl("/"));
+    }
+    webRecentNews_ = web(L"WebRecentNews");
+    g_scriptWindow = m_hWnd;
+    vendorId_.clear();
+    productId_.clear();
+    memset(largeIconUrl_, 0, sizeof largeIconUrl_);
+
+    closeButton_ = Find(L"BtnCLose");
+    minButton_ = Find(L"BtnMin");
+    if (CControlUI* caption = Find(L"UICaption")) caption->SetVisible(false);
+    if (CControlUI* progress = Find(L"DevInsProcess")) {
+        progress->SetAttribute(L"min", L"0");
+        progress->SetAttribute(L"max", L"100");
+        progress->SetAttribute(L"isstretchfore", L"false");
+        progress->SetAttribute(L"value", L"43");
+        progress->SetVisible(false);
+    }
+    ShowVersion();
+    if (CControlUI* gif = Find(L"gif")) gif->SetVisible(false);
+    if (CControlUI* percent = Find(L"TextCelphonePercent")) percent->SetVisible(false);
+    OutputDebugStringA("PNT VOvoduReridOro::Ini RegisterUSBNoticefy");
+    OutputDebugStringA("PNT VOvoduReridOro::Ini SetAndroidClient");
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) PostQuitMessage(0);
+    OutputDebugStringA("PNT VOvoduReridOro::Ini IOCPBegin");
+    OutputDebugStringA("PNT VOvoduReridOro::Ini End");
+}
+
+void VOvoduReridOro::ShowVersion() {
+    CControlUI* label = Find(L"ProgramVersion");
+    if (!label) return;
+    label->SetText(VersionCaption(ReadInstalledVersion(GetModuleFolderW() + L"\\autoupdate\\curjson")).c_str());
+}
+
+LRESULT VOvoduReridOro::HitTest(POINT screenPoint) {
+    POINT pt = screenPoint;
+    ScreenToClient(m_hWnd, &pt);
+    RECT client;
+    GetClientRect(m_hWnd, &client);
+    const RECT caption = m_PaintManager.GetCaptionRect();
+    if (pt.x < caption.left || pt.x >= client.right - caption.right || pt.y < caption.top || pt.y >= caption.bottom)
+        return HTCLIENT;
+    CControlUI* control = m_PaintManager.FindControl(pt);
+    if (!control) return HTCLIENT;
+    for (const wchar_t* clickable : {L"ButtonUI", L"OptionUI", L"TextUI"})
+        if (wcscmp(control->GetClass(), clickable) == 0) return HTCLIENT;
+    return HTCAPTION;
+}
+
+LRESULT VOvoduReridOro::OnNcHitTest(UINT, WPARAM, LPARAM lParam, BOOL& bHandled) {
+    bHandled = TRUE;
+    return HitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+}
+
+void VOvoduReridOro::OnCopyData(const COPYDATASTRUCT* data) {
+    OutputDebugStringA("PNT WM_COPYDATA  消息接收");
+    if (!data || !data->lpData) return;
+    // Only the updater's request is handled here; the text is compared within
+    // the bytes actually sent, never past them.
+    static const wchar_t kUpdateClose[] = L"UpdateClose";
+    const size_t chars = data->cbData / sizeof(wchar_t);
+    const auto* text = static_cast<const wchar_t*>(data->lpData);
+    const size_t length = wcsnlen(text, chars);
+    if (length == wcslen(kUpdateClose) && wmemcmp(text, kUpdateClose, length) == 0) PostQuitMessage(0);
+}
+
+LRESULT VOvoduReridOro::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    switch (uMsg) {
+        case WM_NCLBUTTONDBLCLK:
+            return 0;
+        case WM_CLOSE:
+            if (IsWindow(m_hWnd)) ::ShowWindow(m_hWnd, SW_HIDE);
+            return 0;
+        case WM_COPYDATA:
+            OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+            return 0;
+        default:
+            return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+    }
+}
+
+void VOvoduReridOro::OnMenuItem(const wchar_t* item) {
+    if (!item) return;
+    if (wcscmp(item, L"Menu_Main_Exit") == 0) {
+        // Leaves through the message loop, so the engine and COM shut down in
+        // order and no worker is cut off by the runtime's exit.
+        CloseDownloaderWindow();
+        KillPhoneServerProcess();
+        PostQuitMessage(0);
+    } else if (wcscmp(item, L"AppLog") == 0) {
+        ShellExecuteW(nullptr, L"open", ApiSiteUrl("/shuaji/").c_str(), nullptr, nullptr, SW_SHOW);
+    } else if (wcscmp(item, L"AppGov") == 0) {
+        ShellExecuteW(nullptr, L"open", ApiSiteUrl("/").c_str(), nullptr, nullptr, SW_SHOW);
+    }
+    // "AppSetting", "AppQuesion" and "AppVersion" open dialogs that need the
+    // edit and list controls.
+}
+
+LRESULT VOvoduReridOro::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
+    if (uMsg == kMenuClick) {
+        OnMenuItem(reinterpret_cast<const wchar_t*>(wParam));
+    } else if (lParam == WM_LBUTTONDBLCLK) {
+        if (IsWindow(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    } else if (lParam == WM_RBUTTONUP) {
+        SetForegroundWindow(m_hWnd);  // the tray menu opens here once the menu control exists
+    }
+    bHandled = FALSE;
+    return 0;
+}
+
+void VOvoduReridOro::Notify(TNotifyUI& msg) {
+    if (msg.sType == L"click" && msg.pSender && msg.pSender == closeButton_) {
+        if (IsWindow(m_hWnd)) ::ShowWindow(m_hWnd, SW_HIDE);
+        return;
+    }
+    if (msg.sType == L"click" && msg.pSender && msg.pSender->GetName() == L"BtnMin") {
+        SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return;
+    }
+    WindowImplBase::Notify(msg);
+}

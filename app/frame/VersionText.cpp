@@ -1,0 +1,53 @@
+#include "VersionText.h"
+
+#include <json/json.h>
+
+#include <memory>
+#include <sstream>
+
+#include "win32/TextConvert.h"
+
+namespace {
+
+bool ParseObject(const std::string& text, Json::Value& root) {
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    std::string errors;
+    return reader->parse(text.data(), text.data() + text.size(), &root, &errors) && root.isObject();
+}
+
+std::wstring VersionOf(const Json::Value& root) {
+    const Json::Value& value = root["versionName"];
+    return value.isString() ? Utf8ToWide(value.asString()) : std::wstring();
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    std::string content;
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file) return content;
+    char block[65536];
+    for (size_t got; (got = fread(block, 1, sizeof block, file)) > 0;) content.append(block, got);
+    fclose(file);
+    return content;
+}
+
+}  // namespace
+
+std::wstring ReadInstalledVersion(const std::wstring& curjsonPath) {
+    const std::string content = ReadWholeFile(curjsonPath);
+    Json::Value root;
+    if (ParseObject(content, root)) return VersionOf(root);
+    std::istringstream lines(content);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("versionName") == std::string::npos) continue;
+        if (ParseObject(line, root)) return VersionOf(root);
+    }
+    return {};
+}
+
+std::wstring VersionCaption(const std::wstring& version) {
+    if (version.empty()) return {};
+    std::wstring caption = L"版本号: V" + version;
+    if (caption.size() > 29) caption.resize(29);
+    return caption;
+}

@@ -1,0 +1,120 @@
+#include "WebApi.h"
+
+#include <wininet.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct InternetHandleCloser {
+    void operator()(void* handle) const { InternetCloseHandle(static_cast<HINTERNET>(handle)); }
+};
+using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
+
+constexpr DWORD kReadPiece = 4095;
+constexpr DWORD kDownloadBlock = 1024;
+
+DWORD StatusOf(HINTERNET request) {
+    DWORD status = 0, size = sizeof status;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) return 0;
+    return status;
+}
+
+// The content length as a 64-bit number (the numeric query stops at 4 GiB).
+unsigned long long ContentLengthOf(HINTERNET request) {
+    wchar_t text[32] = {};
+    DWORD size = sizeof text;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return 0;
+    return wcstoull(text, nullptr, 10);
+}
+
+}  // namespace
+
+std::string HttpGetToString(const std::string& path, const WebEndpoint& host) {
+    InternetHandle session(InternetOpenA("User-Agent", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) return {};
+    InternetHandle connection(InternetConnectA(static_cast<HINTERNET>(session.get()), host.host.c_str(), host.port,
+                                               nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) return {};
+    InternetHandle request(HttpOpenRequestA(static_cast<HINTERNET>(connection.get()), "GET",
+                                            path.empty() ? nullptr : path.c_str(), "HTTP/1.1", nullptr, nullptr,
+                                            INTERNET_FLAG_RELOAD, 0));
+    if (!request) return {};
+    if (!HttpSendRequestW(static_cast<HINTERNET>(request.get()), nullptr, 0, nullptr, 0)) return {};
+    if (StatusOf(static_cast<HINTERNET>(request.get())) != HTTP_STATUS_OK) return {};
+
+    std::string reply;
+    char piece[kReadPiece];
+    for (;;) {
+        DWORD got = 0;
+        if (!InternetReadFile(static_cast<HINTERNET>(request.get()), piece, kReadPiece, &got) || got == 0) break;
+        reply.append(piece, got);
+    }
+    return reply;
+}
+
+HttpDownload::~HttpDownload() { Close(); }
+
+void HttpDownload::Close() {
+    file_.Close();
+    if (url_) InternetCloseHandle(static_cast<HINTERNET>(url_));
+    if (session_) InternetCloseHandle(static_cast<HINTERNET>(session_));
+    url_ = session_ = nullptr;
+}
+
+bool HttpDownload::Open(const std::wstring& url, const std::wstring& target) {
+    Close();
+    session_ = InternetOpenW(nullptr, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    if (!session_) {
+        std::printf("Internet open failed!\n");
+        return false;
+    }
+    url_ = InternetOpenUrlW(static_cast<HINTERNET>(session_), url.c_str(), nullptr, 0,
+                            INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_TRANSFER_BINARY, 0);
+    if (!url_) {
+        std::printf("Internet open url failed! Error code = %lu\n", GetLastError());
+        Close();
+        return false;
+    }
+    const DWORD status = StatusOf(static_cast<HINTERNET>(url_));
+    contentLength_ = ContentLengthOf(static_cast<HINTERNET>(url_));
+    std::printf("Status: %lu\nFile size: %llu\n", status, contentLength_);
+    if (status != HTTP_STATUS_OK) {
+        Close();
+        return false;
+    }
+    file_.Reset(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file_) {
+        std::printf("Create file failed!\n");
+        Close();
+        return false;
+    }
+    return true;
+}
+
+int HttpDownload::Run() {
+    if (!url_ || !file_) return 0;
+    std::printf("已下载：0%%");
+    unsigned long long total = 0;
+    int percent = 0;
+    char block[kDownloadBlock];
+    for (;;) {
+        DWORD got = 0;
+        if (!InternetReadFile(static_cast<HINTERNET>(url_), block, sizeof block, &got) || got == 0) break;
+        total += got;
+        const int previous = percent;
+        percent = contentLength_ ? static_cast<int>(total * 100 / contentLength_) : 0;
+        DWORD written = 0;
+        if (!WriteFile(file_.Get(), block, got, &written, nullptr) || written != got) {
+            std::printf("\nWrite to file failed!\n");
+            Close();
+            return 0;
+        }
+        if (percent != previous) std::printf("\r已下载：%d%%", percent);
+    }
+    std::printf("\nFinished downloading!\n");
+    Close();
+    return percent;
+}

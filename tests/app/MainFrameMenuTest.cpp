@@ -1,0 +1,69 @@
+// The frame's menu messages in-process (the item name travels as a pointer):
+// the exit item closes the downloader and leaves through the message loop.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "TorvanikProcess.h"
+#include "core/UIManager.h"
+#include "frame/MainFrame.h"
+#include "web/WkeEngine.h"
+
+using namespace UiLib;
+
+namespace {
+
+int g_closes = 0;
+LRESULT CALLBACK DownloaderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CLOSE) {
+        ++g_closes;
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool QuitPosted() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) return true;
+        DispatchMessageW(&msg);
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(MainFrameMenu, ExitClosesTheDownloaderAndEndsTheMessageLoop) {
+    CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
+    CPaintManagerUI::SetResourcePath((apptest::InstallationFolder() + L"skin").c_str());
+    CPaintManagerUI::SetResourceZip(L"Torvanik.zip", false);
+    ASSERT_TRUE(WkeEngine::Instance().Init());
+
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DownloaderProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"CPellarinesFrame";
+    RegisterClassW(&wc);
+    HWND downloader = CreateWindowW(L"CPellarinesFrame", L"Downloader", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                    wc.hInstance, nullptr);
+
+    auto* frame = new VOvoduReridOro;
+    ASSERT_NE(nullptr, frame->Create(nullptr, L"Kovi刷机", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 800, 600));
+    EXPECT_FALSE(QuitPosted());
+
+    const wchar_t other[] = L"AppGovernment";  // not an item: nothing happens
+    SendMessageW(frame->GetHWND(), VOvoduReridOro::kMenuClick, reinterpret_cast<WPARAM>(other), 0);
+    EXPECT_FALSE(QuitPosted());
+    EXPECT_EQ(0, g_closes);
+
+    const wchar_t exitItem[] = L"Menu_Main_Exit";
+    SendMessageW(frame->GetHWND(), VOvoduReridOro::kMenuClick, reinterpret_cast<WPARAM>(exitItem), 0);
+    EXPECT_EQ(1, g_closes);
+    EXPECT_TRUE(QuitPosted());
+    EXPECT_TRUE(IsWindow(frame->GetHWND()));  // the frame itself stays until the process ends
+
+    DestroyWindow(downloader);
+    g_closes = 0;
+    DestroyWindow(frame->GetHWND());  // its final message deletes it and closes the downloader (gone now)
+    EXPECT_EQ(0, g_closes);
+}

@@ -1,0 +1,163 @@
+// The real Torvanik.exe from the installation: its window, its web panes as
+// the web service peer sees them, caption hit-testing, the single instance,
+// the updater's close request and start-up with pieces missing.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "TestPaths.h"
+#include "TorvanikProcess.h"
+#include "UiHarness.h"
+#include "WebServicePeer.h"
+
+using apptest::TorvanikProcess;
+using testpeers::WebServicePeer;
+
+namespace {
+
+struct FrameFixture : ::testing::Test {
+    WebServicePeer peer;
+    void SetUp() override {
+        // The program inherits where the maker's service is: here, the peer.
+        SetEnvironmentVariableA("TORVANIK_API_HOST", peer.HostAndPort().c_str());
+        SetEnvironmentVariableA("TORVANIK_PAGE_HOST", peer.HostAndPort().c_str());
+        peer.SetHtml("", "<title>推荐</title>");
+        peer.SetHtml("svapp/", "<title>应用中心</title>");
+    }
+    void TearDown() override {
+        SetEnvironmentVariableA("TORVANIK_API_HOST", nullptr);
+        SetEnvironmentVariableA("TORVANIK_PAGE_HOST", nullptr);
+    }
+    bool PeerSaw(const std::string& path, DWORD timeoutMs = 10000) {
+        return uiharness::PumpUntil(
+            [&] {
+                auto requests = peer.Requests();
+                return std::any_of(requests.begin(), requests.end(), [&](auto& r) { return r.path == path; });
+            },
+            timeoutMs);
+    }
+};
+
+bool SendCopyData(HWND frame, const std::wstring& text) {
+    COPYDATASTRUCT data = {};
+    data.cbData = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    data.lpData = const_cast<wchar_t*>(text.data());
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(frame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 5000, &result) != 0;
+}
+
+LRESULT HitTest(HWND frame, int clientX, int clientY) {
+    POINT pt = {clientX, clientY};
+    ClientToScreen(frame, &pt);
+    return SendMessageW(frame, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
+}
+
+// A window standing in for the downloader, counting the WM_CLOSE it gets.
+int g_downloaderCloses = 0;
+LRESULT CALLBACK DownloaderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_CLOSE) {
+        ++g_downloaderCloses;
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+HWND MakeDownloaderWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DownloaderProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"CPellarinesFrame";
+    RegisterClassW(&wc);
+    return CreateWindowW(L"CPellarinesFrame", L"Downloader", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                         wc.hInstance, nullptr);
+}
+
+}  // namespace
+
+TEST_F(FrameFixture, ShowsTheCentredFrameAndLoadsBothWebPanesFromThePageHost) {
+    TorvanikProcess torvanik;
+    ASSERT_TRUE(torvanik.Started());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    RECT rc;
+    GetWindowRect(frame, &rc);
+    EXPECT_EQ(800, rc.right - rc.left);
+    EXPECT_EQ(600, rc.bottom - rc.top);
+    const LONG_PTR style = GetWindowLongPtrW(frame, GWL_STYLE);
+    EXPECT_EQ(0, style & WS_MAXIMIZEBOX);
+    EXPECT_NE(WS_CAPTION, style & WS_CAPTION);
+    EXPECT_TRUE(PeerSaw("svapp/"));
+    EXPECT_TRUE(PeerSaw(""));
+}
+
+TEST_F(FrameFixture, CaptionDragsOnEmptyPartsOnlyWithinTheTop110Pixels) {
+    TorvanikProcess torvanik;
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    RECT client;
+    GetClientRect(frame, &client);
+    const struct {
+        int x, y;
+        LRESULT expected;
+    } cases[] = {
+        {260, 100, HTCAPTION},                // empty caption below the tabs
+        {client.right - 15, 12, HTCLIENT},    // the close button
+        {client.right - 45, 12, HTCLIENT},    // the minimise button
+        {260, 109, HTCAPTION},                // last caption row
+        {260, 110, HTCLIENT},                 // first row below it
+        {400, 300, HTCLIENT},                 // the page
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.expected, HitTest(frame, c.x, c.y)) << c.x << "," << c.y;
+}
+
+TEST_F(FrameFixture, SecondStartShowsTheHiddenFrameAndEndsWithOne) {
+    TorvanikProcess first;
+    HWND frame = first.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    SendMessageW(frame, WM_CLOSE, 0, 0);  // closing only hides
+    EXPECT_FALSE(IsWindowVisible(frame));
+    EXPECT_TRUE(first.Running());
+
+    TorvanikProcess second;
+    EXPECT_EQ(1, second.WaitForExit());
+    EXPECT_TRUE(IsWindowVisible(frame));
+    EXPECT_TRUE(first.Running());
+}
+
+TEST_F(FrameFixture, UpdateCloseEndsWithZeroAndLeavesTheDownloaderAlone) {
+    HWND downloader = MakeDownloaderWindow();
+    ASSERT_NE(nullptr, downloader);
+    g_downloaderCloses = 0;
+    TorvanikProcess torvanik;
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+
+    ASSERT_TRUE(SendCopyData(frame, L"updateclose"));  // another case is not the request
+    ASSERT_TRUE(SendCopyData(frame, L"UpdateClos"));
+    uiharness::PumpFor(500);
+    EXPECT_TRUE(torvanik.Running());
+
+    ASSERT_TRUE(SendCopyData(frame, L"UpdateClose"));
+    uiharness::PumpUntil([&] { return !torvanik.Running(); }, 20000);
+    EXPECT_EQ(0, torvanik.WaitForExit());
+    uiharness::PumpFor(200);
+    EXPECT_EQ(0, g_downloaderCloses);
+    DestroyWindow(downloader);
+}
+
+TEST_F(FrameFixture, MissingFontFlasherAndDeviceLibraryStillGiveAWorkingFrame) {
+    testsupport::ScratchDir dir;
+    ASSERT_TRUE(apptest::CopyInstallation(dir.Path(), {L"font", L"hemlar.dll", L"brevlin.dll"}));
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(dir.File(L"Hemlar.dll").c_str()));
+    {
+        TorvanikProcess torvanik(dir.Path());
+        HWND frame = torvanik.WaitForFrame();
+        ASSERT_NE(nullptr, frame);
+        // The web panes do not depend on the device library.
+        EXPECT_TRUE(PeerSaw("svapp/"));
+        EXPECT_EQ(HTCAPTION, HitTest(frame, 260, 100));
+        ASSERT_TRUE(SendCopyData(frame, L"UpdateClose"));
+        EXPECT_EQ(0, torvanik.WaitForExit());
+    }
+}

@@ -1,0 +1,77 @@
+#include "TorvanikProcess.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <filesystem>
+
+#include "TestPaths.h"
+
+namespace fs = std::filesystem;
+
+namespace apptest {
+
+std::wstring InstallationFolder() {
+    return fs::weakly_canonical(fs::path(testsupport::ProgramFolder()) / L".." / L"installation").wstring() + L"\\";
+}
+
+bool CopyInstallation(const std::wstring& target, std::initializer_list<const wchar_t*> omit) {
+    std::error_code error;
+    const fs::path source = InstallationFolder();
+    for (auto it = fs::recursive_directory_iterator(source, error); it != fs::recursive_directory_iterator();
+         it.increment(error)) {
+        std::wstring relative = fs::relative(it->path(), source, error).wstring();
+        std::transform(relative.begin(), relative.end(), relative.begin(), ::towlower);
+        if (std::any_of(omit.begin(), omit.end(), [&](const wchar_t* o) { return relative == o; })) {
+            if (it->is_directory()) it.disable_recursion_pending();
+            continue;
+        }
+        const fs::path to = fs::path(target) / fs::relative(it->path(), source, error);
+        if (it->is_directory()) fs::create_directories(to, error);
+        else fs::copy_file(it->path(), to, fs::copy_options::overwrite_existing, error);
+        if (error) return false;
+    }
+    return !error;
+}
+
+TorvanikProcess::TorvanikProcess(const std::wstring& folder) {
+    std::wstring program = folder + L"Torvanik.exe";
+    std::wstring line = L"\"" + program + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                       &info)) {
+        CloseHandle(info.hThread);
+        process_ = info.hProcess;
+    }
+}
+
+TorvanikProcess::~TorvanikProcess() {
+    if (!process_) return;
+    if (Running()) {
+        TerminateProcess(process_, 99);
+        WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(process_);
+}
+
+bool TorvanikProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+HWND TorvanikProcess::WaitForFrame(DWORD timeoutMs) const {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs && Running()) {
+        HWND frame = FindWindowW(L"UIMainFrame", L"Kovi刷机");
+        if (frame && IsWindowVisible(frame)) return frame;
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+int TorvanikProcess::WaitForExit(DWORD timeoutMs) const {
+    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return static_cast<int>(code);
+}
+
+}  // namespace apptest

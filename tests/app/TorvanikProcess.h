@@ -1,0 +1,36 @@
+// Starts the real Torvanik.exe from the build's installation folder (or a
+// copy of it) and finds its main window, for the tests of the program.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace apptest {
+
+// The installation folder the build assembles, with a trailing backslash.
+std::wstring InstallationFolder();
+
+// Copies the installation into `target` (a trailing backslash), leaving out
+// the files and folders named in `omit` (relative paths, lower case).
+bool CopyInstallation(const std::wstring& target, std::initializer_list<const wchar_t*> omit = {});
+
+class TorvanikProcess {
+public:
+    explicit TorvanikProcess(const std::wstring& folder = InstallationFolder());
+    ~TorvanikProcess();  // ends the process if it still runs
+    TorvanikProcess(const TorvanikProcess&) = delete;
+    TorvanikProcess& operator=(const TorvanikProcess&) = delete;
+
+    bool Started() const { return process_ != nullptr; }
+    // The visible main window, waiting up to `timeoutMs` for it.
+    HWND WaitForFrame(DWORD timeoutMs = 20000) const;
+    // The exit code once the process ends within `timeoutMs`, else -1.
+    int WaitForExit(DWORD timeoutMs = 20000) const;
+    bool Running() const;
+
+private:
+    HANDLE process_ = nullptr;
+};
+
+}  // namespace apptest
