@@ -101,11 +101,13 @@ TEST_F(FrameFixture, CaptionDragsOnEmptyPartsOnlyWithinTheTop110Pixels) {
         int x, y;
         LRESULT expected;
     } cases[] = {
-        {260, 100, HTCAPTION},                // empty caption below the tabs
+        {100, 100, HTCAPTION},                // empty caption below the logo
+        {100, 10, HTCAPTION},                 // above it
+        {230, 60, HTCLIENT},                  // a tab (an option)
         {client.right - 15, 12, HTCLIENT},    // the close button
         {client.right - 45, 12, HTCLIENT},    // the minimise button
-        {260, 109, HTCAPTION},                // last caption row
-        {260, 110, HTCLIENT},                 // first row below it
+        {100, 109, HTCAPTION},                // last caption row
+        {100, 110, HTCLIENT},                 // first row below it
         {400, 300, HTCLIENT},                 // the page
     };
     for (const auto& c : cases) EXPECT_EQ(c.expected, HitTest(frame, c.x, c.y)) << c.x << "," << c.y;
@@ -156,7 +158,7 @@ TEST_F(FrameFixture, MissingFontFlasherAndDeviceLibraryStillGiveAWorkingFrame) {
         ASSERT_NE(nullptr, frame);
         // The web panes do not depend on the device library.
         EXPECT_TRUE(PeerSaw("svapp/"));
-        EXPECT_EQ(HTCAPTION, HitTest(frame, 260, 100));
+        EXPECT_EQ(HTCAPTION, HitTest(frame, 100, 100));
         ASSERT_TRUE(SendCopyData(frame, L"UpdateClose"));
         EXPECT_EQ(0, torvanik.WaitForExit());
     }
