@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "tools/DeviceConsole.h"
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 #include "exports/Hemlar.h"
 #include "phone/PhoneCommands.h"
 #include "base/ProgramFolder.h"

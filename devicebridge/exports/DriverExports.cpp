@@ -1,7 +1,7 @@
 // ReScanDev, IsDriverRun, UpdateDriver, InstallDriver: devcon runs for the
 // callers' driver work.
 #include "tools/DeviceConsole.h"
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 #include "exports/Hemlar.h"
 
 HEMLAR_EXPORT int HEMLAR_CALL ReScanDev() {

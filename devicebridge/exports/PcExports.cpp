@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <string>
 
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 #include "exports/Hemlar.h"
 #include "tools/ToolOutputParsers.h"
 #include "tools/ToolRunner.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "tools/DeviceConsole.h"
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 #include "exports/Hemlar.h"
 #include "phone/PhoneCommands.h"
 #include "phone/PhoneText.h"

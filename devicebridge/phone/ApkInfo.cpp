@@ -8,7 +8,7 @@
 #include <fstream>
 #include <mutex>
 
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 #include "phone/RomMatch.h"
 #include "tools/ToolRunner.h"
 #include "archive/ZipArchive.h"

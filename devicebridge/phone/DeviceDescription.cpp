@@ -1,6 +1,6 @@
 #include "phone/DeviceDescription.h"
 
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 #include "phone/PhoneText.h"
 
 namespace {

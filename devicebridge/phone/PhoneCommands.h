@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 
 // Size of the buffers the exports format command lines into; a longer line is
 // not run.

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 #include "base/ProgramFolder.h"
 #include "tools/ToolRunner.h"
 

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <vector>
 
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 
 namespace {
 

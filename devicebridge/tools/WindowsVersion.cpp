@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tools/DeviceConsole.h"
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 #include "TestPaths.h"
 #include "tools/ToolRunner.h"
 #include "ToolStandIns.h"

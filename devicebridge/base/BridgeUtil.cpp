@@ -1,4 +1,4 @@
-#include "base/ExportFrame.h"
+#include "base/BridgeUtil.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-// What every export shares: captured tool or adb output as a narrow string,
-// marker tests on it, debug lines, ANSI code page conversions and copies into
-// the caller's fixed-size buffers.
+// The bridge's shared utilities: captured tool or adb output as a narrow
+// string, marker tests on it, debug lines, ANSI code page conversions and
+// copies into the caller's fixed-size buffers.
 #pragma once
 
 #include <cstddef>
