@@ -2,6 +2,8 @@
 // undecorated names, loaded by name with GetProcAddress by the programs.
 #pragma once
 
+#include "phone/ApkInfoRecord.h"
+
 #ifdef HEMLAR_BUILDING
 #define HEMLAR_EXPORT extern "C" __declspec(dllexport)
 #else
@@ -59,19 +61,6 @@ HEMLAR_EXPORT int HEMLAR_CALL LaunchApp(const char* commandLine);
 // Whether the ROM zip at romPath fits phones of the web service's type id:
 // 1 it fits, -1 it does not, 0 cannot tell (the caller asks the user).
 HEMLAR_EXPORT int HEMLAR_CALL IsRomMatchPhone(int phoneTypeId, const wchar_t* romPath);
-
-// What aapt's badging tells about an APK: six NUL-terminated narrow texts of
-// 260 bytes each. The label is in the ANSI code page; the other texts are as
-// aapt printed them (UTF-8).
-struct ApkInfoRecord {
-    char packageName[260];
-    char launchableActivity[260];
-    char iconPath[260];       // the largest announced icon the APK really holds
-    char versionCode[260];    // decimal text
-    char labelZhCn[260];
-    char label[260];
-};
-static_assert(sizeof(ApkInfoRecord) == 1560, "callers rely on the record's layout");
 
 // Reads the APK at a narrow path with the shipped aapt and returns its
 // record by value (the caller provides the return space); the same 1560 bytes

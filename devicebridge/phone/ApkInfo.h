@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "exports/Hemlar.h"
+#include "phone/ApkInfoRecord.h"
 
 // The values read from one badging output (blanks removed).
 struct ApkBadging {
