@@ -20,22 +20,22 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
-std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
+std::wstring InQuotes(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 TEST(AdbServerStart, ClientStartsTheServerFromTheProgramFolderWhereverItStands) {
     AdbServerPeer peer(false);
     ASSERT_FALSE(AdbServerPeer::Running());
     testsupport::ScratchDir elsewhere;
-    wchar_t previous[MAX_PATH];
-    GetCurrentDirectoryW(MAX_PATH, previous);
-    SetCurrentDirectoryW(elsewhere.Path().c_str());
-    std::string output = RunAdb(L"devices");
-    SetCurrentDirectoryW(previous);
+    std::string output;
+    {
+        testsupport::ScopedCurrentFolder inElsewhere(elsewhere.Path());
+        output = RunClientCommand(L"devices");
+    }
     EXPECT_EQ(output, "HEMLAR0001\tdevice\n");
     EXPECT_TRUE(AdbServerPeer::Running());
     EXPECT_EQ(peer.Requests(), std::vector<std::string>{"host:devices"});
 
-    RunAdb(L"kill-server");
+    RunClientCommand(L"kill-server");
     for (int i = 0; i < 100 && AdbServerPeer::Running(); ++i) Sleep(20);
     EXPECT_FALSE(AdbServerPeer::Running());
 }
@@ -56,12 +56,12 @@ TEST(AdbPhoneStates, DeviceListAndShellFollowTheScenario) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.state);
         peer.SetScenario(std::string("state=") + c.state + "\nserial=HEMLAR0001\nprop.ro.product.model=MI 3\n");
-        EXPECT_EQ(RunAdb(L"devices"), c.devices);
-        std::string shell = RunAdb(L"shell getprop ro.product.model");
+        EXPECT_EQ(RunClientCommand(L"devices"), c.devices);
+        std::string shell = RunClientCommand(L"shell getprop ro.product.model");
         EXPECT_EQ(shell.substr(0, c.shell.size()), c.shell);
     }
     peer.SetScenario("state=device\nserial=HEMLAR0001\n");
-    EXPECT_EQ(RunAdb(L"-s OTHER shell getprop x"), "device 'OTHER' not found");
+    EXPECT_EQ(RunClientCommand(L"-s OTHER shell getprop x"), "device 'OTHER' not found");
 }
 
 TEST(AdbShell, RepliesRootAndForwardsReachTheOutput) {
@@ -69,9 +69,9 @@ TEST(AdbShell, RepliesRootAndForwardsReachTheOutput) {
     peer.SetScenario(
         "state=device\nserial=HEMLAR0001\nshell.ps=USER PID NAME\\nroot 1 /init\\nu0_a1 99 com.hemlar.app\\n\n"
         "root=restarting adbd as root\\n\n");
-    EXPECT_EQ(RunAdb(L"shell ps"), "USER PID NAME\nroot 1 /init\nu0_a1 99 com.hemlar.app\n");
-    EXPECT_EQ(RunAdb(L"root"), "restarting adbd as root\n");
-    EXPECT_EQ(RunAdb(L"shell echo \"a b\" c"), "a b c\n");
+    EXPECT_EQ(RunClientCommand(L"shell ps"), "USER PID NAME\nroot 1 /init\nu0_a1 99 com.hemlar.app\n");
+    EXPECT_EQ(RunClientCommand(L"root"), "restarting adbd as root\n");
+    EXPECT_EQ(RunClientCommand(L"shell echo \"a b\" c"), "a b c\n");
     // A server-side failure replaces what earlier commands appended.
     std::string output;
     AdbRunCommandLine(L"shell echo one", output);
@@ -80,10 +80,10 @@ TEST(AdbShell, RepliesRootAndForwardsReachTheOutput) {
     EXPECT_EQ(output, "device offline");
 
     peer.SetScenario("state=device\nserial=HEMLAR0001\n");
-    EXPECT_EQ(RunAdb(L"forward tcp:10086 tcp:10086"), "");
-    EXPECT_EQ(RunAdb(L"forward --no-rebind tcp:10086 tcp:1"), "cannot rebind existing socket");
-    EXPECT_EQ(RunAdb(L"forward --remove tcp:10086"), "");
-    EXPECT_EQ(RunAdb(L"forward --remove tcp:10086"), "listener 'tcp:10086' not found");
+    EXPECT_EQ(RunClientCommand(L"forward tcp:10086 tcp:10086"), "");
+    EXPECT_EQ(RunClientCommand(L"forward --no-rebind tcp:10086 tcp:1"), "cannot rebind existing socket");
+    EXPECT_EQ(RunClientCommand(L"forward --remove tcp:10086"), "");
+    EXPECT_EQ(RunClientCommand(L"forward --remove tcp:10086"), "listener 'tcp:10086' not found");
     std::vector<std::string> requests = peer.Requests();
     EXPECT_TRUE(Contains(requests, "host:forward:tcp:10086;tcp:10086"));
     EXPECT_TRUE(Contains(requests, "shell:echo \"a b\" c"));
@@ -100,12 +100,12 @@ TEST(AdbSync, FilesWithNamesOutsideTheAnsiCodePageRoundTrip) {
         SCOPED_TRACE(Utf8(name));
         std::wstring local = dir.File(name);
         ASSERT_TRUE(testsupport::WriteFileBytes(local, content));
-        EXPECT_EQ(RunAdb(L"push " + Quoted(local) + L" " + Quoted(L"/sdcard/" + name)), "");
+        EXPECT_EQ(RunClientCommand(L"push " + InQuotes(local) + L" " + InQuotes(L"/sdcard/" + name)), "");
         EXPECT_EQ(ReadFileBytes(peer.PhoneFile(L"/sdcard/" + name)), content);
         EXPECT_TRUE(Contains(peer.Requests(), "sync STAT /sdcard/" + Utf8(name)));
 
         std::wstring back = dir.File(L"back-" + name);
-        EXPECT_EQ(RunAdb(L"pull " + Quoted(L"/sdcard/" + name) + L" " + Quoted(back)), "");
+        EXPECT_EQ(RunClientCommand(L"pull " + InQuotes(L"/sdcard/" + name) + L" " + InQuotes(back)), "");
         EXPECT_EQ(ReadFileBytes(back), content);
     }
     EXPECT_TRUE(Contains(peer.Requests(), "sync RECV /sdcard/" + Utf8(names[1])));
@@ -116,12 +116,12 @@ TEST(AdbSync, PushIntoAFolderAndPullIntoAFolderUseTheBaseName) {
     testsupport::ScratchDir dir;
     std::wstring local = dir.File(L"a.txt");
     ASSERT_TRUE(testsupport::WriteFileBytes(local, "alpha"));
-    EXPECT_EQ(RunAdb(L"push " + Quoted(local) + L" /sdcard/"), "");
+    EXPECT_EQ(RunClientCommand(L"push " + InQuotes(local) + L" /sdcard/"), "");
     EXPECT_TRUE(Contains(peer.Requests(), "sync SEND /sdcard//a.txt,33206"));
     EXPECT_EQ(ReadFileBytes(peer.PhoneFile(L"/sdcard/a.txt")), "alpha");
 
     fs::create_directories(dir.File(L"into"));
-    EXPECT_EQ(RunAdb(L"pull /sdcard/a.txt " + Quoted(dir.File(L"into"))), "");
+    EXPECT_EQ(RunClientCommand(L"pull /sdcard/a.txt " + InQuotes(dir.File(L"into"))), "");
     EXPECT_EQ(ReadFileBytes(dir.File(L"into\\a.txt")), "alpha");
 }
 
@@ -140,13 +140,13 @@ TEST(AdbSync, FolderTreesRoundTripWithoutMovingTheCurrentFolder) {
     }
     wchar_t before[MAX_PATH], after[MAX_PATH];
     GetCurrentDirectoryW(MAX_PATH, before);
-    EXPECT_EQ(RunAdb(L"push " + Quoted(dir.File(L"tree")) + L" /sdcard/backup"), "");
+    EXPECT_EQ(RunClientCommand(L"push " + InQuotes(dir.File(L"tree")) + L" /sdcard/backup"), "");
     GetCurrentDirectoryW(MAX_PATH, after);
     EXPECT_STREQ(before, after);
     for (const auto& [name, data] : files)
         EXPECT_EQ(ReadFileBytes(peer.PhoneFile(L"/sdcard/backup/" + name.substr(5))), data) << Utf8(name);
 
-    EXPECT_EQ(RunAdb(L"pull /sdcard/backup " + Quoted(dir.File(L"copy"))), "");
+    EXPECT_EQ(RunClientCommand(L"pull /sdcard/backup " + InQuotes(dir.File(L"copy"))), "");
     for (const auto& [name, data] : files) {
         std::wstring copy = dir.File(L"copy\\" + name.substr(5));
         EXPECT_TRUE(fs::exists(copy)) << Utf8(name);
@@ -159,21 +159,21 @@ TEST(AdbSync, FailuresNeitherLoseLocalFilesNorReportSuccess) {
     testsupport::ScratchDir dir;
     std::wstring existing = dir.File(L"existing.txt");
     ASSERT_TRUE(testsupport::WriteFileBytes(existing, "precious"));
-    RunAdb(L"pull /sdcard/missing.txt " + Quoted(existing));
+    RunClientCommand(L"pull /sdcard/missing.txt " + InQuotes(existing));
     EXPECT_EQ(ReadFileBytes(existing), "precious");
     EXPECT_FALSE(fs::exists(existing + L".adbpart"));
 
     // A local file that cannot be read is not sent as an empty file.
     HANDLE locked = CreateFileW(existing.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-    std::string output = RunAdb(L"push " + Quoted(existing) + L" /sdcard/existing.txt");
+    std::string output = RunClientCommand(L"push " + InQuotes(existing) + L" /sdcard/existing.txt");
     CloseHandle(locked);
     EXPECT_NE(output.find("cannot open"), std::string::npos) << output;
     EXPECT_FALSE(fs::exists(peer.PhoneFile(L"/sdcard/existing.txt")));
 
     // The server's refusal of a SEND is the whole output.
     peer.SetScenario("state=device\nserial=HEMLAR0001\nsend.fail=secure storage is read-only\n");
-    EXPECT_EQ(RunAdb(L"push " + Quoted(existing) + L" /sdcard/existing.txt"), "secure storage is read-only");
+    EXPECT_EQ(RunClientCommand(L"push " + InQuotes(existing) + L" /sdcard/existing.txt"), "secure storage is read-only");
 }
 
 TEST(AdbInstall, PushesRunsThePackageManagerAndRemovesThePhoneCopy) {
@@ -181,7 +181,7 @@ TEST(AdbInstall, PushesRunsThePackageManagerAndRemovesThePhoneCopy) {
     testsupport::ScratchDir dir;
     std::wstring apk = dir.File(L"app.apk");
     ASSERT_TRUE(testsupport::WriteFileBytes(apk, "PK fake apk"));
-    EXPECT_EQ(RunAdb(L"install -r " + Quoted(apk)), "Success\n");
+    EXPECT_EQ(RunClientCommand(L"install -r " + InQuotes(apk)), "Success\n");
     std::vector<std::string> requests = peer.Requests();
     auto pm = std::find(requests.begin(), requests.end(), "shell:pm install -r /data/local/tmp/app.apk");
     auto rm = std::find(requests.begin(), requests.end(), "shell:rm /data/local/tmp/app.apk");
@@ -189,13 +189,13 @@ TEST(AdbInstall, PushesRunsThePackageManagerAndRemovesThePhoneCopy) {
     EXPECT_FALSE(fs::exists(peer.PhoneFile(L"/data/local/tmp/app.apk")));
 
     peer.SetScenario("state=device\nserial=HEMLAR0001\npm.install=Failure [INSTALL_FAILED_ALREADY_EXISTS]\n");
-    EXPECT_EQ(RunAdb(L"install " + Quoted(apk)), "Failure [INSTALL_FAILED_ALREADY_EXISTS]\n");
-    EXPECT_EQ(RunAdb(L"install " + Quoted(dir.File(L"missing.apk"))), "can't find to install\n");
-    EXPECT_EQ(RunAdb(L"install " + Quoted(dir.Path().substr(0, dir.Path().size() - 1))), "can't install  because it's not a file\n");
+    EXPECT_EQ(RunClientCommand(L"install " + InQuotes(apk)), "Failure [INSTALL_FAILED_ALREADY_EXISTS]\n");
+    EXPECT_EQ(RunClientCommand(L"install " + InQuotes(dir.File(L"missing.apk"))), "can't find to install\n");
+    EXPECT_EQ(RunClientCommand(L"install " + InQuotes(dir.Path().substr(0, dir.Path().size() - 1))), "can't install  because it's not a file\n");
 
     peer.ClearRequests();
     peer.SetScenario("state=device\nshell.pm uninstall com.example.app=Success\\n\n");
-    EXPECT_EQ(RunAdb(L"uninstall com.example.app"), "Success\n");
+    EXPECT_EQ(RunClientCommand(L"uninstall com.example.app"), "Success\n");
     EXPECT_TRUE(Contains(peer.Requests(), "shell:pm uninstall com.example.app"));
 }
 
@@ -216,7 +216,7 @@ TEST(AdbFramebuffer, SnapshotsBecomeUprightOrTurnedBmps) {
         SCOPED_TRACE(std::string(c.layout) + (c.turned ? " turned" : ""));
         peer.SetScenario(std::string("state=device\nframebuffer=") + c.layout + "\n");
         std::wstring bmp = dir.File(L"shot.bmp");
-        RunAdb(std::wstring(L"shortcut ") + (c.turned ? L"-r " : L"") + Quoted(bmp));
+        RunClientCommand(std::wstring(L"shortcut ") + (c.turned ? L"-r " : L"") + InQuotes(bmp));
         std::string file = ReadFileBytes(bmp);
         ASSERT_EQ(file.size(), 54u + c.rowBytes * c.height);
         EXPECT_EQ(file.substr(0, 2), "BM");

@@ -92,14 +92,14 @@ TEST_F(AdbWire, ServiceOfExactly1024BytesIsSentAnd1025IsNot) {
     std::wstring exact = L"shell " + a + L" " + b + L" " + c + L" " + std::wstring(250, L'd');
     {
         ScriptedServer server("OKAYOKAY");
-        RunAdb(exact);
+        RunClientCommand(exact);
         std::string sent = server.Received();
         ASSERT_GE(sent.size(), 8u + Frame("host:transport-any").size());
         EXPECT_EQ(sent.substr(Frame("host:transport-any").size(), 4), "0400");
     }
     {
         ScriptedServer server("OKAYOKAY");
-        RunAdb(exact + L"d");
+        RunClientCommand(exact + L"d");
         Sleep(100);
         EXPECT_EQ(server.Connections(), 0);
     }
@@ -128,7 +128,7 @@ TEST_F(AdbWire, RefusedLinesMakeNoConnection) {
     for (const std::wstring& line : lines) {
         SCOPED_TRACE(Utf8(line));
         ScriptedServer server("OKAYOKAY");
-        EXPECT_EQ(RunAdb(line), "");
+        EXPECT_EQ(RunClientCommand(line), "");
         Sleep(50);
         EXPECT_EQ(server.Connections(), 0);
     }
@@ -155,7 +155,7 @@ TEST_F(AdbWire, BrokenFramebufferHeadersWriteNoFile) {
         SCOPED_TRACE(c.name);
         ScriptedServer server("OKAYOKAY" + c.header);
         std::wstring bmp = dir.File(L"shot.bmp");
-        RunAdb(L"shortcut \"" + bmp + L"\"");
+        RunClientCommand(L"shortcut \"" + bmp + L"\"");
         EXPECT_FALSE(std::filesystem::exists(bmp));
     }
 }
@@ -167,7 +167,7 @@ TEST_F(AdbWire, PullCutShortKeepsTheExistingLocalFile) {
     std::string answer = "OKAYOKAY" + std::string("STAT") + Le32(0x81B0) + Le32(100) + Le32(0) + "DATA" + Le32(100) +
                          std::string(50, 'n');
     ScriptedServer server(answer);
-    std::string output = RunAdb(L"pull /sdcard/keep.txt \"" + local + L"\"");
+    std::string output = RunClientCommand(L"pull /sdcard/keep.txt \"" + local + L"\"");
     EXPECT_EQ(ReadFileBytes(local), "old contents");
     EXPECT_FALSE(std::filesystem::exists(local + L".adbpart"));
 }

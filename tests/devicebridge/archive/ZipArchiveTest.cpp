@@ -11,8 +11,8 @@
 using testsupport::ScratchDir;
 using testsupport::WriteFileBytes;
 using testsupport::ZipWriter;
-using ziptest::CurrentFolder;
-using ziptest::FileExists;
+using testsupport::PathExists;
+using testsupport::ScopedCurrentFolder;
 using ziptest::ReadWholeFile;
 
 namespace {
@@ -158,7 +158,7 @@ TEST_F(ZipFixture, HostileNamesExtractInsideTheRootFolder) {
     for (const char* name : names) writer.Add(name, name);
     const std::wstring root = dir.File(L"root\\");
     CreateDirectoryW(root.c_str(), nullptr);
-    CurrentFolder inRoot(root);
+    ScopedCurrentFolder inRoot(root);
     ZipArchivePtr zip = Open(writer);
     ASSERT_TRUE(zip);
     for (int i = 0; i < static_cast<int>(std::size(names)); ++i) {
@@ -170,7 +170,7 @@ TEST_F(ZipFixture, HostileNamesExtractInsideTheRootFolder) {
     }
     // A caller that builds its own relative target cannot climb out either.
     EXPECT_EQ(kZipCannotOpen, UnzipItemToFile(zip.get(), 0, L"sub\\..\\..\\out.txt"));
-    EXPECT_FALSE(FileExists(dir.File(L"out.txt")));
+    EXPECT_FALSE(PathExists(dir.File(L"out.txt")));
 }
 
 TEST_F(ZipFixture, RelativeTargetsHangOnTheFolderCurrentAtOpenAbsoluteOnesDoNot) {
@@ -181,7 +181,7 @@ TEST_F(ZipFixture, RelativeTargetsHangOnTheFolderCurrentAtOpenAbsoluteOnesDoNot)
     CreateDirectoryW(root.c_str(), nullptr);
     ZipArchivePtr zip;
     {
-        CurrentFolder inRoot(root);
+        ScopedCurrentFolder inRoot(root);
         zip = Open(writer);
     }
     ASSERT_TRUE(zip);
@@ -287,7 +287,7 @@ TEST_F(ZipFixture, DamagedEntriesFailCleanlyAndLeaveNoFile) {
         ASSERT_TRUE(zip);
         const std::wstring target = dir.File(L"entry.bin");
         EXPECT_EQ(c.result, UnzipItemToFile(zip.get(), 0, target.c_str()));
-        EXPECT_FALSE(FileExists(target));
+        EXPECT_FALSE(PathExists(target));
     }
 }
 

@@ -149,7 +149,7 @@ TEST(ZipMutation, DamagedArchivesNeitherCrashNorWriteOutsideTheTarget) {
 
     size_t opened = 0, extracted = 0;
     {
-        ziptest::CurrentFolder inTarget(target);
+        testsupport::ScopedCurrentFolder inTarget(target);
         for (const std::string& mutant : mutants) {
             ASSERT_TRUE(testsupport::WriteFileBytes(archive, mutant));
             ZipArchivePtr zip(OpenZipArchive(archive.c_str()));

@@ -39,7 +39,7 @@ protected:
         }
     }
     bool InstalledOnPhone(const std::string& package) {
-        return FileExists(peer_.PhoneFile(L"/data/app/" + std::wstring(package.begin(), package.end()) + L"/base.apk"));
+        return testsupport::PathExists(peer_.PhoneFile(L"/data/app/" + std::wstring(package.begin(), package.end()) + L"/base.apk"));
     }
     testsupport::ScratchDir pc_;
 };
@@ -69,7 +69,7 @@ TEST_F(PhoneAppTest, AdbPushFileProbesWithDevicesAndReportsPushes) {
         {"state=none\n", L"push \"" + local + L"\" /sdcard/y.zip", 0},
     }, Export<WideLine>("AdbPushFile"));
     EXPECT_EQ(ReadFileBytes(peer_.PhoneFile(L"/sdcard/rom.zip")), "zip");
-    EXPECT_FALSE(FileExists(peer_.PhoneFile(L"/sdcard/x.zip")));
+    EXPECT_FALSE(testsupport::PathExists(peer_.PhoneFile(L"/sdcard/x.zip")));
 }
 
 TEST_F(PhoneAppTest, AdbRunCommandRunsTheLineAndReturnsOne) {
@@ -105,7 +105,7 @@ TEST_F(PhoneAppTest, ExportAndroidApkPullsTheNamedFile) {
     EXPECT_EQ(exportApk(L"/data/app/com.game/base.apk", target.c_str()), 1);
     EXPECT_EQ(ReadFileBytes(target), "game apk");
     EXPECT_EQ(exportApk(L"/data/app/com.none/base.apk", pc_.File(L"none.apk").c_str()), 0);
-    EXPECT_FALSE(FileExists(pc_.File(L"none.apk")));
+    EXPECT_FALSE(testsupport::PathExists(pc_.File(L"none.apk")));
     EXPECT_EQ(exportApk(std::wstring(300, L'a').c_str(), target.c_str()), 0);  // line too long: not run
 }
 

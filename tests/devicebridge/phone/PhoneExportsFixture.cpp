@@ -26,8 +26,6 @@ void PhoneExportsTest::ExpectForEachScenario(const std::vector<std::pair<std::st
     }
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 std::wstring ProgramFile(const std::wstring& name) { return testsupport::ProgramFolder() + name; }
 
 std::string Last(const std::vector<std::string>& lines) { return lines.empty() ? std::string() : lines.back(); }

@@ -37,7 +37,6 @@ protected:
     ToolStandIns tools_;
 };
 
-bool FileExists(const std::wstring& path);
 // The last line of a list, or "" for an empty one.
 std::string Last(const std::vector<std::string>& lines);
 // A file in the test program's folder (the program folder the bridge uses).

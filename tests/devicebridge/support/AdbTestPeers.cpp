@@ -13,17 +13,10 @@
 
 namespace fs = std::filesystem;
 
-std::string RunAdb(const std::wstring& commandLine) {
+std::string RunClientCommand(const std::wstring& commandLine) {
     std::string output;
     AdbRunCommandLine(commandLine.c_str(), output);
     return output;
-}
-
-std::string ReadFileBytes(const std::wstring& path) {
-    std::ifstream in(fs::path(path), std::ios::binary);
-    std::ostringstream data;
-    data << in.rdbuf();
-    return data.str();
 }
 
 std::string Utf8(const std::wstring& text) { return fs::path(text).u8string(); }
@@ -77,7 +70,7 @@ bool AdbServerPeer::Running() {
 }
 
 void AdbServerPeer::Stop() {
-    RunAdb(L"kill-server");
+    RunClientCommand(L"kill-server");
     for (int i = 0; i < 100 && Running(); ++i) Sleep(20);
 }
 

@@ -10,8 +10,9 @@
 #include <thread>
 #include <vector>
 
-std::string RunAdb(const std::wstring& commandLine);
-std::string ReadFileBytes(const std::wstring& path);
+// Runs an adb command line through the in-process client; returns its output.
+std::string RunClientCommand(const std::wstring& commandLine);
+using testsupport::ReadFileBytes;
 std::string Utf8(const std::wstring& text);
 
 class AdbServerPeer {
