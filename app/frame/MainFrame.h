@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "core/WindowImplBase.h"
+#include "core/window/WindowImplBase.h"
 
 class CWkeWebkitUI;
 

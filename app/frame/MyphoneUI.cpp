@@ -1,6 +1,6 @@
 #include "MyphoneUI.h"
 
-#include "core/UIDlgBuilder.h"
+#include "core/window/UIDlgBuilder.h"
 
 using namespace UiLib;
 

@@ -2,8 +2,8 @@
 // "MyCellphone.xml" for the frame's paint manager.
 #pragma once
 
-#include "core/UIContainer.h"
-#include "core/UIManager.h"
+#include "core/manager/UIContainer.h"
+#include "core/manager/UIManager.h"
 
 class CMyphoneUI : public UiLib::CContainerUI {
 public:

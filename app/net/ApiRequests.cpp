@@ -1,6 +1,6 @@
 #include "ApiRequests.h"
 
-#include "ZMD5.h"
+#include "archive/ZMD5.h"
 #include "util/ProcessUtil.h"
 #include "web/WebHosts.h"
 

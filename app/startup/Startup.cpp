@@ -2,7 +2,7 @@
 
 #include <objbase.h>
 
-#include "core/UIManager.h"
+#include "core/manager/UIManager.h"
 #include "frame/MainFrame.h"
 #include "startup/PrivateFont.h"
 #include "util/ProcessUtil.h"

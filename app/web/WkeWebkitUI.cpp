@@ -3,7 +3,7 @@
 #include <imm.h>
 #include <windowsx.h>
 
-#include "core/UIManager.h"
+#include "core/manager/UIManager.h"
 #include "web/WkeEngine.h"
 
 using namespace UiLib;

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "core/UIControl.h"
-#include "core/UIWindow.h"
+#include "core/manager/UIControl.h"
+#include "core/window/UIWindow.h"
 #include "web/WkeApi.h"
 
 class CWkeWebkitUI;

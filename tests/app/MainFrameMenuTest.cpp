@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "TorvanikProcess.h"
-#include "core/UIManager.h"
+#include "core/manager/UIManager.h"
 #include "frame/MainFrame.h"
 #include "web/WkeEngine.h"
 

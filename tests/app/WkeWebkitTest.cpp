@@ -10,8 +10,8 @@
 
 #include "UiHarness.h"
 #include "WebServicePeer.h"
-#include "core/UIContainer.h"
-#include "core/UIManager.h"
+#include "core/manager/UIContainer.h"
+#include "core/manager/UIManager.h"
 #include "web/WkeEngine.h"
 #include "web/WkeWebkitUI.h"
 
