@@ -1,5 +1,7 @@
 #include "WebApi.h"
 
+#include "web/HttpGet.h"
+
 #include <wininet.h>
 
 #include <cstdio>
@@ -12,7 +14,6 @@ struct InternetHandleCloser {
 };
 using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
 
-constexpr DWORD kReadPiece = 4095;
 constexpr DWORD kDownloadBlock = 1024;
 
 DWORD StatusOf(HINTERNET request) {
@@ -32,26 +33,8 @@ unsigned long long ContentLengthOf(HINTERNET request) {
 }  // namespace
 
 std::string HttpGetToString(const std::string& path, const WebEndpoint& host) {
-    InternetHandle session(InternetOpenA("User-Agent", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return {};
-    InternetHandle connection(InternetConnectA(static_cast<HINTERNET>(session.get()), host.host.c_str(), host.port,
-                                               nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return {};
-    InternetHandle request(HttpOpenRequestA(static_cast<HINTERNET>(connection.get()), "GET",
-                                            path.empty() ? nullptr : path.c_str(), "HTTP/1.1", nullptr, nullptr,
-                                            INTERNET_FLAG_RELOAD, 0));
-    if (!request) return {};
-    if (!HttpSendRequestW(static_cast<HINTERNET>(request.get()), nullptr, 0, nullptr, 0)) return {};
-    if (StatusOf(static_cast<HINTERNET>(request.get())) != HTTP_STATUS_OK) return {};
-
-    std::string reply;
-    char piece[kReadPiece];
-    for (;;) {
-        DWORD got = 0;
-        if (!InternetReadFile(static_cast<HINTERNET>(request.get()), piece, kReadPiece, &got) || got == 0) break;
-        reply.append(piece, got);
-    }
-    return reply;
+    const HttpReply reply = HttpGet(host, path);
+    return reply.status == HTTP_STATUS_OK ? reply.body : std::string();
 }
 
 HttpDownload::~HttpDownload() { Close(); }

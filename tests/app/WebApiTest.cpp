@@ -25,6 +25,28 @@ struct WebApiFixture : ::testing::Test {
 
 }  // namespace
 
+TEST(WebHosts, PageAndProbeHostsAreSettingsOfTheirOwn) {
+    const struct {
+        const char* variable;
+        WebEndpoint (*read)();
+        const char* defaultHost;
+    } hosts[] = {{"TORVANIK_PAGE_HOST", &PageHost, "www.torvanik.com"},
+                 {"TORVANIK_PROBE_HOST", &ProbeHost, "www.baidu.com"}};
+    for (const auto& h : hosts) {
+        SetEnvironmentVariableA(h.variable, nullptr);
+        EXPECT_EQ(h.defaultHost, h.read().host);
+        EXPECT_EQ(80, h.read().port);
+        SetEnvironmentVariableA(h.variable, "127.0.0.1:8090");
+        EXPECT_EQ("127.0.0.1", h.read().host);
+        EXPECT_EQ(8090, h.read().port);
+        EXPECT_EQ("http://127.0.0.1:8090", h.read().BaseUrl());
+        SetEnvironmentVariableA(h.variable, nullptr);
+    }
+    SetEnvironmentVariableA("TORVANIK_PAGE_HOST", "pages.example.test");
+    EXPECT_EQ(L"http://pages.example.test/svapp/", PageUrl("/svapp/"));
+    SetEnvironmentVariableA("TORVANIK_PAGE_HOST", nullptr);
+}
+
 TEST(WebApiSign, MatchesTheServiceVectors) {
     const struct {
         const char* vid;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "tools/HttpGetToString.h"
+#include "web/WebHosts.h"
 #include "WebServicePeer.h"
 
 using testpeers::WebServicePeer;
@@ -18,7 +19,7 @@ struct HttpGetFixture : ::testing::Test {
 
 }  // namespace
 
-TEST(ApiEndpoint, ComesFromTheEnvironmentWithPort80ByDefault) {
+TEST(ApiHost, ComesFromTheEnvironmentWithPort80ByDefault) {
     const struct {
         const char* setting;
         const char* host;
@@ -33,7 +34,7 @@ TEST(ApiEndpoint, ComesFromTheEnvironmentWithPort80ByDefault) {
     };
     for (const auto& c : cases) {
         SetEnvironmentVariableA("TORVANIK_API_HOST", c.setting);
-        ApiEndpoint endpoint = ApiEndpointFromSettings();
+        const WebEndpoint endpoint = ApiHost();
         EXPECT_EQ(c.host, endpoint.host) << (c.setting ? c.setting : "(unset)");
         EXPECT_EQ(c.port, endpoint.port) << (c.setting ? c.setting : "(unset)");
     }
