@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "TorvanikProcess.h"
 #include "core/manager/UIManager.h"
 #include "frame/MainFrame.h"
@@ -12,15 +14,6 @@
 using namespace UiLib;
 
 namespace {
-
-int g_closes = 0;
-LRESULT CALLBACK DownloaderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_CLOSE) {
-        ++g_closes;
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
 
 bool QuitPosted() {
     MSG msg;
@@ -38,14 +31,10 @@ TEST(MainFrameMenu, ExitClosesTheDownloaderAndEndsTheMessageLoop) {
     CPaintManagerUI::SetResourcePath((apptest::InstallationFolder() + L"skin").c_str());
     CPaintManagerUI::SetResourceZip(L"Torvanik.zip", false);
     ASSERT_TRUE(WkeEngine::Instance().Init());
+    // A skin that cannot load fails the test instead of stopping it in a message box.
+    WindowImplBase::SetSkinFailureHandler([](WindowImplBase*) {});
 
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DownloaderProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"CPellarinesFrame";
-    RegisterClassW(&wc);
-    HWND downloader = CreateWindowW(L"CPellarinesFrame", L"Downloader", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                                    wc.hInstance, nullptr);
+    auto downloader = std::make_unique<apptest::DownloaderWindow>();
 
     auto* frame = new VOvoduReridOro;
     ASSERT_NE(nullptr, frame->Create(nullptr, L"Kovi刷机", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 800, 600));
@@ -54,16 +43,16 @@ TEST(MainFrameMenu, ExitClosesTheDownloaderAndEndsTheMessageLoop) {
     const wchar_t other[] = L"AppGovernment";  // not an item: nothing happens
     SendMessageW(frame->GetHWND(), VOvoduReridOro::kMenuClick, reinterpret_cast<WPARAM>(other), 0);
     EXPECT_FALSE(QuitPosted());
-    EXPECT_EQ(0, g_closes);
+    EXPECT_EQ(0, downloader->Closes());
 
     const wchar_t exitItem[] = L"Menu_Main_Exit";
     SendMessageW(frame->GetHWND(), VOvoduReridOro::kMenuClick, reinterpret_cast<WPARAM>(exitItem), 0);
-    EXPECT_EQ(1, g_closes);
+    EXPECT_EQ(1, downloader->Closes());
     EXPECT_TRUE(QuitPosted());
     EXPECT_TRUE(IsWindow(frame->GetHWND()));  // the frame itself stays until the process ends
 
-    DestroyWindow(downloader);
-    g_closes = 0;
-    DestroyWindow(frame->GetHWND());  // its final message deletes it and closes the downloader (gone now)
-    EXPECT_EQ(0, g_closes);
+    // Destroying the frame (which the program itself never does) deletes it and
+    // closes the downloader once more.
+    DestroyWindow(frame->GetHWND());
+    EXPECT_EQ(2, downloader->Closes());
 }

@@ -54,25 +54,6 @@ LRESULT HitTest(HWND frame, int clientX, int clientY) {
     return SendMessageW(frame, WM_NCHITTEST, 0, MAKELPARAM(pt.x, pt.y));
 }
 
-// A window standing in for the downloader, counting the WM_CLOSE it gets.
-int g_downloaderCloses = 0;
-LRESULT CALLBACK DownloaderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_CLOSE) {
-        ++g_downloaderCloses;
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-HWND MakeDownloaderWindow() {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = DownloaderProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"CPellarinesFrame";
-    RegisterClassW(&wc);
-    return CreateWindowW(L"CPellarinesFrame", L"Downloader", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
-                         wc.hInstance, nullptr);
-}
-
 }  // namespace
 
 TEST_F(FrameFixture, ShowsTheCentredFrameAndLoadsBothWebPanesFromThePageHost) {
@@ -128,9 +109,8 @@ TEST_F(FrameFixture, SecondStartShowsTheHiddenFrameAndEndsWithOne) {
 }
 
 TEST_F(FrameFixture, UpdateCloseEndsWithZeroAndLeavesTheDownloaderAlone) {
-    HWND downloader = MakeDownloaderWindow();
-    ASSERT_NE(nullptr, downloader);
-    g_downloaderCloses = 0;
+    apptest::DownloaderWindow downloader;
+    ASSERT_NE(nullptr, downloader.Hwnd());
     TorvanikProcess torvanik;
     HWND frame = torvanik.WaitForFrame();
     ASSERT_NE(nullptr, frame);
@@ -144,8 +124,7 @@ TEST_F(FrameFixture, UpdateCloseEndsWithZeroAndLeavesTheDownloaderAlone) {
     uiharness::PumpUntil([&] { return !torvanik.Running(); }, 20000);
     EXPECT_EQ(0, torvanik.WaitForExit());
     uiharness::PumpFor(200);
-    EXPECT_EQ(0, g_downloaderCloses);
-    DestroyWindow(downloader);
+    EXPECT_EQ(0, downloader.Closes());
 }
 
 TEST_F(FrameFixture, MissingFontFlasherAndDeviceLibraryStillGiveAWorkingFrame) {

@@ -74,4 +74,28 @@ int TorvanikProcess::WaitForExit(DWORD timeoutMs) const {
     return static_cast<int>(code);
 }
 
+DownloaderWindow::DownloaderWindow() {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = &DownloaderWindow::WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"CPellarinesFrame";
+    RegisterClassW(&wc);
+    hwnd_ = CreateWindowW(L"CPellarinesFrame", L"Downloader", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                          wc.hInstance, nullptr);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+DownloaderWindow::~DownloaderWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK DownloaderWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<DownloaderWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_CLOSE && self) {
+        ++self->closes_;
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
 }  // namespace apptest

@@ -33,4 +33,22 @@ private:
     HANDLE process_ = nullptr;
 };
 
+// A window standing in for the downloader's (class "CPellarinesFrame",
+// title "Downloader"), counting the WM_CLOSE messages it receives.
+class DownloaderWindow {
+public:
+    DownloaderWindow();
+    ~DownloaderWindow();
+    DownloaderWindow(const DownloaderWindow&) = delete;
+    DownloaderWindow& operator=(const DownloaderWindow&) = delete;
+
+    HWND Hwnd() const { return hwnd_; }
+    int Closes() const { return closes_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    HWND hwnd_ = nullptr;
+    int closes_ = 0;
+};
+
 }  // namespace apptest
