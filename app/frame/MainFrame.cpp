@@ -9,7 +9,7 @@
 
 #include "frame/MyphoneUI.h"
 #include "frame/VersionText.h"
-#include "log/Log.h"
+#include "log/FrameLog.h"
 #include "net/ApiRequests.h"
 #include "util/Helpers.h"
 #include "util/ProcessUtil.h"
@@ -53,7 +53,10 @@ void CloseDownloaderWindow() {
     if (HWND downloader = FindWindowW(L"CPellarinesFrame", L"Downloader")) SendMessageW(downloader, WM_CLOSE, 0, 0);
 }
 
-VOvoduReridOro::VOvoduReridOro() { CLog::AgentLog(L"VOvoduReridOro"); }
+VOvoduReridOro::VOvoduReridOro() {
+    AttachFrameLog(GetModuleFolderW() + L"\\log\\frame.log");
+    LOG4CPLUS_WARN(FrameLogger(), LOG4CPLUS_TEXT("This is a <Warn> log message... VOvoduReridOro"));
+}
 
 VOvoduReridOro::~VOvoduReridOro() {
     StopServices();
@@ -106,7 +109,7 @@ void VOvoduReridOro::OnWindowReady() {
 }
 
 void VOvoduReridOro::Init() {
-    CLog::AgentLog(L"VOvoduReridOro::Init");
+    LOG4CPLUS_WARN(FrameLogger(), LOG4CPLUS_TEXT("VOvoduReridOro::Init"));
     OutputDebugStringA("PNT VOvoduReridOro::Ini Begin");
     androidId_.clear();
     screenRefresh_ = 0;
@@ -114,7 +117,7 @@ void VOvoduReridOro::Init() {
     // Without the device library the phone features are off, but the window,
     // its web panes and the local server still work.
     hemlar_ = LoadLibraryW((GetModuleFolderW() + L"\\Hemlar.dll").c_str());
-    if (!hemlar_) CLog::AgentLog(L"Hemlar.dll is missing: phone features are off");
+    if (!hemlar_) LOG4CPLUS_WARN(FrameLogger(), LOG4CPLUS_TEXT("Hemlar.dll is missing: phone features are off"));
     ticketsMutex_ = CreateMutexW(nullptr, FALSE, L"ticketsBrush");
 
     SetWindowLongPtrW(m_hWnd, GWL_STYLE, GetWindowLongPtrW(m_hWnd, GWL_STYLE) & ~WS_MAXIMIZEBOX);

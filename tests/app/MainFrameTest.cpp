@@ -70,6 +70,9 @@ TEST_F(FrameFixture, ShowsTheCentredFrameAndLoadsBothWebPanesFromThePageHost) {
     EXPECT_NE(WS_CAPTION, style & WS_CAPTION);
     EXPECT_TRUE(PeerSaw("svapp/"));
     EXPECT_TRUE(PeerSaw(""));
+    const std::string frameLog = testsupport::ReadFileBytes(apptest::InstallationFolder() + L"log\\frame.log");
+    EXPECT_NE(std::string::npos, frameLog.find("    - This is a <Warn> log message... VOvoduReridOro ["));
+    EXPECT_NE(std::string::npos, frameLog.find("    - VOvoduReridOro::Init ["));
 }
 
 TEST_F(FrameFixture, CaptionDragsOnEmptyPartsOnlyWithinTheTop110Pixels) {
@@ -141,4 +144,6 @@ TEST_F(FrameFixture, MissingFontFlasherAndDeviceLibraryStillGiveAWorkingFrame) {
         ASSERT_TRUE(SendCopyData(frame, L"UpdateClose"));
         EXPECT_EQ(0, torvanik.WaitForExit());
     }
+    EXPECT_NE(std::string::npos,
+              testsupport::ReadFileBytes(dir.File(L"log\\frame.log")).find("Hemlar.dll is missing"));
 }
