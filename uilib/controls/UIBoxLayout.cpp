@@ -1,0 +1,150 @@
+#include "UIBoxLayout.h"
+
+#include "core/UIManager.h"
+#include "core/UIRender.h"
+
+#include <algorithm>
+
+namespace UiLib {
+
+namespace {
+const DWORD kGhostStripColor = 0xAA000000;
+
+// The near and far edge of a rectangle along the layout's axis.
+LONG& NearEdge(RECT& rc, bool vertical) { return vertical ? rc.top : rc.left; }
+LONG& FarEdge(RECT& rc, bool vertical) { return vertical ? rc.bottom : rc.right; }
+}  // namespace
+
+CBoxLayoutUI::CBoxLayoutUI(bool vertical) : m_bVertical(vertical) {}
+
+UINT CBoxLayoutUI::GetControlFlags() const {
+    return IsEnabled() && m_iSepSize != 0 ? UIFLAG_SETCURSOR : 0;
+}
+
+void CBoxLayoutUI::SetSepImmMode(bool immediate) {
+    if (m_bImmMode == immediate) return;
+    // A ghost drag in progress stops drawing its strip.
+    if (IsSeparatorCaptured() && !m_bImmMode && m_pManager) m_pManager->RemovePostPaint(this);
+    m_bImmMode = immediate;
+}
+
+RECT CBoxLayoutUI::GetThumbRect(bool useNew) const {
+    RECT rc = useNew && IsSeparatorCaptured() ? m_rcNewPos : m_rcItem;
+    const int s = m_iSepSize;
+    if (!m_bVertical) {
+        if (s >= 0) return RECT{rc.right - s, rc.top, rc.right, rc.bottom};
+        return RECT{rc.left, rc.top, rc.left - s, rc.bottom};
+    }
+    if (s >= 0) return RECT{rc.left, std::max<LONG>(rc.bottom - s, rc.top), rc.right, rc.bottom};
+    return RECT{rc.left, rc.top, rc.right, std::min<LONG>(rc.top - s, rc.bottom)};
+}
+
+void CBoxLayoutUI::DoEvent(TEventUI& event) {
+    if (m_iSepSize != 0) {
+        switch (event.Type) {
+        case UIEVENT_BUTTONDOWN:
+            if (IsEnabled()) {
+                RECT strip = GetThumbRect(false);
+                if (::PtInRect(&strip, event.ptMouse)) {
+                    m_uButtonState |= kCapturedState;
+                    m_ptLastMouse = event.ptMouse;
+                    m_rcNewPos = m_rcItem;
+                    if (!m_bImmMode && m_pManager) m_pManager->AddPostPaint(this);
+                    return;
+                }
+            }
+            break;
+        case UIEVENT_BUTTONUP:
+            if (IsSeparatorCaptured()) {
+                m_uButtonState &= ~kCapturedState;
+                m_rcItem = m_rcNewPos;
+                if (!m_bImmMode && m_pManager) m_pManager->RemovePostPaint(this);
+                MarkParentLayoutDirty();
+                return;
+            }
+            break;
+        case UIEVENT_MOUSEMOVE:
+            if (IsSeparatorCaptured()) {
+                DragTo(event.ptMouse);
+                return;
+            }
+            break;
+        case UIEVENT_SETCURSOR:
+            if (IsEnabled()) {
+                RECT strip = GetThumbRect(false);
+                if (::PtInRect(&strip, event.ptMouse)) {
+                    ::SetCursor(::LoadCursorW(nullptr, m_bVertical ? IDC_SIZENS : IDC_SIZEWE));
+                    return;
+                }
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    CContainerUI::DoEvent(event);
+}
+
+// Moves the dragged edge with the mouse, never below the minimum or above
+// the maximum size, and ignores moves that start on the wrong side of it.
+void CBoxLayoutUI::DragTo(POINT pt) {
+    const bool v = m_bVertical;
+    const int pos = Along(pt);
+    const int delta = pos - Along(m_ptLastMouse);
+    m_ptLastMouse = pt;
+
+    RECT candidate = m_rcNewPos;
+    const bool farSide = m_iSepSize >= 0;
+    if (farSide) {
+        LONG edge = FarEdge(m_rcNewPos, v);
+        if ((delta > 0 && pos < edge - m_iSepSize) || (delta < 0 && pos > edge)) return;
+        FarEdge(candidate, v) += delta;
+    } else {
+        LONG edge = NearEdge(m_rcNewPos, v);
+        if ((delta > 0 && pos < edge) || (delta < 0 && pos > edge - m_iSepSize)) return;
+        NearEdge(candidate, v) += delta;
+    }
+
+    const int current = FarEdge(m_rcNewPos, v) - NearEdge(m_rcNewPos, v);
+    const int minSize = v ? GetMinHeight() : GetMinWidth();
+    const int maxSize = v ? GetMaxHeight() : GetMaxWidth();
+    auto resizeTo = [&](int size) {
+        if (farSide)
+            FarEdge(candidate, v) = NearEdge(candidate, v) + size;
+        else
+            NearEdge(candidate, v) = FarEdge(candidate, v) - size;
+    };
+    int size = FarEdge(candidate, v) - NearEdge(candidate, v);
+    if (size <= minSize) {
+        if (current <= minSize) return;
+        resizeTo(minSize);
+    } else if (size >= maxSize) {
+        if (current >= maxSize) return;
+        resizeTo(maxSize);
+    }
+
+    RECT invalid = GetThumbRect(true);
+    m_rcNewPos = candidate;
+    size = FarEdge(m_rcNewPos, v) - NearEdge(m_rcNewPos, v);
+    if (v)
+        m_cyFixed = size;
+    else
+        m_cxFixed = size;
+
+    if (m_bImmMode) {
+        m_rcItem = m_rcNewPos;
+        MarkParentLayoutDirty();
+        return;
+    }
+    RECT strip = GetThumbRect(true);
+    ::UnionRect(&invalid, &invalid, &strip);
+    strip = GetThumbRect(false);
+    ::UnionRect(&invalid, &invalid, &strip);
+    if (m_pManager) m_pManager->InvalidateRect(invalid);
+}
+
+void CBoxLayoutUI::DoPostPaint(HDC hDC, const RECT&) {
+    if (IsSeparatorCaptured() && !m_bImmMode) CRenderEngine::DrawColor(hDC, GetThumbRect(true), kGhostStripColor);
+}
+
+}  // namespace UiLib
