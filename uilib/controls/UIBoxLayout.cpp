@@ -1,9 +1,13 @@
 #include "UIBoxLayout.h"
 
+#include "LayoutMath.h"
+#include "core/UIAttributeValue.h"
 #include "core/UIManager.h"
+#include "core/UIScrollBar.h"
 #include "core/UIRender.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace UiLib {
 
@@ -141,6 +145,90 @@ void CBoxLayoutUI::DragTo(POINT pt) {
     strip = GetThumbRect(false);
     ::UnionRect(&invalid, &invalid, &strip);
     if (m_pManager) m_pManager->InvalidateRect(invalid);
+}
+
+void CBoxLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) return;
+    if (std::wcscmp(name, m_bVertical ? L"sepheight" : L"sepwidth") == 0)
+        SetSepSize(ParseIntValue(value));
+    else if (std::wcscmp(name, L"sepimm") == 0)
+        SetSepImmMode(ParseBoolValue(value));
+    else
+        CContainerUI::SetAttribute(name, value);
+}
+
+bool CBoxLayoutUI::BeginLayout(RECT rc, RECT& working, SIZE& available) {
+    CControlUI::SetPos(rc);
+    if (m_items.IsEmpty()) {
+        ProcessScrollBar(layout::Shrink(m_rcItem, m_rcInset), 0, 0);
+        return false;
+    }
+    working = ClientRect();
+    available = SIZE{working.right - working.left, working.bottom - working.top};
+    if (IsBarVisible(m_pHorizontalScrollBar)) available.cx += m_pHorizontalScrollBar->GetScrollRange();
+    return true;
+}
+
+int CBoxLayoutUI::ShareOfTheRest(SIZE available, int& placed) const {
+    int adjustable = 0, fixedTotal = 0;
+    placed = 0;
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        CControlUI* child = GetItemAt(i);
+        if (!child->IsVisible() || child->IsFloat()) continue;
+        SIZE sz = child->EstimateSize(available);
+        RECT padding = child->GetPadding();
+        int size = m_bVertical ? sz.cy : sz.cx;
+        if (size == 0)
+            ++adjustable;
+        else
+            fixedTotal += m_bVertical ? layout::ClampHeight(child, size) : layout::ClampWidth(child, size);
+        fixedTotal += m_bVertical ? padding.top + padding.bottom : padding.left + padding.right;
+        ++placed;
+    }
+    if (adjustable == 0) return 0;
+    const int room = m_bVertical ? available.cy : available.cx;
+    return std::max<int>(0, (room - fixedTotal - m_iChildPadding * (placed - 1)) / adjustable);
+}
+
+int CBoxLayoutUI::PlaceInLine(const RECT& working, SIZE available) {
+    const bool v = m_bVertical;
+    int placed = 0;
+    const int expand = ShareOfTheRest(available, placed);
+    int along = v ? working.top : working.left;
+    int across = v ? working.left : working.top;
+    if (v && IsBarVisible(m_pVerticalScrollBar)) along -= m_pVerticalScrollBar->GetScrollPos();
+    if (IsBarVisible(m_pHorizontalScrollBar)) (v ? across : along) -= m_pHorizontalScrollBar->GetScrollPos();
+    const int room = v ? available.cx : available.cy;
+    int remaining = v ? available.cy : available.cx;
+    int needed = 0;
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        CControlUI* child = GetItemAt(i);
+        if (!child->IsVisible()) continue;
+        if (child->IsFloat()) {
+            SetFloatPos(i);
+            continue;
+        }
+        const RECT padding = child->GetPadding();
+        const int before = v ? padding.top : padding.left, after = v ? padding.bottom : padding.right;
+        const int side = v ? padding.left : padding.top, otherSide = v ? padding.right : padding.bottom;
+        remaining -= before;
+        SIZE sz = child->EstimateSize(v ? SIZE{available.cx, remaining} : SIZE{remaining, available.cy});
+        int length = v ? sz.cy : sz.cx;
+        if (length == 0) length = expand;
+        length = v ? layout::ClampHeight(child, length) : layout::ClampWidth(child, length);
+        int thickness = v ? child->GetFixedWidth() : child->GetFixedHeight();
+        if (thickness == 0) thickness = std::max(0, room - side - otherSide);
+        thickness = v ? layout::ClampWidth(child, thickness) : layout::ClampHeight(child, thickness);
+
+        const int start = along + before, top = across + side;
+        child->SetPos(v ? RECT{top, start, top + thickness, start + length}
+                        : RECT{start, top, start + length, top + thickness});
+        along += before + length + after + m_iChildPadding;
+        needed += before + length + after;
+        remaining -= length + m_iChildPadding + after;
+    }
+    if (placed > 0) needed += m_iChildPadding * (placed - 1);
+    return needed;
 }
 
 void CBoxLayoutUI::DoPostPaint(HDC hDC, const RECT&) {

@@ -13,7 +13,6 @@ public:
     const wchar_t* GetClass() const override;
     LPVOID GetInterface(const wchar_t* name) override;
     void SetPos(RECT rc) override;
-    void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
     int GetSepWidth() const { return GetSepSize(); }
     void SetSepWidth(int width) { SetSepSize(width); }

@@ -65,15 +65,13 @@ int CTileLayoutUI::RowHeight(int first, int cellWidth) const {
 
 void CTileLayoutUI::SetPos(RECT rc) {
     CControlUI::SetPos(rc);
-    RECT working = layout::Shrink(m_rcItem, m_rcInset);
     if (m_items.IsEmpty()) {
-        ProcessScrollBar(working, 0, 0);
+        ProcessScrollBar(layout::Shrink(m_rcItem, m_rcInset), 0, 0);
         return;
     }
+    RECT working = ClientRect();
     const bool vBar = IsBarVisible(m_pVerticalScrollBar);
     const bool hBar = IsBarVisible(m_pHorizontalScrollBar);
-    if (vBar) working.right -= m_pVerticalScrollBar->GetFixedWidth();
-    if (hBar) working.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
 
     const int workingWidth = working.right - working.left;
     if (m_szItem.cx > 0) m_nColumns = std::max(1, workingWidth / static_cast<int>(m_szItem.cx));

@@ -12,7 +12,6 @@ public:
     const wchar_t* GetClass() const override;
     LPVOID GetInterface(const wchar_t* name) override;
     void SetPos(RECT rc) override;
-    void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
     int GetSepHeight() const { return GetSepSize(); }
     void SetSepHeight(int height) { SetSepSize(height); }
