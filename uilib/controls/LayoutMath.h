@@ -1,6 +1,6 @@
 // Small arithmetic shared by the layouts' placement code.
 #pragma once
-#include "core/UIControl.h"
+#include "core/manager/UIControl.h"
 
 namespace UiLib {
 namespace layout {

@@ -1,6 +1,6 @@
-#include "UIAnimation.h"
+#include "controls/UIAnimation.h"
 
-#include "core/UIManager.h"
+#include "core/manager/UIManager.h"
 
 namespace UiLib {
 

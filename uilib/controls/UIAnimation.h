@@ -3,8 +3,8 @@
 // calls the step hook with the current frame, and the begin and stop hooks at
 // the ends of a cycle. Controls inherit it beside their control base.
 #pragma once
-#include "core/UIControl.h"
-#include "core/UiLibApi.h"
+#include "core/manager/UIControl.h"
+#include "core/base/UiLibApi.h"
 
 #include <vector>
 

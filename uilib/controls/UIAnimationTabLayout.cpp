@@ -1,6 +1,6 @@
-#include "UIAnimationTabLayout.h"
+#include "controls/UIAnimationTabLayout.h"
 
-#include "core/UIManager.h"
+#include "core/manager/UIManager.h"
 
 #include <cwchar>
 

@@ -2,8 +2,8 @@
 // from the side (or from above or below with "animation_direction"
 // "vertical"), one frame per timer tick.
 #pragma once
-#include "UIAnimation.h"
-#include "UITabLayout.h"
+#include "controls/UIAnimation.h"
+#include "controls/UITabLayout.h"
 
 namespace UiLib {
 

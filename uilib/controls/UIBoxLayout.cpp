@@ -1,10 +1,10 @@
-#include "UIBoxLayout.h"
+#include "controls/UIBoxLayout.h"
 
-#include "LayoutMath.h"
-#include "core/UIAttributeValue.h"
-#include "core/UIManager.h"
-#include "core/UIScrollBar.h"
-#include "core/UIRender.h"
+#include "controls/LayoutMath.h"
+#include "core/manager/UIAttributeValue.h"
+#include "core/manager/UIManager.h"
+#include "core/manager/UIScrollBar.h"
+#include "core/render/UIRender.h"
 
 #include <algorithm>
 #include <cwchar>

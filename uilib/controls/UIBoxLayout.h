@@ -3,7 +3,7 @@
 // edge that resizes the layout itself, either live ("sepimm") or through a
 // ghost strip drawn after the tree.
 #pragma once
-#include "core/UIContainer.h"
+#include "core/manager/UIContainer.h"
 
 namespace UiLib {
 

@@ -1,6 +1,6 @@
-#include "UIChildLayout.h"
+#include "controls/UIChildLayout.h"
 
-#include "core/UIDlgBuilder.h"
+#include "core/window/UIDlgBuilder.h"
 
 #include <cwchar>
 

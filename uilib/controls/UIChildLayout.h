@@ -1,7 +1,7 @@
 // CChildLayoutUI: a container whose content is built from another skin file
 // ("xmlfile") when the layout joins a window.
 #pragma once
-#include "core/UIContainer.h"
+#include "core/manager/UIContainer.h"
 
 namespace UiLib {
 

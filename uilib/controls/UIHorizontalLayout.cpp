@@ -1,6 +1,6 @@
-#include "UIHorizontalLayout.h"
+#include "controls/UIHorizontalLayout.h"
 
-#include "core/UIScrollBar.h"
+#include "core/manager/UIScrollBar.h"
 
 #include <cwchar>
 

@@ -2,7 +2,7 @@
 // min/max); the rest share what is left; all are top-aligned. A horizontal
 // scroll bar appears when the row is wider than the layout.
 #pragma once
-#include "UIBoxLayout.h"
+#include "controls/UIBoxLayout.h"
 
 namespace UiLib {
 

@@ -1,8 +1,8 @@
-#include "UITabLayout.h"
+#include "controls/UITabLayout.h"
 
-#include "LayoutMath.h"
-#include "core/UIAttributeValue.h"
-#include "core/UIManager.h"
+#include "controls/LayoutMath.h"
+#include "core/manager/UIAttributeValue.h"
+#include "core/manager/UIManager.h"
 
 #include <algorithm>
 #include <cwchar>

@@ -2,7 +2,7 @@
 // its inset rectangle with it. Selecting another page hides the others,
 // moves the focus and sends "tabselect" (wParam new index, lParam old).
 #pragma once
-#include "core/UIContainer.h"
+#include "core/manager/UIContainer.h"
 
 namespace UiLib {
 

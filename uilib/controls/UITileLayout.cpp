@@ -1,8 +1,8 @@
-#include "UITileLayout.h"
+#include "controls/UITileLayout.h"
 
-#include "LayoutMath.h"
-#include "core/UIAttributeValue.h"
-#include "core/UIScrollBar.h"
+#include "controls/LayoutMath.h"
+#include "core/manager/UIAttributeValue.h"
+#include "core/manager/UIScrollBar.h"
 
 #include <algorithm>
 #include <cwchar>

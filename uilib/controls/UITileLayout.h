@@ -1,7 +1,7 @@
 // CTileLayoutUI: a grid of equal-width cells, filled row by row. Each row is
 // as tall as its tallest tile; every tile is centred in its cell.
 #pragma once
-#include "core/UIContainer.h"
+#include "core/manager/UIContainer.h"
 
 namespace UiLib {
 

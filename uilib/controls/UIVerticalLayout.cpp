@@ -1,6 +1,6 @@
-#include "UIVerticalLayout.h"
+#include "controls/UIVerticalLayout.h"
 
-#include "core/UIScrollBar.h"
+#include "core/manager/UIScrollBar.h"
 
 #include <cwchar>
 

@@ -1,7 +1,7 @@
 // CVerticalLayoutUI: a column. Children with a height keep it (within their
 // min/max); the rest share what is left; widths fill the layout unless fixed.
 #pragma once
-#include "UIBoxLayout.h"
+#include "controls/UIBoxLayout.h"
 
 namespace UiLib {
 

@@ -5,7 +5,7 @@
 #include "controls/UITabLayout.h"
 #include "controls/UITileLayout.h"
 #include "controls/UIVerticalLayout.h"
-#include "core/UIScrollBar.h"
+#include "core/manager/UIScrollBar.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "controls/UIHorizontalLayout.h"
 #include "controls/UITabLayout.h"
 #include "controls/UIVerticalLayout.h"
-#include "core/UIDlgBuilder.h"
+#include "core/window/UIDlgBuilder.h"
 
 #include <gtest/gtest.h>
 
