@@ -4,12 +4,12 @@
 // (SetPos) and paints the whole window; the figure is the median of the runs,
 // with the process's peak working set. Run by tools/bench/layouts.sh.
 //   uilib_layout_bench vertical|tile|container [runs (default 15)] [count (default 10000)]
+#include "BenchFigures.h"
 #include "controls/UITileLayout.h"
 #include "controls/UIVerticalLayout.h"
 #include "core/manager/UIManager.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -67,20 +67,6 @@ CControlUI* MakeTree(const std::string& scenario, int count) {
     return nullptr;
 }
 
-// Sorts the figures and answers their median.
-double Median(std::vector<double>& values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-double PeakWorkingSetMiB() {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters))) return -1;
-    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,11 +107,11 @@ int main(int argc, char** argv) {
         ::GdiFlush();
         times.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
-    const double median = Median(times), layoutMedian = Median(layoutTimes);
+    const double median = benchfigures::Median(times), layoutMedian = benchfigures::Median(layoutTimes);
     std::printf("scenario=%s children=%d runs=%d median_ms=%.2f (setpos %.2f) min_ms=%.2f max_ms=%.2f "
                 "peak_working_set_mib=%.1f\n",
                 scenario.c_str(), count, runs, median, layoutMedian, times.front(), times.back(),
-                PeakWorkingSetMiB());
+                benchfigures::PeakWorkingSetMiB());
     ::DestroyWindow(hwnd);
     return 0;
 }

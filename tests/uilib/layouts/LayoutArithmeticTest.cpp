@@ -1,6 +1,7 @@
 // Placement arithmetic of the row, column, tile and tab layouts, checked on
 // trees without a window: fixed sizes, shares of the rest, paddings, insets,
 // min/max limits and the dropped remainder.
+#include "UiHarness.h"
 #include "controls/UIHorizontalLayout.h"
 #include "controls/UITabLayout.h"
 #include "controls/UITileLayout.h"
@@ -12,16 +13,9 @@
 #include <vector>
 
 using namespace UiLib;
+using uiharness::RectIs;
 
 namespace {
-
-::testing::AssertionResult RectIs(const RECT& a, const RECT& e) {
-    if (a.left == e.left && a.top == e.top && a.right == e.right && a.bottom == e.bottom)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "rect is " << a.left << "," << a.top << "," << a.right << ","
-                                         << a.bottom << " not " << e.left << "," << e.top << "," << e.right << ","
-                                         << e.bottom;
-}
 
 // One child of a case: its attribute list, and where it must end up.
 struct Child {

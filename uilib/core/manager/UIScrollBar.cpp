@@ -168,48 +168,27 @@ void CScrollBarUI::SetPos(RECT rc) {
     }
 }
 
-void CScrollBarUI::LineBack() {
-    if (!m_pOwner)
-        SetScrollPos(m_nScrollPos - m_nLineSize);
-    else if (m_bHorizontal)
-        m_pOwner->LineLeft();
-    else
-        m_pOwner->LineUp();
-}
-
-void CScrollBarUI::LineForward() {
-    if (!m_pOwner)
-        SetScrollPos(m_nScrollPos + m_nLineSize);
-    else if (m_bHorizontal)
-        m_pOwner->LineRight();
-    else
-        m_pOwner->LineDown();
-}
-
-void CScrollBarUI::PageBack() {
-    if (!m_pOwner)
-        SetScrollPos(m_nScrollPos - Length());
-    else if (m_bHorizontal)
-        m_pOwner->PageLeft();
-    else
-        m_pOwner->PageUp();
-}
-
-void CScrollBarUI::PageForward() {
-    if (!m_pOwner)
-        SetScrollPos(m_nScrollPos + Length());
-    else if (m_bHorizontal)
-        m_pOwner->PageRight();
-    else
-        m_pOwner->PageDown();
+void CScrollBarUI::Scroll(bool forward, bool page) {
+    if (!m_pOwner) {
+        const int step = page ? Length() : m_nLineSize;
+        SetScrollPos(m_nScrollPos + (forward ? step : -step));
+        return;
+    }
+    typedef void (CContainerUI::*OwnerStep)();
+    // [horizontal][page][forward]
+    static const OwnerStep kSteps[2][2][2] = {
+        {{&CContainerUI::LineUp, &CContainerUI::LineDown}, {&CContainerUI::PageUp, &CContainerUI::PageDown}},
+        {{&CContainerUI::LineLeft, &CContainerUI::LineRight}, {&CContainerUI::PageLeft, &CContainerUI::PageRight}},
+    };
+    (m_pOwner->*kSteps[m_bHorizontal][page][forward])();
 }
 
 void CScrollBarUI::PageTowards(POINT pt) {
     const int along = Along(pt);
     if (along < (m_bHorizontal ? m_rcThumb.left : m_rcThumb.top))
-        PageBack();
+        Scroll(false, true);
     else if (along > (m_bHorizontal ? m_rcThumb.right : m_rcThumb.bottom))
-        PageForward();
+        Scroll(true, true);
 }
 
 void CScrollBarUI::MoveThumbTo(int position) {
@@ -254,10 +233,10 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
         if (m_pManager) m_pManager->SetTimer(this, SCROLLBAR_TIMER_ID, SCROLLBAR_TIMER_ELAPSE);
         if (Inside(m_rcButton1, event.ptMouse)) {
             m_uButton1State |= kPushed;
-            LineBack();
+            Scroll(false, false);
         } else if (Inside(m_rcButton2, event.ptMouse)) {
             m_uButton2State |= kPushed;
-            LineForward();
+            Scroll(true, false);
         } else if (Inside(m_rcThumb, event.ptMouse)) {
             m_uThumbState |= kPushed | kCaptured;
             m_ptLastMouse = event.ptMouse;
@@ -311,9 +290,9 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
         } else {
             if (m_nScrollRepeatDelay < SCROLLBAR_REPEAT_DELAY_TICKS) return;
             if (m_uButton1State & kPushed) {
-                LineBack();
+                Scroll(false, false);
             } else if (m_uButton2State & kPushed) {
-                LineForward();
+                Scroll(true, false);
             } else {
                 POINT pt = {0, 0};
                 ::GetCursorPos(&pt);

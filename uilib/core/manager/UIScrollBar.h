@@ -62,10 +62,9 @@ private:
     int Thickness() const { return m_bHorizontal ? m_cyFixed : m_cxFixed; }
     int Length() const;
     int Along(POINT pt) const { return m_bHorizontal ? pt.x : pt.y; }
-    void LineBack();
-    void LineForward();
-    void PageBack();
-    void PageForward();
+    // One line or one page back or forward: the owner's own step, or the
+    // position itself without an owner.
+    void Scroll(bool forward, bool page);
     // Pages towards a point on the rail; nothing beside the thumb.
     void PageTowards(POINT pt);
     void MoveThumbTo(int position);
