@@ -20,13 +20,18 @@ void CHorizontalLayoutUI::SetPos(RECT rc) {
     SIZE available;
     if (!BeginLayout(rc, working, available)) return;
     const int needed = PlaceInLine(working, available);
-    UpdateHorizontalBar(working, needed);
+    // A bar that appears or goes away changes the children's height and
+    // scroll offset: they are placed once more with the bar as it is now.
+    if (UpdateHorizontalBar(working, needed)) {
+        SetPos(m_rcItem);
+        return;
+    }
     ProcessScrollBar(working, needed, 0);
 }
 
-void CHorizontalLayoutUI::UpdateHorizontalBar(RECT& working, int neededWidth) {
+bool CHorizontalLayoutUI::UpdateHorizontalBar(RECT& working, int neededWidth) {
     CScrollBarUI* bar = m_pHorizontalScrollBar;
-    if (!bar) return;
+    if (!bar) return false;
     const int width = working.right - working.left;
     if (neededWidth > width) {
         if (bar->IsVisible()) {
@@ -36,13 +41,16 @@ void CHorizontalLayoutUI::UpdateHorizontalBar(RECT& working, int neededWidth) {
             bar->SetScrollRange(neededWidth - width);
             bar->SetScrollPos(0);
             working.bottom -= bar->GetFixedHeight();
+            return true;
         }
     } else if (bar->IsVisible()) {
         bar->SetVisible(false);
         bar->SetScrollRange(0);
         bar->SetScrollPos(0);
         working.bottom += bar->GetFixedHeight();
+        return true;
     }
+    return false;
 }
 
 }  // namespace UiLib

@@ -19,8 +19,9 @@ public:
 
 private:
     // Shows, resizes or hides the horizontal bar for the needed width; the
-    // working rectangle's bottom follows the bar.
-    void UpdateHorizontalBar(RECT& working, int neededWidth);
+    // working rectangle's bottom follows the bar. True when the bar appeared
+    // or went away.
+    bool UpdateHorizontalBar(RECT& working, int neededWidth);
 };
 
 }  // namespace UiLib

@@ -68,6 +68,32 @@ TEST(HorizontalLayout, PlacesFixedAndSharedWidths) {
     }
 }
 
+TEST(HorizontalLayout, AWideRowShowsTheHorizontalBarAndANarrowOneHidesIt) {
+    CHorizontalLayoutUI row;
+    row.SetAttribute(L"hscrollbar", L"true");
+    CControlUI* first = new CControlUI;
+    CControlUI* second = new CControlUI;
+    first->SetFixedWidth(150);
+    second->SetFixedWidth(150);
+    row.Add(first);
+    row.Add(second);
+    row.SetPos(RECT{0, 0, 100, 50});
+    ASSERT_TRUE(row.GetHorizontalScrollBar()->IsVisible());
+    EXPECT_EQ(row.GetScrollRange().cx, 200);
+    EXPECT_TRUE(RectIs(second->GetPos(), RECT{150, 0, 300, 34}));  // the bar takes 16 off the bottom
+    EXPECT_TRUE(RectIs(row.GetHorizontalScrollBar()->GetPos(), RECT{0, 34, 100, 50}));
+    row.SetScrollPos(SIZE{50, 0});
+    EXPECT_TRUE(RectIs(second->GetPos(), RECT{100, 0, 250, 34}));
+
+    // Narrow again: the bar goes away and the children get their height and place back at once.
+    first->SetFixedWidth(30);
+    second->SetFixedWidth(30);
+    row.SetPos(RECT{0, 0, 100, 50});
+    EXPECT_FALSE(row.GetHorizontalScrollBar()->IsVisible());
+    EXPECT_TRUE(RectIs(first->GetPos(), RECT{0, 0, 30, 50}));
+    EXPECT_TRUE(RectIs(second->GetPos(), RECT{30, 0, 60, 50}));
+}
+
 TEST(VerticalLayout, PlacesFixedAndSharedHeights) {
     const LayoutCase cases[] = {
         {"fixed 100 and two sharing 400 with padding 10", L"childpadding=\"10\"", {0, 0, 50, 400},
