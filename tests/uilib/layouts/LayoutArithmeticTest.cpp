@@ -94,6 +94,25 @@ TEST(HorizontalLayout, AWideRowShowsTheHorizontalBarAndANarrowOneHidesIt) {
     EXPECT_TRUE(RectIs(second->GetPos(), RECT{30, 0, 60, 50}));
 }
 
+TEST(HorizontalLayout, ANegativeSeparatorDragsTheLeftEdge) {
+    CHorizontalLayoutUI row;
+    row.ApplyAttributeList(L"sepwidth=\"-4\" sepimm=\"true\"");
+    row.SetPos(RECT{100, 0, 200, 50});
+    auto send = [&row](int type, int x) {
+        TEventUI event = {};
+        event.Type = type;
+        event.ptMouse = POINT{x, 10};
+        row.DoEvent(event);
+    };
+    send(UIEVENT_BUTTONDOWN, 101);
+    EXPECT_TRUE(row.IsSeparatorCaptured());
+    send(UIEVENT_MOUSEMOVE, 91);
+    send(UIEVENT_BUTTONUP, 91);
+    EXPECT_FALSE(row.IsSeparatorCaptured());
+    EXPECT_TRUE(RectIs(row.GetPos(), RECT{90, 0, 200, 50}));
+    EXPECT_EQ(row.GetFixedWidth(), 110);
+}
+
 TEST(VerticalLayout, PlacesFixedAndSharedHeights) {
     const LayoutCase cases[] = {
         {"fixed 100 and two sharing 400 with padding 10", L"childpadding=\"10\"", {0, 0, 50, 400},
@@ -212,6 +231,12 @@ TEST(TabLayout, SelectionFollowsAddsInsertsAndRemovals) {
     EXPECT_TRUE(inserted->IsVisible());
 
     tabs.RemoveAll();
+    EXPECT_EQ(tabs.GetCurSel(), -1);
+
+    CControlUI* last = new CControlUI;
+    tabs.Add(last);
+    EXPECT_EQ(tabs.GetCurSel(), 0);
+    EXPECT_TRUE(tabs.Remove(last));  // the last page goes: no selection is left
     EXPECT_EQ(tabs.GetCurSel(), -1);
 }
 
