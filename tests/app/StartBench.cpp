@@ -29,13 +29,6 @@ double Median(std::vector<double> values) {
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
-bool CaptionPainted(HWND frame) {
-    HDC dc = GetDC(frame);
-    const COLORREF color = GetPixel(dc, 400, 60);
-    ReleaseDC(frame, dc);
-    return color != CLR_INVALID && GetBValue(color) > GetRValue(color) + 60;  // the blue caption bar
-}
-
 struct Started {
     HANDLE process = nullptr;
     double ms = 0;
@@ -64,7 +57,7 @@ HWND FrameOf(DWORD pid) {
 
 bool TorvanikReady(DWORD pid) {
     HWND frame = FrameOf(pid);
-    return frame && CaptionPainted(frame);
+    return frame && apptest::CaptionPainted(frame);
 }
 
 bool ChildWindowShown(DWORD pid) {

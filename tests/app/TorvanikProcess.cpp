@@ -61,7 +61,7 @@ HWND TorvanikProcess::WaitForFrame(DWORD timeoutMs) const {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs && Running()) {
         HWND frame = FindWindowW(L"UIMainFrame", L"Kovi刷机");
-        if (frame && IsWindowVisible(frame)) return frame;
+        if (frame && IsWindowVisible(frame) && CaptionPainted(frame)) return frame;
         Sleep(50);
     }
     return nullptr;
@@ -72,6 +72,13 @@ int TorvanikProcess::WaitForExit(DWORD timeoutMs) const {
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
     return static_cast<int>(code);
+}
+
+bool CaptionPainted(HWND frame) {
+    HDC dc = GetDC(frame);
+    const COLORREF color = GetPixel(dc, 400, 60);
+    ReleaseDC(frame, dc);
+    return color != CLR_INVALID && GetBValue(color) > GetRValue(color) + 60;
 }
 
 DownloaderWindow::DownloaderWindow() {

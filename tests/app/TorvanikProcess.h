@@ -23,7 +23,8 @@ public:
     TorvanikProcess& operator=(const TorvanikProcess&) = delete;
 
     bool Started() const { return process_ != nullptr; }
-    // The visible main window, waiting up to `timeoutMs` for it.
+    // The main window once it is visible and its caption bar painted,
+    // waiting up to `timeoutMs` for it.
     HWND WaitForFrame(DWORD timeoutMs = 20000) const;
     // The exit code once the process ends within `timeoutMs`, else -1.
     int WaitForExit(DWORD timeoutMs = 20000) const;
@@ -32,6 +33,9 @@ public:
 private:
     HANDLE process_ = nullptr;
 };
+
+// True when the frame's blue caption bar shows on the screen.
+bool CaptionPainted(HWND frame);
 
 // A window standing in for the downloader's (class "CPellarinesFrame",
 // title "Downloader"), counting the WM_CLOSE messages it receives.
