@@ -60,20 +60,22 @@ bool TorvanikReady(DWORD pid) {
     return frame && apptest::CaptionPainted(frame);
 }
 
+struct WindowSearch {
+    DWORD pid;
+    bool found;
+};
+
+BOOL CALLBACK MatchWindowOwner(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->pid) search->found = true;
+    return !search->found;
+}
+
 bool ChildWindowShown(DWORD pid) {
-    struct Search {
-        DWORD pid;
-        bool found;
-    } search{pid, false};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->pid) s->found = true;
-            return !s->found;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{pid, false};
+    EnumWindows(&MatchWindowOwner, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
