@@ -4,6 +4,11 @@
 #include "UIContainer.h"
 #include "UIManager.h"
 #include "UIScrollBar.h"
+#include "controls/UIDateTime.h"
+#include "controls/UIGifAnim.h"
+#include "controls/UIOption.h"
+#include "controls/UISlider.h"
+#include "controls/UIText.h"
 #include "UiResources.h"
 
 #include <cstring>
@@ -31,6 +36,15 @@ const KnownClass kKnownClasses[] = {
     {L"Control", &Make<CControlUI>},
     {L"Container", &Make<CContainerUI>},
     {L"ScrollBar", &Make<CScrollBarUI>},
+    {L"Label", &Make<CLabelUI>},
+    {L"Text", &Make<CTextUI>},
+    {L"Button", &Make<CButtonUI>},
+    {L"Option", &Make<COptionUI>},
+    {L"CheckBox", &Make<CCheckBoxUI>},
+    {L"Progress", &Make<CProgressUI>},
+    {L"Slider", &Make<CSliderUI>},
+    {L"DateTime", &Make<CDateTimeUI>},
+    {L"GifAnim", &Make<CGifAnimUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {
