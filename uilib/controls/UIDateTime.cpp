@@ -79,8 +79,9 @@ LRESULT CDateTimeWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         ::SetFocus(m_hWnd);
         break;
     case WM_KILLFOCUS: {
-        if (HWND calendar = ::FindWindowW(MONTHCAL_CLASSW, nullptr))
-            return CursorOnCalendarTitleButton(calendar) ? 1 : 0;
+        // While the drop-down calendar shows, the focus moving there is no reason to close.
+        HWND calendar = reinterpret_cast<HWND>(::SendMessageW(m_hWnd, DTM_GETMONTHCAL, 0, 0));
+        if (calendar && ::IsWindowVisible(calendar)) return CursorOnCalendarTitleButton(calendar) ? 1 : 0;
         POINT cursor;
         RECT window;
         ::GetCursorPos(&cursor);
