@@ -4,6 +4,7 @@
 #include "PngWriter.h"
 #include "TestPaths.h"
 #include "UiHarness.h"
+#include "controls/UIFadeButton.h"
 #include "controls/UIOption.h"
 
 #include <gtest/gtest.h>
@@ -215,6 +216,56 @@ TEST_F(ButtonPixels, HotColoursFillOnlyWithAlphaAndSelectedOptionsUseTheirImage)
     window_.MouseMove(150, 110);
     EXPECT_GT(redPixels(), 20);
     EXPECT_EQ(text->GetHotTextColor(), 0xFFFF0000u);
+}
+
+TEST_F(ButtonPixels, AFadeButtonBlendsNormalIntoHotAndBack) {
+    CFadeButtonUI* fade = Placed<CFadeButtonUI>(
+        root_, L"Fade", L"pos=\"10,10,110,60\" normalimage=\"normal.png\" hotimage=\"pushed.png\"");
+    ASSERT_TRUE(window_.Show(root_));
+    EXPECT_EQ(At(60, 35), 0x0000FFu);
+
+    auto tick = [&](UINT id, int times) {
+        for (int i = 0; i < times; ++i) {
+            TEventUI event = {};
+            event.Type = UIEVENT_TIMER;
+            event.pSender = fade;
+            event.wParam = id;
+            fade->Event(event);
+        }
+    };
+    window_.MouseMove(60, 35);
+    ASSERT_TRUE(fade->IsAnimating(CFadeButtonUI::FADE_IN_ID));
+    EXPECT_EQ(At(60, 35), 0x0000FFu);  // the first paint after entering still shows the normal image
+    tick(CFadeButtonUI::FADE_IN_ID, 16);  // frames 0..15: alpha 127
+    EXPECT_EQ(fade->GetFadeAlpha(), 127);
+    // Blue at 128/255 over white gives (127, 127, 255); red at 127/255 over that (190, 63, 128).
+    const DWORD expected = 0xBE3F80;
+    DWORD mixed = At(60, 35);
+    for (int shift = 0; shift < 24; shift += 8)
+        EXPECT_NEAR(static_cast<int>((mixed >> shift) & 0xFF), static_cast<int>((expected >> shift) & 0xFF), 6)
+            << std::hex << mixed;
+    EXPECT_TRUE(PumpUntil([&] { return !fade->IsAnimating(CFadeButtonUI::FADE_IN_ID); }));
+    EXPECT_EQ(At(60, 35), 0xFF0000u);
+    EXPECT_EQ(fade->GetButtonState() & UISTATE_HOT, 0u);  // a fade button is never hot
+
+    window_.MouseMove(200, 120);
+    ASSERT_TRUE(fade->IsAnimating(CFadeButtonUI::FADE_OUT_ID));
+    EXPECT_EQ(At(60, 35), 0xFF0000u);
+    EXPECT_TRUE(PumpUntil([&] { return !fade->IsAnimating(CFadeButtonUI::FADE_OUT_ID); }));
+    EXPECT_EQ(At(60, 35), 0x0000FFu);
+}
+
+TEST_F(ButtonPixels, AFadeButtonWithoutANormalImageDrawsOnlyItsStateImages) {
+    CFadeButtonUI* fade =
+        Placed<CFadeButtonUI>(root_, L"Fade", L"pos=\"10,10,110,60\" hotimage=\"hot.png\" pushedimage=\"pushed.png\"");
+    ASSERT_TRUE(window_.Show(root_));
+    window_.MouseMove(60, 35);
+    PumpFor(100);
+    EXPECT_EQ(At(60, 35), 0xFFFFFFu);
+    window_.MouseDown(60, 35);
+    EXPECT_EQ(At(60, 35), 0xFF0000u);
+    window_.MouseUp(60, 35);
+    EXPECT_EQ(fade->GetClass(), std::wstring(L"FadeButtonUI"));
 }
 
 TEST(Button, TabBindingIgnoresNegativeIndexes) {

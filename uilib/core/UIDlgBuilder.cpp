@@ -5,6 +5,7 @@
 #include "UIManager.h"
 #include "UIScrollBar.h"
 #include "controls/UIDateTime.h"
+#include "controls/UIFadeButton.h"
 #include "controls/UIGifAnim.h"
 #include "controls/UIOption.h"
 #include "controls/UISlider.h"
@@ -39,6 +40,7 @@ const KnownClass kKnownClasses[] = {
     {L"Label", &Make<CLabelUI>},
     {L"Text", &Make<CTextUI>},
     {L"Button", &Make<CButtonUI>},
+    {L"FadeButton", &Make<CFadeButtonUI>},
     {L"Option", &Make<COptionUI>},
     {L"CheckBox", &Make<CCheckBoxUI>},
     {L"Progress", &Make<CProgressUI>},

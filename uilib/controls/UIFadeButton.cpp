@@ -1,0 +1,120 @@
+#include "controls/UIFadeButton.h"
+
+#include "core/UIManager.h"
+
+#include <cwchar>
+
+namespace UiLib {
+
+CFadeButtonUI::CFadeButtonUI() = default;
+
+CFadeButtonUI::~CFadeButtonUI() { StopAnimation(0); }
+
+const wchar_t* CFadeButtonUI::GetClass() const { return L"FadeButtonUI"; }
+
+LPVOID CFadeButtonUI::GetInterface(const wchar_t* name) {
+    if (name && std::wcscmp(name, L"FadeButton") == 0) return this;
+    return CButtonUI::GetInterface(name);
+}
+
+void CFadeButtonUI::SetNormalImage(const wchar_t* image) {
+    m_sNormalImage = image;
+    m_sLastImage = m_sNormalImage;
+}
+
+bool CFadeButtonUI::IsAnimating(UINT id) const {
+    return (id == FADE_IN_ID ? m_nFadeInFrame : m_nFadeOutFrame) >= 0;
+}
+
+bool CFadeButtonUI::StartAnimation(UINT id) {
+    if (IsAnimating(id) || !m_pManager) return false;
+    if (!m_pManager->SetTimer(this, id, FADE_ELLAPSE)) return false;
+    FrameOf(id) = 0;
+    return true;
+}
+
+void CFadeButtonUI::StopAnimation(UINT id) {
+    for (UINT fade : {static_cast<UINT>(FADE_IN_ID), static_cast<UINT>(FADE_OUT_ID)}) {
+        if (id != 0 && id != fade) continue;
+        if (IsAnimating(fade) && m_pManager) m_pManager->KillTimer(this, fade);
+        FrameOf(fade) = -1;
+    }
+}
+
+void CFadeButtonUI::OnAnimationTimer(UINT id) {
+    if (id != FADE_IN_ID && id != FADE_OUT_ID) return;
+    int& frame = FrameOf(id);
+    if (frame < 0) return;
+    OnAnimationStep(FADE_FRAMES, frame, id);
+    if (frame >= FADE_FRAMES) {
+        StopAnimation(id);
+        return;
+    }
+    ++frame;
+}
+
+void CFadeButtonUI::OnAnimationStep(int totalFrames, int currentFrame, UINT) {
+    m_bFadeAlpha = static_cast<BYTE>(static_cast<double>(currentFrame) / totalFrames * 255.0);
+    if (m_bFadeAlpha == 0) m_bFadeAlpha = 10;
+    Invalidate();
+}
+
+void CFadeButtonUI::DoEvent(TEventUI& event) {
+    if (event.Type == UIEVENT_MOUSEENTER && !IsAnimating(FADE_IN_ID)) {
+        m_bFadeAlpha = 0;
+        m_bMouseHove = true;
+        StopAnimation(FADE_OUT_ID);
+        StartAnimation(FADE_IN_ID);
+        Invalidate();
+        return;
+    }
+    if (event.Type == UIEVENT_MOUSELEAVE && !IsAnimating(FADE_OUT_ID)) {
+        m_bFadeAlpha = 0;
+        m_bMouseLeave = true;
+        StopAnimation(FADE_IN_ID);
+        StartAnimation(FADE_OUT_ID);
+        Invalidate();
+        return;
+    }
+    if (event.Type == UIEVENT_TIMER) OnAnimationTimer(static_cast<UINT>(event.wParam));
+    CButtonUI::DoEvent(event);
+}
+
+void CFadeButtonUI::PaintStatusImage(HDC hDC) {
+    RefreshStateBits();
+    if (m_uButtonState & UISTATE_DISABLED) {
+        if (DrawStateImage(hDC, m_sDisabledImage)) return;
+    } else if (m_uButtonState & UISTATE_PUSHED) {
+        if (DrawStateImage(hDC, m_sPushedImage)) return;
+    } else if (m_uButtonState & UISTATE_FOCUSED) {
+        if (DrawStateImage(hDC, m_sFocusedImage)) return;
+    }
+    if (m_sNormalImage.IsEmpty()) return;
+
+    if (IsAnimating(FADE_IN_ID) || IsAnimating(FADE_OUT_ID)) {
+        if (m_bMouseHove) {
+            m_bMouseHove = false;
+            m_sLastImage = m_sHotImage;
+            DrawStateImage(hDC, m_sNormalImage);
+            return;
+        }
+        if (m_bMouseLeave) {
+            m_bMouseLeave = false;
+            m_sLastImage = m_sNormalImage;
+            DrawStateImage(hDC, m_sHotImage);
+            return;
+        }
+        m_sOldImage = m_sNormalImage;
+        m_sNewImage = m_sHotImage;
+        if (IsAnimating(FADE_OUT_ID)) {
+            m_sOldImage = m_sHotImage;
+            m_sNewImage = m_sNormalImage;
+        }
+        DrawImage(hDC, m_sOldImage, nullptr, true, static_cast<BYTE>(255 - m_bFadeAlpha));
+        DrawImage(hDC, m_sNewImage, nullptr, true, m_bFadeAlpha);
+        return;
+    }
+    DrawStateImage(hDC, m_sLastImage);
+}
+
+}  // namespace UiLib
