@@ -159,6 +159,14 @@ TEST_F(GifPlaying, PicturesThatCannotAnimateShowStillWithoutATimer) {
     EXPECT_EQ(shot.At(22, 22), 0x00FF00u);
     EXPECT_EQ(shot.At(50, 30), 0xFFFFFFu);
     EXPECT_EQ(still->GetCurrentFrame(), 0u);
+
+    // A missing file is looked for again at every paint.
+    std::string bytes = testsupport::ReadFileBytes(dir_.File(kGifName));
+    ASSERT_TRUE(testsupport::WriteFileBytes(dir_.File(L"nothing-here.gif"), bytes));
+    missing->SetAttribute(L"autoplay", L"false");
+    window_.Capture();
+    EXPECT_EQ(missing->GetFrameCount(), 3u);
+    EXPECT_FALSE(missing->IsPlaying());
 }
 
 }  // namespace

@@ -78,6 +78,25 @@ TEST_F(ProgressPixels, TheFilledPartFollowsTheValueInBothDirections) {
     EXPECT_EQ(bar->GetMaxValue(), 11);  // the paint repaired the last, empty range
 }
 
+TEST_F(ProgressPixels, AnUnstretchedForeImageShowsItsOwnPartUnscaled) {
+    // 200 x 20: red on the left half, green on the right.
+    std::vector<uint32_t> halves(200 * 20);
+    for (size_t i = 0; i < halves.size(); ++i) halves[i] = (i % 200) < 100 ? 0xFFFF0000 : 0xFF00FF00;
+    ASSERT_TRUE(testsupport::WritePng(dir_.File(L"halves.png"), 200, 20, halves));
+    HarnessWindow window(260, 120);
+    CContainerUI* root = new CContainerUI;
+    root->SetAttribute(L"bkcolor", L"#FFFFFFFF");
+    Placed<CProgressUI>(root, L"pos=\"20,20,220,40\" foreimage=\"halves.png\" value=\"50\"");
+    Placed<CProgressUI>(root, L"pos=\"20,60,220,80\" foreimage=\"halves.png\" value=\"50\" isstretchfore=\"false\"");
+    ASSERT_TRUE(window.Show(root));
+    Snapshot shot = window.Capture();
+    EXPECT_EQ(shot.At(25, 30), 0xFF0000u);
+    EXPECT_EQ(shot.At(115, 30), 0x00FF00u);  // the whole picture squeezed into the filled half
+    EXPECT_EQ(shot.At(25, 70), 0xFF0000u);
+    EXPECT_EQ(shot.At(115, 70), 0xFF0000u);  // only the picture's own left half
+    EXPECT_EQ(shot.At(125, 70), 0xFFFFFFu);
+}
+
 struct SliderWindow {
     SliderWindow(const wchar_t* attributes) {
         root = new CContainerUI;
