@@ -19,11 +19,8 @@ namespace {
 
 template <class T>
 T* Placed(CContainerUI* parent, const wchar_t* name, const wchar_t* attributes) {
-    T* control = new T;
+    T* control = AddFloating<T>(parent, attributes);
     control->SetName(name);
-    control->SetAttribute(L"float", L"true");
-    control->ApplyAttributeList(attributes);
-    parent->Add(control);
     return control;
 }
 

@@ -21,6 +21,14 @@ std::wstring ClassOf(HWND hwnd) {
     return name;
 }
 
+SYSTEMTIME Date(WORD year, WORD month, WORD day) {
+    SYSTEMTIME date = {};
+    date.wYear = year;
+    date.wMonth = month;
+    date.wDay = day;
+    return date;
+}
+
 TEST(DateTime, TheTextIsTheDateAsYearMonthDay) {
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -34,10 +42,7 @@ TEST(DateTime, TheTextIsTheDateAsYearMonthDay) {
         const wchar_t* text;
     } cases[] = {{2013, 5, 7, L"2013-05-07"}, {999, 1, 2, L" 999-01-02"}, {2026, 12, 31, L"2026-12-31"}};
     for (const Case& c : cases) {
-        SYSTEMTIME date = {};
-        date.wYear = c.year;
-        date.wMonth = c.month;
-        date.wDay = c.day;
+        SYSTEMTIME date = Date(c.year, c.month, c.day);
         field.SetTime(&date);
         EXPECT_EQ(field.GetText().ToWideString(), c.text);
     }
@@ -50,14 +55,9 @@ protected:
     void SetUp() override {
         CContainerUI* root = new CContainerUI;
         root->SetAttribute(L"bkcolor", L"#FFFFFFFF");
-        field_ = new CDateTimeUI;
-        field_->ApplyAttributeList(L"float=\"true\" pos=\"20,20,160,44\"");
-        SYSTEMTIME date = {};
-        date.wYear = 2020;
-        date.wMonth = 2;
-        date.wDay = 29;
+        field_ = AddFloating<CDateTimeUI>(root, L"pos=\"20,20,160,44\"");
+        SYSTEMTIME date = Date(2020, 2, 29);
         field_->SetTime(&date);
-        root->Add(field_);
         root_ = root;
         ASSERT_TRUE(window_.Show(root));
     }
@@ -102,10 +102,7 @@ TEST_F(DatePicking, EscapeKeepsTheTextAndDeleteClearsItBothClosingThePicker) {
     for (const Case& c : cases) {
         HWND picker = Open();
         ASSERT_NE(picker, nullptr);
-        SYSTEMTIME other = {};
-        other.wYear = 2013;
-        other.wMonth = 5;
-        other.wDay = 7;
+        SYSTEMTIME other = Date(2013, 5, 7);
         ::SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&other));
         ::SendMessageW(picker, WM_KEYUP, c.key, 0);
         EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(picker); }));
@@ -118,10 +115,7 @@ TEST_F(DatePicking, EscapeKeepsTheTextAndDeleteClearsItBothClosingThePicker) {
 TEST_F(DatePicking, LosingTheFocusWritesTheChosenDateBack) {
     HWND picker = Open();
     ASSERT_NE(picker, nullptr);
-    SYSTEMTIME chosen = {};
-    chosen.wYear = 2013;
-    chosen.wMonth = 5;
-    chosen.wDay = 7;
+    SYSTEMTIME chosen = Date(2013, 5, 7);
     ::SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&chosen));
     POINT away = {250, 150};
     ::ClientToScreen(window_.Hwnd(), &away);

@@ -74,13 +74,7 @@ protected:
         root_->SetAttribute(L"bkcolor", L"#FFFFFFFF");
     }
 
-    CGifAnimUI* Add(const wchar_t* attributes) {
-        CGifAnimUI* gif = new CGifAnimUI;
-        gif->SetAttribute(L"float", L"true");
-        gif->ApplyAttributeList(attributes);
-        root_->Add(gif);
-        return gif;
-    }
+    CGifAnimUI* Add(const wchar_t* attributes) { return AddFloating<CGifAnimUI>(root_, attributes); }
 
     // Pixels of the 8 x 8 area at 20,20 differing from stb's frame.
     int Mismatches(int frame) {

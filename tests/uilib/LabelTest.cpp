@@ -14,15 +14,6 @@ using namespace uiharness;
 
 namespace {
 
-template <class T>
-T* Placed(CContainerUI* parent, const wchar_t* attributes) {
-    T* control = new T;
-    control->SetAttribute(L"float", L"true");
-    control->ApplyAttributeList(attributes);
-    parent->Add(control);
-    return control;
-}
-
 // Pixels inside `rc` whose strongest channel is the given one (16 red,
 // 0 blue) by a clear margin: antialiased text keeps its hue.
 int CountTinted(const Snapshot& shot, const RECT& rc, int shift) {
@@ -70,9 +61,9 @@ TEST(Label, EstimatesFontHeightPlusFourAndMeasuresItsWidthWhenAsked) {
 
     HarnessWindow window(300, 100);
     CContainerUI* root = new CContainerUI;
-    CLabelUI* fixed = Placed<CLabelUI>(root, L"pos=\"0,0,50,0\" text=\"x\"");
+    CLabelUI* fixed = AddFloating<CLabelUI>(root, L"pos=\"0,0,50,0\" text=\"x\"");
     CLabelUI* measured =
-        Placed<CLabelUI>(root, L"pos=\"0,30,0,50\" text=\"Hello 你好\" autocalcwidth=\"true\" textpadding=\"5,0,5,0\"");
+        AddFloating<CLabelUI>(root, L"pos=\"0,30,0,50\" text=\"Hello 你好\" autocalcwidth=\"true\" textpadding=\"5,0,5,0\"");
     ASSERT_TRUE(window.Show(root));
 
     const TEXTMETRICW& tm = window.Manager().GetDefaultFontInfo()->tm;
@@ -96,9 +87,9 @@ TEST(Label, DrawsItsTextInTheStateColourAndNothingWithEffectsOn) {
     CContainerUI* root = new CContainerUI;
     root->SetAttribute(L"bkcolor", L"#FFFFFFFF");
     const wchar_t* common = L"text=\"HHHH IIII 标签\" textcolor=\"#FFFF0000\" disabledtextcolor=\"#FF0000FF\"";
-    CLabelUI* enabled = Placed<CLabelUI>(root, L"pos=\"10,10,200,30\"");
-    CLabelUI* disabled = Placed<CLabelUI>(root, L"pos=\"10,40,200,60\" enabled=\"false\"");
-    CLabelUI* effect = Placed<CLabelUI>(root, L"pos=\"10,70,200,90\"");
+    CLabelUI* enabled = AddFloating<CLabelUI>(root, L"pos=\"10,10,200,30\"");
+    CLabelUI* disabled = AddFloating<CLabelUI>(root, L"pos=\"10,40,200,60\" enabled=\"false\"");
+    CLabelUI* effect = AddFloating<CLabelUI>(root, L"pos=\"10,70,200,90\"");
     for (CLabelUI* label : {enabled, disabled, effect}) label->ApplyAttributeList(common);
     effect->SetAttribute(L"enabledeffect", L"true");
     effect->SetText(L"effect text");
@@ -119,11 +110,11 @@ TEST(Text, ReleasingOverALinkSendsLinkWithItsIndexAndElsewhereNothing) {
     HarnessWindow window(400, 200);
     CContainerUI* root = new CContainerUI;
     root->SetAttribute(L"bkcolor", L"#FFFFFFFF");
-    CTextUI* text = Placed<CTextUI>(
+    CTextUI* text = AddFloating<CTextUI>(
         root, L"pos=\"10,10,390,60\" showhtml=\"true\" text=\"{a first}First{/a} plain words {a second}Second{/a}\"");
     std::wstring many;
     for (int i = 0; i < 10; ++i) many += L"{a l" + std::to_wstring(i) + L"}L" + std::to_wstring(i) + L"{/a} ";
-    CTextUI* crowded = Placed<CTextUI>(root, L"pos=\"10,100,390,190\" showhtml=\"true\"");
+    CTextUI* crowded = AddFloating<CTextUI>(root, L"pos=\"10,100,390,190\" showhtml=\"true\"");
     crowded->SetText(many.c_str());
     RecordingNotifier notifier;
     window.Manager().AddNotifier(&notifier);

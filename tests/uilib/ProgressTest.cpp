@@ -17,15 +17,6 @@ using namespace uiharness;
 
 namespace {
 
-template <class T>
-T* Placed(CContainerUI* parent, const wchar_t* attributes) {
-    T* control = new T;
-    control->SetAttribute(L"float", L"true");
-    control->ApplyAttributeList(attributes);
-    parent->Add(control);
-    return control;
-}
-
 class ProgressPixels : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -56,7 +47,7 @@ TEST_F(ProgressPixels, TheFilledPartFollowsTheValueInBothDirections) {
     HarnessWindow window(260, 260);
     CContainerUI* root = new CContainerUI;
     root->SetAttribute(L"bkcolor", L"#FFFFFFFF");
-    CProgressUI* bar = Placed<CProgressUI>(root, L"foreimage=\"fill.png\" pos=\"20,20,220,40\"");
+    CProgressUI* bar = AddFloating<CProgressUI>(root, L"foreimage=\"fill.png\" pos=\"20,20,220,40\"");
     ASSERT_TRUE(window.Show(root));
     for (const Case& c : cases) {
         bar->SetPos(c.horizontal ? RECT{20, 20, 220, 40} : RECT{20, 20, 40, 120});
@@ -86,8 +77,8 @@ TEST_F(ProgressPixels, AnUnstretchedForeImageShowsItsOwnPartUnscaled) {
     HarnessWindow window(260, 120);
     CContainerUI* root = new CContainerUI;
     root->SetAttribute(L"bkcolor", L"#FFFFFFFF");
-    Placed<CProgressUI>(root, L"pos=\"20,20,220,40\" foreimage=\"halves.png\" value=\"50\"");
-    Placed<CProgressUI>(root, L"pos=\"20,60,220,80\" foreimage=\"halves.png\" value=\"50\" isstretchfore=\"false\"");
+    AddFloating<CProgressUI>(root, L"pos=\"20,20,220,40\" foreimage=\"halves.png\" value=\"50\"");
+    AddFloating<CProgressUI>(root, L"pos=\"20,60,220,80\" foreimage=\"halves.png\" value=\"50\" isstretchfore=\"false\"");
     ASSERT_TRUE(window.Show(root));
     Snapshot shot = window.Capture();
     EXPECT_EQ(shot.At(25, 30), 0xFF0000u);
@@ -100,7 +91,7 @@ TEST_F(ProgressPixels, AnUnstretchedForeImageShowsItsOwnPartUnscaled) {
 struct SliderWindow {
     SliderWindow(const wchar_t* attributes) {
         root = new CContainerUI;
-        slider = Placed<CSliderUI>(root, attributes);
+        slider = AddFloating<CSliderUI>(root, attributes);
         window.Manager().AddNotifier(&notifier);
         EXPECT_TRUE(window.Show(root));
     }

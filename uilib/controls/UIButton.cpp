@@ -44,14 +44,7 @@ void CButtonUI::OnPropertyActionTimer(IUiTimer* timer, tagTProperty* property) {
 }
 
 void CButtonUI::DoEvent(TEventUI& event) {
-    const bool mouseEvent = event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
-    if (!IsMouseEnabled() && mouseEvent) {
-        if (m_pParent)
-            m_pParent->DoEvent(event);
-        else
-            CLabelUI::DoEvent(event);
-        return;
-    }
+    if (ForwardDisabledMouse(event)) return;
     const bool inside = ::PtInRect(&m_rcItem, event.ptMouse) != FALSE;
     switch (event.Type) {
     case UIEVENT_SETFOCUS:
@@ -112,60 +105,27 @@ void CButtonUI::DoEvent(TEventUI& event) {
     CLabelUI::DoEvent(event);
 }
 
-void CButtonUI::SetNormalImage(const wchar_t* image) {
-    m_sNormalImage = image;
-    Invalidate();
-}
+void CButtonUI::SetNormalImage(const wchar_t* image) { StoreAndInvalidate(m_sNormalImage, image); }
 
-void CButtonUI::SetHotImage(const wchar_t* image) {
-    m_sHotImage = image;
-    Invalidate();
-}
+void CButtonUI::SetHotImage(const wchar_t* image) { StoreAndInvalidate(m_sHotImage, image); }
 
-void CButtonUI::SetPushedImage(const wchar_t* image) {
-    m_sPushedImage = image;
-    Invalidate();
-}
+void CButtonUI::SetPushedImage(const wchar_t* image) { StoreAndInvalidate(m_sPushedImage, image); }
 
-void CButtonUI::SetFocusedImage(const wchar_t* image) {
-    m_sFocusedImage = image;
-    Invalidate();
-}
+void CButtonUI::SetFocusedImage(const wchar_t* image) { StoreAndInvalidate(m_sFocusedImage, image); }
 
-void CButtonUI::SetDisabledImage(const wchar_t* image) {
-    m_sDisabledImage = image;
-    Invalidate();
-}
+void CButtonUI::SetDisabledImage(const wchar_t* image) { StoreAndInvalidate(m_sDisabledImage, image); }
 
-void CButtonUI::SetForeImage(const wchar_t* image) {
-    m_sForeImage = image;
-    Invalidate();
-}
+void CButtonUI::SetForeImage(const wchar_t* image) { StoreAndInvalidate(m_sForeImage, image); }
 
-void CButtonUI::SetHotForeImage(const wchar_t* image) {
-    m_sHotForeImage = image;
-    Invalidate();
-}
+void CButtonUI::SetHotForeImage(const wchar_t* image) { StoreAndInvalidate(m_sHotForeImage, image); }
 
-void CButtonUI::SetHotBkColor(DWORD color) {
-    m_dwHotBkColor = color;
-    Invalidate();
-}
+void CButtonUI::SetHotBkColor(DWORD color) { StoreAndInvalidate(m_dwHotBkColor, color); }
 
-void CButtonUI::SetHotTextColor(DWORD color) {
-    m_dwHotTextColor = color;
-    Invalidate();
-}
+void CButtonUI::SetHotTextColor(DWORD color) { StoreAndInvalidate(m_dwHotTextColor, color); }
 
-void CButtonUI::SetPushedTextColor(DWORD color) {
-    m_dwPushedTextColor = color;
-    Invalidate();
-}
+void CButtonUI::SetPushedTextColor(DWORD color) { StoreAndInvalidate(m_dwPushedTextColor, color); }
 
-void CButtonUI::SetFocusedTextColor(DWORD color) {
-    m_dwFocusedTextColor = color;
-    Invalidate();
-}
+void CButtonUI::SetFocusedTextColor(DWORD color) { StoreAndInvalidate(m_dwFocusedTextColor, color); }
 
 void CButtonUI::BindTabIndex(int index) {
     if (index >= 0) m_iBindTabIndex = index;

@@ -180,14 +180,7 @@ void CDateTimeUI::OpenPicker() {
 }
 
 void CDateTimeUI::DoEvent(TEventUI& event) {
-    const bool mouseEvent = event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
-    if (!IsMouseEnabled() && mouseEvent) {
-        if (m_pParent)
-            m_pParent->DoEvent(event);
-        else
-            CLabelUI::DoEvent(event);
-        return;
-    }
+    if (ForwardDisabledMouse(event)) return;
     switch (event.Type) {
     case UIEVENT_SETCURSOR:
         if (IsEnabled()) {

@@ -59,21 +59,22 @@ void CFadeButtonUI::OnAnimationStep(int totalFrames, int currentFrame, UINT) {
     Invalidate();
 }
 
+void CFadeButtonUI::BeginFade(UINT starting, UINT stopping, bool& flag) {
+    m_bFadeAlpha = 0;
+    flag = true;
+    StopAnimation(stopping);
+    StartAnimation(starting);
+    Invalidate();
+}
+
 void CFadeButtonUI::DoEvent(TEventUI& event) {
+    // Entering and leaving start the fades in place of the hot state.
     if (event.Type == UIEVENT_MOUSEENTER && !IsAnimating(FADE_IN_ID)) {
-        m_bFadeAlpha = 0;
-        m_bMouseHove = true;
-        StopAnimation(FADE_OUT_ID);
-        StartAnimation(FADE_IN_ID);
-        Invalidate();
+        BeginFade(FADE_IN_ID, FADE_OUT_ID, m_bMouseHove);
         return;
     }
     if (event.Type == UIEVENT_MOUSELEAVE && !IsAnimating(FADE_OUT_ID)) {
-        m_bFadeAlpha = 0;
-        m_bMouseLeave = true;
-        StopAnimation(FADE_IN_ID);
-        StartAnimation(FADE_OUT_ID);
-        Invalidate();
+        BeginFade(FADE_OUT_ID, FADE_IN_ID, m_bMouseLeave);
         return;
     }
     if (event.Type == UIEVENT_TIMER) OnAnimationTimer(static_cast<UINT>(event.wParam));

@@ -29,6 +29,8 @@ private:
     void OnAnimationTimer(UINT id);
     bool StartAnimation(UINT id);
     void StopAnimation(UINT id);  // 0 stops both
+    // Restarts the alpha, marks the first paint of the fade and swaps the running fade.
+    void BeginFade(UINT starting, UINT stopping, bool& flag);
     // Frame counter of a fade, -1 while it does not run.
     int& FrameOf(UINT id) { return id == FADE_IN_ID ? m_nFadeInFrame : m_nFadeOutFrame; }
 

@@ -40,15 +40,8 @@ void CLabelUI::SetTextStyle(UINT style) {
     Invalidate();
 }
 
-void CLabelUI::SetTextColor(DWORD color) {
-    m_dwTextColor = color;
-    Invalidate();
-}
-
-void CLabelUI::SetDisabledTextColor(DWORD color) {
-    m_dwDisabledTextColor = color;
-    Invalidate();
-}
+void CLabelUI::SetTextColor(DWORD color) { StoreAndInvalidate(m_dwTextColor, color); }
+void CLabelUI::SetDisabledTextColor(DWORD color) { StoreAndInvalidate(m_dwDisabledTextColor, color); }
 
 void CLabelUI::SetFont(int index) {
     m_iFont = index;
@@ -185,6 +178,26 @@ RECT CLabelUI::TextRect() const {
     rc.top += m_rcTextPadding.top;
     rc.bottom -= m_rcTextPadding.bottom;
     return rc;
+}
+
+bool CLabelUI::ForwardDisabledMouse(TEventUI& event) {
+    const bool mouseEvent = event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
+    if (IsMouseEnabled() || !mouseEvent) return false;
+    if (m_pParent)
+        m_pParent->DoEvent(event);
+    else
+        CLabelUI::DoEvent(event);
+    return true;
+}
+
+void CLabelUI::StoreAndInvalidate(CUiString& field, const wchar_t* value) {
+    field = value;
+    Invalidate();
+}
+
+void CLabelUI::StoreAndInvalidate(DWORD& field, DWORD value) {
+    field = value;
+    Invalidate();
 }
 
 void CLabelUI::PaintText(HDC hDC) {

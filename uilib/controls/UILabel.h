@@ -42,6 +42,12 @@ protected:
     void ApplyDefaultColors();
     // The own rectangle shrunk by the text padding.
     RECT TextRect() const;
+    // A mouse-disabled control passes its mouse events to its parent (or to
+    // the label's handling without one); true when the event was passed on.
+    bool ForwardDisabledMouse(TEventUI& event);
+    // Setters that change the look: store, then repaint.
+    void StoreAndInvalidate(CUiString& field, const wchar_t* value);
+    void StoreAndInvalidate(DWORD& field, DWORD value);
 
     DWORD m_dwTextColor = 0;
     DWORD m_dwDisabledTextColor = 0;

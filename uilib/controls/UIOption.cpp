@@ -72,40 +72,19 @@ void COptionUI::SetEnabled(bool enable) {
     if (!IsEnabled()) m_uButtonState = m_bSelected ? UISTATE_SELECTED : 0;
 }
 
-void COptionUI::SetSelectedImage(const wchar_t* image) {
-    m_sSelectedImage = image;
-    Invalidate();
-}
+void COptionUI::SetSelectedImage(const wchar_t* image) { StoreAndInvalidate(m_sSelectedImage, image); }
 
-void COptionUI::SetSelectedHotImage(const wchar_t* image) {
-    m_sSelectedHotImage = image;
-    Invalidate();
-}
+void COptionUI::SetSelectedHotImage(const wchar_t* image) { StoreAndInvalidate(m_sSelectedHotImage, image); }
 
-void COptionUI::SetSelectedPushedImage(const wchar_t* image) {
-    m_sSelectedPushedImage = image;
-    Invalidate();
-}
+void COptionUI::SetSelectedPushedImage(const wchar_t* image) { StoreAndInvalidate(m_sSelectedPushedImage, image); }
 
-void COptionUI::SetSelectedForeImage(const wchar_t* image) {
-    m_sSelectedForeImage = image;
-    Invalidate();
-}
+void COptionUI::SetSelectedForeImage(const wchar_t* image) { StoreAndInvalidate(m_sSelectedForeImage, image); }
 
-void COptionUI::SetOptionForeImage(const wchar_t* image) {
-    m_sOptionForeImage = image;
-    Invalidate();
-}
+void COptionUI::SetOptionForeImage(const wchar_t* image) { StoreAndInvalidate(m_sOptionForeImage, image); }
 
-void COptionUI::SetSelectedBkColor(DWORD color) {
-    m_dwSelectedBkColor = color;
-    Invalidate();
-}
+void COptionUI::SetSelectedBkColor(DWORD color) { StoreAndInvalidate(m_dwSelectedBkColor, color); }
 
-void COptionUI::SetSelectedTextColor(DWORD color) {
-    m_dwSelectedTextColor = color;
-    Invalidate();
-}
+void COptionUI::SetSelectedTextColor(DWORD color) { StoreAndInvalidate(m_dwSelectedTextColor, color); }
 
 void COptionUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
     if (!name || !value) return;

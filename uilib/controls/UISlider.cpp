@@ -33,20 +33,11 @@ void CSliderUI::SetValue(int value) {
     Invalidate();
 }
 
-void CSliderUI::SetThumbImage(const wchar_t* image) {
-    m_sThumbImage = image;
-    Invalidate();
-}
+void CSliderUI::SetThumbImage(const wchar_t* image) { StoreAndInvalidate(m_sThumbImage, image); }
 
-void CSliderUI::SetThumbHotImage(const wchar_t* image) {
-    m_sThumbHotImage = image;
-    Invalidate();
-}
+void CSliderUI::SetThumbHotImage(const wchar_t* image) { StoreAndInvalidate(m_sThumbHotImage, image); }
 
-void CSliderUI::SetThumbPushedImage(const wchar_t* image) {
-    m_sThumbPushedImage = image;
-    Invalidate();
-}
+void CSliderUI::SetThumbPushedImage(const wchar_t* image) { StoreAndInvalidate(m_sThumbPushedImage, image); }
 
 long long CSliderUI::UsableMax() const {
     return m_nMax > m_nMin ? static_cast<long long>(m_nMax) : static_cast<long long>(m_nMin) + 1;
@@ -101,14 +92,7 @@ int CSliderUI::ValueAt(POINT pt) const {
 }
 
 void CSliderUI::DoEvent(TEventUI& event) {
-    const bool mouseEvent = event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
-    if (!IsMouseEnabled() && mouseEvent) {
-        if (m_pParent)
-            m_pParent->DoEvent(event);
-        else
-            CProgressUI::DoEvent(event);
-        return;
-    }
+    if (ForwardDisabledMouse(event)) return;
     switch (event.Type) {
     case UIEVENT_BUTTONDOWN:
     case UIEVENT_DBLCLICK:

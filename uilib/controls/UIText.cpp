@@ -37,14 +37,7 @@ int CTextUI::LinkAt(POINT pt) const {
 }
 
 void CTextUI::DoEvent(TEventUI& event) {
-    const bool mouseEvent = event.Type > UIEVENT__MOUSEBEGIN && event.Type < UIEVENT__MOUSEEND;
-    if (!IsMouseEnabled() && mouseEvent) {
-        if (m_pParent)
-            m_pParent->DoEvent(event);
-        else
-            CLabelUI::DoEvent(event);
-        return;
-    }
+    if (ForwardDisabledMouse(event)) return;
     const int link = LinkAt(event.ptMouse);
     switch (event.Type) {
     case UIEVENT_SETCURSOR:
