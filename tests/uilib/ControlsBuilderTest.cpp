@@ -7,7 +7,7 @@
 #include "controls/UIOption.h"
 #include "controls/UISlider.h"
 #include "controls/UIText.h"
-#include "core/UIDlgBuilder.h"
+#include "core/window/UIDlgBuilder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "controls/UIDateTime.h"
 
-#include "core/UIManager.h"
-#include "core/UIWindow.h"
+#include "core/manager/UIManager.h"
+#include "core/window/UIWindow.h"
 
 #include <commctrl.h>
 

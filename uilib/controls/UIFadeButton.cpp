@@ -1,6 +1,6 @@
 #include "controls/UIFadeButton.h"
 
-#include "core/UIManager.h"
+#include "core/manager/UIManager.h"
 
 #include <cwchar>
 

@@ -1,8 +1,8 @@
 #include "controls/UIGifAnim.h"
 
-#include "core/UIAttributeValue.h"
-#include "core/UIManager.h"
-#include "core/UIRenderInternal.h"
+#include "core/manager/UIAttributeValue.h"
+#include "core/manager/UIManager.h"
+#include "core/render/UIRenderInternal.h"
 
 #include <objidl.h>
 #include <gdiplus.h>

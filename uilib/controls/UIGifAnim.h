@@ -2,7 +2,7 @@
 // stretched over the control, stepping frames on the manager's timer 100 by
 // each frame's own delay.
 #pragma once
-#include "core/UIControl.h"
+#include "core/manager/UIControl.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 #include "controls/UILabel.h"
 
-#include "core/UIAttributeValue.h"
-#include "core/UIManager.h"
-#include "core/UIRender.h"
+#include "core/manager/UIAttributeValue.h"
+#include "core/manager/UIManager.h"
+#include "core/render/UIRender.h"
 
 #include <cwchar>
 

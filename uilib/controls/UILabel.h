@@ -2,7 +2,7 @@
 // colours, alignment and padding. The base of buttons, progress bars, sliders,
 // date fields and the longer CTextUI.
 #pragma once
-#include "core/UIControl.h"
+#include "core/manager/UIControl.h"
 
 namespace UiLib {
 

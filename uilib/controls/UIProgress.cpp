@@ -1,6 +1,6 @@
 #include "controls/UIProgress.h"
 
-#include "core/UIAttributeValue.h"
+#include "core/manager/UIAttributeValue.h"
 
 #include <climits>
 #include <cwchar>

@@ -1,8 +1,8 @@
 #include "controls/UISlider.h"
 
 #include "controls/UIButton.h"
-#include "core/UIAttributeValue.h"
-#include "core/UIManager.h"
+#include "core/manager/UIAttributeValue.h"
+#include "core/manager/UIManager.h"
 
 #include <algorithm>
 #include <cwchar>

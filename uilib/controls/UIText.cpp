@@ -1,7 +1,7 @@
 #include "controls/UIText.h"
 
-#include "core/UIManager.h"
-#include "core/UIRender.h"
+#include "core/manager/UIManager.h"
+#include "core/render/UIRender.h"
 
 #include <algorithm>
 #include <cwchar>
