@@ -230,8 +230,10 @@ TEST_F(ButtonPixels, AFadeButtonBlendsNormalIntoHotAndBack) {
             fade->Event(event);
         }
     };
+    // The test's timer events drive each fade: the real timer is stopped as soon as it starts.
     window_.MouseMove(60, 35);
     ASSERT_TRUE(fade->IsAnimating(CFadeButtonUI::FADE_IN_ID));
+    window_.Manager().KillTimer(fade, CFadeButtonUI::FADE_IN_ID);
     EXPECT_EQ(At(60, 35), 0x0000FFu);  // the first paint after entering still shows the normal image
     tick(CFadeButtonUI::FADE_IN_ID, 16);  // frames 0..15: alpha 127
     EXPECT_EQ(fade->GetFadeAlpha(), 127);
@@ -241,14 +243,17 @@ TEST_F(ButtonPixels, AFadeButtonBlendsNormalIntoHotAndBack) {
     for (int shift = 0; shift < 24; shift += 8)
         EXPECT_NEAR(static_cast<int>((mixed >> shift) & 0xFF), static_cast<int>((expected >> shift) & 0xFF), 6)
             << std::hex << mixed;
-    EXPECT_TRUE(PumpUntil([&] { return !fade->IsAnimating(CFadeButtonUI::FADE_IN_ID); }));
+    tick(CFadeButtonUI::FADE_IN_ID, 15);  // frames 16..30, then the fade stops
+    EXPECT_FALSE(fade->IsAnimating(CFadeButtonUI::FADE_IN_ID));
     EXPECT_EQ(At(60, 35), 0xFF0000u);
     EXPECT_EQ(fade->GetButtonState() & UISTATE_HOT, 0u);  // a fade button is never hot
 
     window_.MouseMove(200, 120);
     ASSERT_TRUE(fade->IsAnimating(CFadeButtonUI::FADE_OUT_ID));
-    EXPECT_EQ(At(60, 35), 0xFF0000u);
-    EXPECT_TRUE(PumpUntil([&] { return !fade->IsAnimating(CFadeButtonUI::FADE_OUT_ID); }));
+    window_.Manager().KillTimer(fade, CFadeButtonUI::FADE_OUT_ID);
+    EXPECT_EQ(At(60, 35), 0xFF0000u);  // and the first after leaving the hot one
+    tick(CFadeButtonUI::FADE_OUT_ID, 31);
+    EXPECT_FALSE(fade->IsAnimating(CFadeButtonUI::FADE_OUT_ID));
     EXPECT_EQ(At(60, 35), 0x0000FFu);
 }
 
