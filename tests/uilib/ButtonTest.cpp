@@ -6,6 +6,7 @@
 #include "UiHarness.h"
 #include "controls/UIFadeButton.h"
 #include "controls/UIOption.h"
+#include "controls/UITabLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -270,14 +271,25 @@ TEST_F(ButtonPixels, AFadeButtonWithoutANormalImageDrawsOnlyItsStateImages) {
     EXPECT_EQ(fade->GetClass(), std::wstring(L"FadeButtonUI"));
 }
 
-TEST(Button, TabBindingIgnoresNegativeIndexes) {
-    CButtonUI button;
-    button.ApplyAttributeList(L"bindtabindex=\"-1\" bindtablayoutname=\"Pages\"");
-    EXPECT_EQ(button.GetBindTabLayoutIndex(), -1);
-    button.SetAttribute(L"bindtabindex", L"2");
-    button.SetAttribute(L"bindtabindex", L"-3");
-    EXPECT_EQ(button.GetBindTabLayoutIndex(), 2);
-    EXPECT_EQ(std::wstring(button.GetBindTabLayoutName()), L"Pages");
+TEST(Button, ABoundButtonSwitchesItsTabLayoutAndNegativeIndexesAreIgnored) {
+    HarnessWindow window(300, 150);
+    CContainerUI* root = new CContainerUI;
+    CTabLayoutUI* pages = AddFloating<CTabLayoutUI>(root, L"name=\"Pages\" pos=\"0,50,300,150\"");
+    for (int i = 0; i < 3; ++i) pages->Add(new CControlUI);
+    CButtonUI* third = Placed<CButtonUI>(root, L"Third", L"pos=\"0,0,50,40\" bindtablayoutname=\"Pages\" bindtabindex=\"2\"");
+    CButtonUI* unbound = Placed<CButtonUI>(root, L"Unbound", L"pos=\"60,0,110,40\" bindtablayoutname=\"Pages\"");
+    unbound->SetAttribute(L"bindtabindex", L"-1");
+    ASSERT_TRUE(window.Show(root));
+    EXPECT_EQ(pages->GetCurSel(), 0);
+    EXPECT_EQ(unbound->GetBindTabLayoutIndex(), -1);
+
+    window.MouseMove(80, 20);
+    window.Click(80, 20);
+    EXPECT_EQ(pages->GetCurSel(), 0);
+    window.MouseMove(20, 20);
+    window.Click(20, 20);
+    EXPECT_EQ(pages->GetCurSel(), 2);
+    EXPECT_EQ(std::wstring(third->GetBindTabLayoutName()), L"Pages");
 }
 
 }  // namespace

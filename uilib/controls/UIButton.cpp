@@ -1,5 +1,6 @@
 #include "controls/UIButton.h"
 
+#include "controls/UITabLayout.h"
 #include "core/manager/UIAttributeValue.h"
 #include "core/manager/UIManager.h"
 #include "core/render/UIRender.h"
@@ -136,7 +137,8 @@ void CButtonUI::BindTabLayoutName(const wchar_t* name) { m_sBindTabLayoutName = 
 void CButtonUI::SelectBoundTab() {
     if (m_sBindTabLayoutName.IsEmpty() || m_iBindTabIndex < 0 || !m_pManager) return;
     CControlUI* target = m_pManager->FindControl(m_sBindTabLayoutName);
-    (void)target;  // tab layouts are not part of the library yet
+    if (!target) return;
+    if (auto* tabs = static_cast<CTabLayoutUI*>(target->GetInterface(L"TabLayout"))) tabs->SelectItem(m_iBindTabIndex);
 }
 
 void CButtonUI::SetAttribute(const wchar_t* name, const wchar_t* value) {

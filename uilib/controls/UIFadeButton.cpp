@@ -6,7 +6,7 @@
 
 namespace UiLib {
 
-CFadeButtonUI::CFadeButtonUI() = default;
+CFadeButtonUI::CFadeButtonUI() : CUIAnimation(this) {}
 
 CFadeButtonUI::~CFadeButtonUI() { StopAnimation(0); }
 
@@ -22,48 +22,17 @@ void CFadeButtonUI::SetNormalImage(const wchar_t* image) {
     m_sLastImage = m_sNormalImage;
 }
 
-bool CFadeButtonUI::IsAnimating(UINT id) const {
-    return (id == FADE_IN_ID ? m_nFadeInFrame : m_nFadeOutFrame) >= 0;
-}
-
-bool CFadeButtonUI::StartAnimation(UINT id) {
-    if (IsAnimating(id) || !m_pManager) return false;
-    if (!m_pManager->SetTimer(this, id, FADE_ELLAPSE)) return false;
-    FrameOf(id) = 0;
-    return true;
-}
-
-void CFadeButtonUI::StopAnimation(UINT id) {
-    for (UINT fade : {static_cast<UINT>(FADE_IN_ID), static_cast<UINT>(FADE_OUT_ID)}) {
-        if (id != 0 && id != fade) continue;
-        if (IsAnimating(fade) && m_pManager) m_pManager->KillTimer(this, fade);
-        FrameOf(fade) = -1;
-    }
-}
-
-void CFadeButtonUI::OnAnimationTimer(UINT id) {
-    if (id != FADE_IN_ID && id != FADE_OUT_ID) return;
-    int& frame = FrameOf(id);
-    if (frame < 0) return;
-    OnAnimationStep(FADE_FRAMES, frame, id);
-    if (frame >= FADE_FRAMES) {
-        StopAnimation(id);
-        return;
-    }
-    ++frame;
-}
-
-void CFadeButtonUI::OnAnimationStep(int totalFrames, int currentFrame, UINT) {
+void CFadeButtonUI::OnAnimationStep(int totalFrames, int currentFrame, int) {
     m_bFadeAlpha = static_cast<BYTE>(static_cast<double>(currentFrame) / totalFrames * 255.0);
     if (m_bFadeAlpha == 0) m_bFadeAlpha = 10;
     Invalidate();
 }
 
-void CFadeButtonUI::BeginFade(UINT starting, UINT stopping, bool& flag) {
+void CFadeButtonUI::BeginFade(int starting, int stopping, bool& flag) {
     m_bFadeAlpha = 0;
     flag = true;
     StopAnimation(stopping);
-    StartAnimation(starting);
+    StartAnimation(FADE_ELLAPSE, FADE_FRAMES, starting);
     Invalidate();
 }
 
@@ -77,7 +46,7 @@ void CFadeButtonUI::DoEvent(TEventUI& event) {
         BeginFade(FADE_OUT_ID, FADE_IN_ID, m_bMouseLeave);
         return;
     }
-    if (event.Type == UIEVENT_TIMER) OnAnimationTimer(static_cast<UINT>(event.wParam));
+    if (event.Type == UIEVENT_TIMER) OnAnimationTimer(static_cast<int>(event.wParam));
     CButtonUI::DoEvent(event);
 }
 

@@ -1,17 +1,22 @@
 #include "core/window/UIDlgBuilder.h"
 
+#include "controls/UIAnimationTabLayout.h"
+#include "controls/UIChildLayout.h"
+#include "controls/UIDateTime.h"
+#include "controls/UIFadeButton.h"
+#include "controls/UIGifAnim.h"
+#include "controls/UIHorizontalLayout.h"
+#include "controls/UIOption.h"
+#include "controls/UISlider.h"
+#include "controls/UITabLayout.h"
+#include "controls/UIText.h"
+#include "controls/UITileLayout.h"
+#include "controls/UIVerticalLayout.h"
 #include "core/manager/UIAttributeValue.h"
 #include "core/manager/UIContainer.h"
 #include "core/manager/UIManager.h"
 #include "core/manager/UIScrollBar.h"
 #include "core/markup/UiResources.h"
-// The builder names every control class of the library, the controls layer included.
-#include "controls/UIDateTime.h"
-#include "controls/UIFadeButton.h"
-#include "controls/UIGifAnim.h"
-#include "controls/UIOption.h"
-#include "controls/UISlider.h"
-#include "controls/UIText.h"
 
 #include <cstring>
 #include <cwchar>
@@ -48,6 +53,12 @@ const KnownClass kKnownClasses[] = {
     {L"Slider", &Make<CSliderUI>},
     {L"DateTime", &Make<CDateTimeUI>},
     {L"GifAnim", &Make<CGifAnimUI>},
+    {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+    {L"VerticalLayout", &Make<CVerticalLayoutUI>},
+    {L"TileLayout", &Make<CTileLayoutUI>},
+    {L"ChildLayout", &Make<CChildLayoutUI>},
+    {L"TabLayout", &Make<CTabLayoutUI>},
+    {L"AnimationTabLayout", &Make<CAnimationTabLayoutUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {
