@@ -42,6 +42,10 @@ convert -size 16x16 xc:none -fill '#FFFFFF' -stroke '#2F6FC4' -strokewidth 2 -dr
 convert -size 16x16 xc:none -fill '#2F6FC4' -stroke '#22538F' -strokewidth 2 -draw 'circle 8,8 8,2' \
     "PNG32:thumb_hot.png"
 
+# The call list's scroll bar thumb.
+convert -size 8x30 xc:none -fill '#B9C6D6' -draw 'roundrectangle 1,0 6,29 3,3' "PNG32:scroll_thumb.png"
+convert -size 8x30 xc:none -fill '#8FA0B5' -draw 'roundrectangle 1,0 6,29 3,3' "PNG32:scroll_thumb_hot.png"
+
 # The title bar's close button.
 convert -size 28x28 xc:none -stroke '#FFFFFF' -strokewidth 2 -draw 'line 9,9 19,19' -draw 'line 19,9 9,19' \
     "PNG32:close_normal.png"
