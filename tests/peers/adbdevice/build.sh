@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the scripted device with the host compiler (it runs natively, not
+# under Wine) when its sources are newer than the program.
+#   build.sh <output program>
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+out="$1"
+mkdir -p "$(dirname "$out")"
+if [ -x "$out" ] && [ -z "$(find "$here" -newer "$out" \( -name '*.cpp' -o -name '*.h' \))" ]; then
+    exit 0
+fi
+g++ -std=c++17 -O2 -Wall -Wextra -pthread -o "$out.tmp" "$here"/*.cpp
+mv "$out.tmp" "$out"
