@@ -2,6 +2,8 @@
 // undecorated names, loaded by name with GetProcAddress by the programs.
 #pragma once
 
+#include <stddef.h>
+
 #ifdef HEMLAR_BUILDING
 #define HEMLAR_EXPORT extern "C" __declspec(dllexport)
 #else
@@ -71,7 +73,12 @@ struct ApkInfoRecord {
     char labelZhCn[260];
     char label[260];
 };
+// 32-bit callers read the fields at these fixed offsets (the version code at 780).
 static_assert(sizeof(ApkInfoRecord) == 1560, "callers rely on the record's layout");
+static_assert(offsetof(ApkInfoRecord, packageName) == 0 && offsetof(ApkInfoRecord, launchableActivity) == 260 &&
+                  offsetof(ApkInfoRecord, iconPath) == 520 && offsetof(ApkInfoRecord, versionCode) == 780 &&
+                  offsetof(ApkInfoRecord, labelZhCn) == 1040 && offsetof(ApkInfoRecord, label) == 1300,
+              "callers rely on the record's field offsets");
 
 // Reads the APK at a narrow path with the shipped aapt and returns its
 // record by value (the caller provides the return space); the same 1560 bytes
