@@ -142,7 +142,7 @@ public:
     }
 
 private:
-    static constexpr size_t kSize = 512 * 1024;
+    static constexpr size_t kSize = 2 * 1024 * 1024;
     int fd_;
     std::unique_ptr<char[]> buffer_;
     size_t begin_ = 0, end_ = 0;
@@ -386,7 +386,7 @@ int SyncReceiveFile(int fd, const std::string& remote, const std::wstring& local
         DeleteFileW(temporary.c_str());
     };
     // Chunks gather in a larger buffer so the file sees few, large writes.
-    constexpr size_t kWriteBatch = 16 * kSyncMaxChunk;
+    constexpr size_t kWriteBatch = 32 * kSyncMaxChunk;
     std::unique_ptr<char[]> buffer(new char[kWriteBatch]);
     size_t pending = 0;
     auto flush = [&] {
