@@ -18,17 +18,8 @@ trap cleanup EXIT
 adb_device_start "$build" "$work"
 phone="$work/phone"
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+. "$root/tests/support/checks.sh"
 hemlar() { "$root/tools/wine-run" --build "$build" "$build/bin/hemlar_adb.exe" "$@" | tr -d '\r'; }
-failures=0
-check() {  # check <what> <expected> <actual>
-    if [ "$2" == "$3" ]; then
-        echo "ok: $1"
-    else
-        echo "FAILED: $1"; echo "  expected: $(printf %q "$2")"; echo "  actual:   $(printf %q "$3")"
-        failures=$((failures + 1))
-    fi
-}
 digest() { md5sum <"$1" 2>/dev/null | cut -d' ' -f1 || echo missing; }
 
 check "device list" "$(printf 'List of devices attached \n%s\tdevice' "$ADB_DEVICE_SERIAL")" "$(hemlar devices)"

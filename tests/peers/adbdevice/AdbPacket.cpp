@@ -1,4 +1,5 @@
 #include "AdbPacket.h"
+#include "Le32.h"
 
 #include <cerrno>
 #include <cstring>
@@ -9,15 +10,6 @@ namespace {
 
 // Larger payloads than the protocol allows mean a broken peer.
 constexpr uint32_t kMaxAcceptedPayload = 16 * kMaxPayload;
-
-void PutLe32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(v >> (8 * i));
-}
-uint32_t GetLe32(const char* p) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-    return v;
-}
 
 bool ReadAll(int fd, char* p, size_t n) {
     while (n > 0) {

@@ -1,6 +1,7 @@
 #include "ShellService.h"
 
 #include "PhoneStore.h"
+#include "ShellWords.h"
 
 #include <algorithm>
 #include <cstring>
@@ -63,40 +64,6 @@ std::string Run(const std::vector<std::string>& words, PhoneStore& store) {
 }
 
 }  // namespace
-
-std::vector<std::string> ShellWords(const std::string& line) {
-    std::vector<std::string> words;
-    std::string word;
-    bool inWord = false;
-    char quote = 0;
-    for (size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
-        if (quote) {
-            if (c == quote) {
-                quote = 0;
-            } else if (c == '\\' && quote == '"' && i + 1 < line.size()) {
-                word += line[++i];
-            } else {
-                word += c;
-            }
-        } else if (c == '\'' || c == '"') {
-            quote = c;
-            inWord = true;
-        } else if (c == '\\' && i + 1 < line.size()) {
-            word += line[++i];
-            inWord = true;
-        } else if (c == ' ' || c == '\t') {
-            if (inWord) words.push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) words.push_back(word);
-    return words;
-}
 
 ShellService::ShellService(const std::string& command, PhoneStore& store) : output_(Run(ShellWords(command), store)) {}
 

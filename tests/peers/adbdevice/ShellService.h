@@ -10,10 +10,6 @@
 
 namespace adbdevice {
 
-// Splits a shell command line into words: blanks separate, single and
-// double quotes group, a backslash keeps the next character.
-std::vector<std::string> ShellWords(const std::string& line);
-
 class ShellService : public DeviceService {
 public:
     ShellService(const std::string& command, PhoneStore& store);

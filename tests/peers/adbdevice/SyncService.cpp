@@ -1,5 +1,6 @@
 #include "SyncService.h"
 
+#include "Le32.h"
 #include "PhoneStore.h"
 
 #include <cerrno>
@@ -15,14 +16,6 @@ namespace {
 constexpr uint32_t kMaxPath = 1024;
 constexpr uint32_t kMaxChunk = 65536;
 
-void PutLe32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>(v >> (8 * i));
-}
-uint32_t GetLe32(const char* p) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-    return v;
-}
 std::string Le32(uint32_t v) {
     char raw[4];
     PutLe32(raw, v);

@@ -6,8 +6,9 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 out="$1"
 mkdir -p "$(dirname "$out")"
-if [ -x "$out" ] && [ -z "$(find "$here" -newer "$out" \( -name '*.cpp' -o -name '*.h' \))" ]; then
+shared="$here/../shellwords"
+if [ -x "$out" ] && [ -z "$(find "$here" "$shared" -newer "$out" \( -name '*.cpp' -o -name '*.h' \))" ]; then
     exit 0
 fi
-g++ -std=c++17 -O2 -Wall -Wextra -pthread -o "$out.tmp" "$here"/*.cpp
+g++ -std=c++17 -O2 -Wall -Wextra -pthread -I"$shared" -o "$out.tmp" "$here"/*.cpp "$shared"/*.cpp
 mv "$out.tmp" "$out"
