@@ -10,8 +10,23 @@
 
 namespace {
 
-size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
-    return std::fwrite(data, size, count, static_cast<FILE*>(file));
+struct Target {
+    CURL* curl;
+    FILE* file;
+    bool refused = false;
+};
+
+// Stores only a successful reply's body: an error page must not become the
+// file (nor be appended to a partial one).
+size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
+    auto* target = static_cast<Target*>(user);
+    long status = 0;
+    curl_easy_getinfo(target->curl, CURLINFO_RESPONSE_CODE, &status);
+    if (status >= 300) {
+        target->refused = true;
+        return 0;
+    }
+    return std::fwrite(data, size, count, target->file);
 }
 
 int ForwardProgress(void* user, curl_off_t dltotal, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow) {
@@ -44,18 +59,21 @@ int DownloadToFile(const char* url, const char* path, bool fresh, IDownloadProgr
     CURL* curl = handle.Get();
     curl_easy_setopt(curl, CURLOPT_URL, url);
     ApplyTransferLimits(curl);
-    // Error pages are not stored as the file (a 416 on a complete resume is
-    // not an error for libcurl and writes nothing).
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, offset);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteToFile);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, file.get());
+    Target target{curl, file.get()};
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &target);
     if (progress != nullptr) {
         curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, ForwardProgress);
         curl_easy_setopt(curl, CURLOPT_XFERINFODATA, progress);
     }
-    const CURLcode result = curl_easy_perform(curl);
+    CURLcode result = curl_easy_perform(curl);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    // A 416 to a resume means the file is already whole.
+    const bool alreadyComplete = status == 416 && offset > 0;
+    if (target.refused || (result == CURLE_OK && status >= 400 && !alreadyComplete)) result = CURLE_HTTP_RETURNED_ERROR;
     if (std::fclose(file.release()) != 0 && result == CURLE_OK) return CURLE_WRITE_ERROR;
     return result;
 }

@@ -83,7 +83,10 @@ int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     DownloadDatabase db(argv[2]);
     const std::wstring command = argv[1];
-    if (command == L"save") return Save(db);
+    if (command == L"save") {
+        db.LoadTasks();  // the program's start creates the table
+        return Save(db);
+    }
     if (command == L"load") return Load(db);
     return 2;
 }

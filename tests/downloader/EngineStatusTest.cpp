@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <functional>
 #include <memory>
 
@@ -153,7 +154,13 @@ const StatusCase kCases[] = {
     {"empty URL", [](auto&, auto&, auto&) { return std::string("http://"); }, 4, false, 0, nullptr},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, EngineStatusTest, ::testing::ValuesIn(kCases));
+std::string CaseName(const ::testing::TestParamInfo<StatusCase>& info) {
+    std::string name;
+    for (const char* p = info.param.what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EngineStatusTest, ::testing::ValuesIn(kCases), CaseName);
 
 TEST(EngineResume, PartialFileIsResumedFromItsSize) {
     UseShortTimings();

@@ -238,10 +238,9 @@ void WebServicePeer::Answer(SOCKET client, const Request& request, const Reply& 
     }
     const std::string header = "HTTP/1.1 " + std::to_string(status) + " " + ReasonOf(status) +
                                "\r\nContent-Type: " + reply.contentType +
-                               "\r\nContent-Length: " + std::to_string(count + reply.lieExtraLength) + extra +
+                               "\r\nContent-Length: " + std::to_string(count + (status == 416 ? 0 : reply.lieExtraLength)) + extra +
                                "\r\nConnection: close\r\n\r\n";
     if (!SendAll(client, header.data(), header.size()) || request.method == "HEAD") return;
-    if (reply.stallAfterHeadersMs > 0 && !StallWhileConnected(client, reply.stallAfterHeadersMs)) return;
 
     long long toSend = reply.misbehaviour == Misbehaviour::CutBody ? count / 2 : count;
     if (reply.dropAfterBytes >= 0 && reply.dropAfterBytes < toSend) toSend = reply.dropAfterBytes;
@@ -251,6 +250,10 @@ void WebServicePeer::Answer(SOCKET client, const Request& request, const Reply& 
 
     const int active = ++bodies_;
     for (int seen = maxBodies_.load(); active > seen && !maxBodies_.compare_exchange_weak(seen, active);) {
+    }
+    if (reply.stallAfterHeadersMs > 0 && !StallWhileConnected(client, reply.stallAfterHeadersMs)) {
+        --bodies_;
+        return;
     }
     constexpr size_t kBlock = 256 * 1024;
     std::vector<char> block(reply.file.empty() ? 0 : kBlock);
