@@ -42,17 +42,17 @@ clean_out() { rm -rf "$work/out"; mkdir -p "$work/out"; sync; }
 engine_run() {  # engine_run <urls...>; prints "<seconds> <peak MiB>"
     local out
     out="$("$here/wine-run" --build "$build" "$build/bin/engine_bench.exe" "$(winpath "$work/out")" "$@")"
-    awk '/^seconds/ {s=$2} /^peak_working_set_mib/ {p=$2} /^failed/ {f=$2} END { if (f != 0) exit 1; print s, p }' <<<"$out"
+    tr -d '\r' <<<"$out" | awk '/^seconds/ {s=$2} /^peak_working_set_mib/ {p=$2} /^failed/ {f=$2} END { if (f != 0) exit 1; print s, p }'
 }
 curl_single() {
     local t0 t1
-    t0=$(now); curl -s -f -o "$work/out/big.bin" "$base/big.bin"; t1=$(now)
+    t0=$(now); curl -s -f --no-progress-meter -o "$work/out/big.bin" "$base/big.bin"; t1=$(now)
     awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }'
 }
 curl_parallel() {
     local t0 t1 args=()
     for i in $(seq 0 10); do args+=(-o "$work/out/part$i.bin" "$base/part$i.bin"); done
-    t0=$(now); curl -s -f -Z --parallel-max 11 "${args[@]}"; t1=$(now)
+    t0=$(now); curl -s -f --no-progress-meter -Z --parallel-max 11 "${args[@]}"; t1=$(now)
     awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }'
 }
 parallel_urls=()
@@ -61,12 +61,14 @@ for i in $(seq 0 10); do parallel_urls+=("$base/part$i.bin"); done
 single_bytes=$((1024 * 1024 * 1024))
 parallel_bytes=$((11 * 100 * 1024 * 1024))
 peak=0
-declare -a es ec ps pc
+es=(); ec=(); ps=(); pc=()
 for r in $(seq 1 "$rounds"); do
-    clean_out; read -r s p < <(engine_run "$base/big.bin"); es+=("$(mib_s $single_bytes "$s")")
+    clean_out; result="$(engine_run "$base/big.bin")"; s="${result% *}"; p="${result#* }"
+    es+=("$(mib_s $single_bytes "$s")")
     peak=$(awk -v a="$peak" -v b="$p" 'BEGIN { print (b > a ? b : a) }')
     clean_out; ec+=("$(mib_s $single_bytes "$(curl_single)")")
-    clean_out; read -r s p < <(engine_run "${parallel_urls[@]}"); ps+=("$(mib_s $parallel_bytes "$s")")
+    clean_out; result="$(engine_run "${parallel_urls[@]}")"; s="${result% *}"; p="${result#* }"
+    ps+=("$(mib_s $parallel_bytes "$s")")
     peak=$(awk -v a="$peak" -v b="$p" 'BEGIN { print (b > a ? b : a) }')
     clean_out; pc+=("$(mib_s $parallel_bytes "$(curl_parallel)")")
     echo "round $r: 1 GiB engine ${es[-1]} MiB/s, curl ${ec[-1]} MiB/s; 11 x 100 MiB engine ${ps[-1]} MiB/s, curl ${pc[-1]} MiB/s"
