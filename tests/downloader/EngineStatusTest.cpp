@@ -4,6 +4,7 @@
 #include "EngineTestSupport.h"
 #include "TestPaths.h"
 #include "win32/FileUtil.h"
+#include "win32/ScopedHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -220,6 +221,55 @@ TEST(EngineRedirects, EndlessRedirectLoopFails) {
     DownloadPool pool(1, true);
     pool.Hand(&task);
     EXPECT_EQ(4, WaitForEnd(task, 60000));
+}
+
+}  // namespace
+
+namespace {
+
+// A file of `size` bytes, sparse up to `tailOffset`, then `tail`.
+bool WriteSparse(const std::wstring& path, long long size, long long tailOffset, const std::string& tail) {
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER at;
+    at.QuadPart = size;
+    if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get())) return false;
+    at.QuadPart = tailOffset;
+    DWORD written = 0;
+    return tail.empty() || (SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) &&
+                            WriteFile(file.Get(), tail.data(), static_cast<DWORD>(tail.size()), &written, nullptr));
+}
+
+TEST(EngineResume, PartialFilePastTwoGibibytesResumes) {
+    UseShortTimings();
+    WebServicePeer peer;
+    ScratchDir dir;
+    CreateFolderTree(dir.File(L"out"));
+    const long long resumeAt = (2LL << 30) + 4096;
+    const std::string tail = SourceBytes(1 << 20, 9);
+    ASSERT_TRUE(WriteSparse(dir.File(L"source.bin"), resumeAt + static_cast<long long>(tail.size()), resumeAt, tail));
+    ASSERT_TRUE(WriteSparse(Target(dir) + L".tmp", resumeAt, 0, ""));
+    peer.ServeFile("package.bin", dir.File(L"source.bin"));
+
+    RecordingTask task(ToAnsi(dir.File(L"out")));
+    task.url = Url(peer, "package.bin");
+    DownloadPool pool(1, true);
+    pool.Hand(&task);
+    ASSERT_EQ(3, WaitForEnd(task, 60000));
+    EXPECT_EQ("bytes=" + std::to_string(resumeAt) + "-", RangeOfGet(peer, "package.bin", 0));
+    EXPECT_EQ(resumeAt, task.resumeOffset.load());
+    ScopedHandle done(CreateFileW(Target(dir).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(done);
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(done.Get(), &size);
+    EXPECT_EQ(resumeAt + static_cast<long long>(tail.size()), size.QuadPart);
+    LARGE_INTEGER at;
+    at.QuadPart = resumeAt;
+    std::string read(tail.size(), '\0');
+    DWORD got = 0;
+    SetFilePointerEx(done.Get(), at, nullptr, FILE_BEGIN);
+    ReadFile(done.Get(), read.data(), static_cast<DWORD>(read.size()), &got, nullptr);
+    EXPECT_TRUE(read == tail) << "the bytes after 2 GiB landed at their offset";
 }
 
 }  // namespace
