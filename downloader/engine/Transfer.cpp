@@ -4,7 +4,7 @@
 #include "engine/Downloader.h"
 #include "engine/EngineTimings.h"
 
-#include "ZMD5.h"
+#include "archive/ZMD5.h"
 #include "curl/CurlEasy.h"
 #include "engine/PartialFile.h"
 #include "win32/FileUtil.h"

@@ -1,6 +1,6 @@
 #include "EngineTestSupport.h"
 
-#include "ZMD5.h"
+#include "archive/ZMD5.h"
 
 namespace enginetest {
 
