@@ -62,10 +62,7 @@ CppSQLite3Query::CppSQLite3Query(const CppSQLite3Query& other)
 
 CppSQLite3Query& CppSQLite3Query::operator=(const CppSQLite3Query& other) {
     if (this != &other) {
-        try {
-            Finalize();
-        } catch (...) {
-        }
+        Finalize();
         db_ = other.db_;
         statement_ = other.statement_;
         atEnd_ = other.atEnd_;
@@ -77,12 +74,7 @@ CppSQLite3Query& CppSQLite3Query::operator=(const CppSQLite3Query& other) {
     return *this;
 }
 
-CppSQLite3Query::~CppSQLite3Query() {
-    try {
-        Finalize();
-    } catch (...) {
-    }
-}
+CppSQLite3Query::~CppSQLite3Query() { Finalize(); }
 
 void CppSQLite3Query::CheckStatement() const {
     if (statement_ == nullptr) Fail(CPPSQLITE_ERROR, "Null Virtual Machine pointer");
@@ -159,7 +151,7 @@ void CppSQLite3Query::NextRow() {
     }
 }
 
-void CppSQLite3Query::Finalize() {
+void CppSQLite3Query::Finalize() noexcept {
     if (statement_ != nullptr && owns_) sqlite3_finalize(statement_);
     statement_ = nullptr;
     owns_ = false;
@@ -175,10 +167,7 @@ CppSQLite3Statement::CppSQLite3Statement(const CppSQLite3Statement& other) : db_
 
 CppSQLite3Statement& CppSQLite3Statement::operator=(const CppSQLite3Statement& other) {
     if (this != &other) {
-        try {
-            Finalize();
-        } catch (...) {
-        }
+        Finalize();
         db_ = other.db_;
         statement_ = other.statement_;
         other.statement_ = nullptr;
@@ -186,12 +175,7 @@ CppSQLite3Statement& CppSQLite3Statement::operator=(const CppSQLite3Statement& o
     return *this;
 }
 
-CppSQLite3Statement::~CppSQLite3Statement() {
-    try {
-        Finalize();
-    } catch (...) {
-    }
-}
+CppSQLite3Statement::~CppSQLite3Statement() { Finalize(); }
 
 void CppSQLite3Statement::CheckStatement() const {
     if (statement_ == nullptr) Fail(CPPSQLITE_ERROR, "Null Virtual Machine pointer");
@@ -267,7 +251,7 @@ void CppSQLite3Statement::Reset() {
     if (statement_ != nullptr && sqlite3_reset(statement_) != SQLITE_OK) FailWithDbMessage(db_, sqlite3_errcode(db_));
 }
 
-void CppSQLite3Statement::Finalize() {
+void CppSQLite3Statement::Finalize() noexcept {
     if (statement_ != nullptr) sqlite3_finalize(statement_);
     statement_ = nullptr;
 }

@@ -50,7 +50,7 @@ public:
 
     bool AtEnd() const { return atEnd_; }
     void NextRow();
-    void Finalize();
+    void Finalize() noexcept;
 
 private:
     void CheckStatement() const;
@@ -84,7 +84,7 @@ public:
     int ParameterIndex(const char* name) const;
 
     void Reset();
-    void Finalize();
+    void Finalize() noexcept;
 
 private:
     void CheckStatement() const;

@@ -8,11 +8,6 @@
 #include <gtest/gtest.h>
 
 using namespace enginetest;
-using testpeers::WebServicePeer;
-using testsupport::ReadFileBytes;
-using testsupport::ScratchDir;
-using testsupport::ToAnsi;
-using testsupport::WriteFileBytes;
 
 namespace {
 

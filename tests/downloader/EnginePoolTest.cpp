@@ -11,11 +11,6 @@
 #include <vector>
 
 using namespace enginetest;
-using testpeers::WebServicePeer;
-using testsupport::ReadFileBytes;
-using testsupport::ScratchDir;
-using testsupport::ToAnsi;
-using testsupport::WriteFileBytes;
 
 namespace {
 

@@ -13,11 +13,6 @@
 #include <memory>
 
 using namespace enginetest;
-using testpeers::WebServicePeer;
-using testsupport::ReadFileBytes;
-using testsupport::ScratchDir;
-using testsupport::ToAnsi;
-using testsupport::WriteFileBytes;
 
 namespace {
 

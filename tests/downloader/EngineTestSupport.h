@@ -2,6 +2,7 @@
 // engine told it, short engine pauses, source bytes and URLs on the peer.
 #pragma once
 
+#include "TestPaths.h"
 #include "WebServicePeer.h"
 #include "curl/CurlEasy.h"
 #include "engine/Downloader.h"
@@ -11,6 +12,12 @@
 #include <string>
 
 namespace enginetest {
+
+using testpeers::WebServicePeer;
+using testsupport::ReadFileBytes;
+using testsupport::ScratchDir;
+using testsupport::ToAnsi;
+using testsupport::WriteFileBytes;
 
 class RecordingTask : public IProgress {
 public:

@@ -17,22 +17,19 @@
 #include <vector>
 
 using namespace enginetest;
-using testpeers::WebServicePeer;
 using testsupport::ProgramFolder;
-using testsupport::ReadFileBytes;
-using testsupport::ScratchDir;
-using testsupport::WriteFileBytes;
 
 namespace {
 
 constexpr size_t kFileSize = 6 * 1024 * 1024;
 
 ScopedHandle StartRunner(const std::wstring& arguments) {
+    // Detached: a console child under Wine can stall on its console at start.
     std::wstring command = L"\"" + ProgramFolder() + L"engine_runner.exe\" " + arguments;
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup, &process))
         return ScopedHandle();
     CloseHandle(process.hThread);
     return ScopedHandle(process.hProcess);

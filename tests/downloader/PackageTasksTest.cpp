@@ -15,10 +15,6 @@
 #include <vector>
 
 using namespace enginetest;
-using testpeers::WebServicePeer;
-using testsupport::ScratchDir;
-using testsupport::ToAnsi;
-using testsupport::WriteFileBytes;
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Sends package records to a window of another process by WM_COPYDATA, as
-// the main program does: record_sender <window handle in hex> <kind>.
+// the main program does: record_sender <window handle in hex> <kind>...
 // Kinds: short (a 100-byte block), full (2092 bytes with an install mark
 // and unterminated fields), long (4000 bytes), folder (a wide download
-// folder with wParam 2).
+// folder with wParam 2). One message per kind, in order.
 #include "record/PackageRecord.h"
 
 #include <windows.h>
@@ -12,10 +12,9 @@
 #include <string>
 #include <vector>
 
-int wmain(int argc, wchar_t** argv) {
-    if (argc < 3) return 2;
-    HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(argv[1], nullptr, 16)));
-    const std::wstring kind = argv[2];
+namespace {
+
+int Send(HWND target, const std::wstring& kind) {
     std::vector<char> block;
     WPARAM wParam = 0;
     if (kind == L"short") {
@@ -43,4 +42,14 @@ int wmain(int argc, wchar_t** argv) {
                                &result)
                ? 0
                : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    HWND target = reinterpret_cast<HWND>(static_cast<uintptr_t>(wcstoull(argv[1], nullptr, 16)));
+    for (int i = 2; i < argc; ++i)
+        if (const int failed = Send(target, argv[i])) return failed;
+    return 0;
 }
