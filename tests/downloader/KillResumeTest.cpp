@@ -41,6 +41,15 @@ long long FileSize(const std::wstring& path) {
     return error ? -1 : static_cast<long long>(size);
 }
 
+// Ends a runner left behind by a failed assertion, so it cannot outlive the
+// test and its peer.
+struct RunnerGuard {
+    const ScopedHandle& process;
+    ~RunnerGuard() {
+        if (process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) TerminateProcess(process.Get(), 1);
+    }
+};
+
 int RowCount(const std::wstring& folder) {
     CppSQLite3DB db;
     db.Open(WideToUtf8(folder + L"\\Downloader.db").c_str());
@@ -70,6 +79,7 @@ TEST_P(KillResumeTest, KilledDownloadsComeBackAndFinishWithTheRightBytes) {
     auto partial = [&](int i) { return dir.File(L"downloads\\pkg" + std::to_wstring(i) + L".bin.tmp"); };
 
     ScopedHandle first = StartRunner(arguments);
+    RunnerGuard firstGuard{first};
     ASSERT_TRUE(first);
     ASSERT_TRUE(WaitUntil(
         [&] {
@@ -88,6 +98,7 @@ TEST_P(KillResumeTest, KilledDownloadsComeBackAndFinishWithTheRightBytes) {
     EXPECT_EQ(count, RowCount(dir.Path().substr(0, dir.Path().size() - 1)));
 
     ScopedHandle second = StartRunner(arguments);
+    RunnerGuard secondGuard{second};
     ASSERT_TRUE(second);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second.Get(), 120000));
     DWORD exitCode = 99;
