@@ -32,6 +32,14 @@ public:
         Misbehaviour misbehaviour = Misbehaviour::None;
         std::wstring file;  // when set, the body is this file's content
         bool sendLength = true;  // false: no Content-Length, the close ends the body
+        // What real download servers do, on demand:
+        std::string location;              // sent as Location (with a 3xx status)
+        bool honourRanges = true;          // false: Range is ignored, the whole body comes with 200
+        long long dropAfterBytes = -1;     // send this many body bytes, then reset the connection ...
+        int dropTimes = 1;                 // ... for this many GETs of the path, then serve normally
+        long long lieExtraLength = 0;      // Content-Length claims this many bytes more than are sent
+        unsigned stallAfterHeadersMs = 0;  // send the head, then nothing for this long (or until the client goes)
+        unsigned pausePerBlockMs = 0;      // pause after every 256 KiB block of the body (a slow line)
     };
 
     struct Request {
@@ -61,17 +69,24 @@ public:
     std::vector<Request> Requests() const;
     // Also appends "<method> <path>" lines for each request to this file.
     void SetRequestLog(const std::wstring& file);
+    // Most GET bodies that were being sent at the same time.
+    int MaxConcurrentBodies() const { return maxBodies_.load(); }
 
 private:
     void AcceptLoop();
     void Serve(SOCKET client);
     Reply Lookup(const std::string& path) const;
+    void Answer(SOCKET client, const Request& request, const Reply& reply, bool& abortive);
+    bool StallWhileConnected(SOCKET client, unsigned milliseconds) const;
 
     SOCKET listener_ = INVALID_SOCKET;
     unsigned short port_ = 0;
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;  // guards everything below
     std::map<std::string, Reply> replies_;
+    std::map<std::string, int> getsServed_;
+    std::atomic<int> bodies_{0};
+    std::atomic<int> maxBodies_{0};
     std::vector<Request> requests_;
     std::wstring requestLog_;
     std::set<SOCKET> clients_;
