@@ -157,6 +157,18 @@ bool FreeEntry(HandleEntry* e) {
     return true;
 }
 
+// Sockets are inheritable by default; a child started while one is open (a
+// tool, the long-lived adb server) would keep the connection alive. Made
+// overlapped as socket() makes them, which the send and receive time-outs need.
+SOCKET NonInheritableSocket(int family) {
+    SOCKET s = WSASocketW(family, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+    if (s == INVALID_SOCKET && WSAGetLastError() == WSAEINVAL) {  // systems without the flag
+        s = socket(family, SOCK_STREAM, IPPROTO_TCP);
+        if (s != INVALID_SOCKET) SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+    }
+    return s;
+}
+
 int MapOpenError(DWORD error) { return error == ERROR_PATH_NOT_FOUND ? ENOTDIR : ENOENT; }
 
 int OpenFile(const wchar_t* path, DWORD access, DWORD disposition) {
@@ -189,7 +201,7 @@ int ConnectTo(const sockaddr_in& address) {
     InitOnceExecuteOnce(&g_winsockOnce, StartWinsock, nullptr, nullptr);
     HandleEntry* e = AllocHandle(&kSocketClass);
     if (!e) { errno = ENOMEM; return -1; }
-    e->socket = socket(address.sin_family, SOCK_STREAM, IPPROTO_TCP);
+    e->socket = NonInheritableSocket(address.sin_family);
     if (e->socket == INVALID_SOCKET ||
         connect(e->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
         errno = SocketErrno();

@@ -9,6 +9,7 @@
 #include "exports/Hemlar.h"
 #include "phone/PhoneCommands.h"
 #include "phone/PhoneText.h"
+#include "win32/TextConvert.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ HEMLAR_EXPORT int HEMLAR_CALL ExportAndroidApkByPackageName(const wchar_t* packa
             return 0;
         }
         DebugLine("ExportAndroidApkByPackageName___路径存在" + output);
-        std::wstring pull = PullLine(WidenAnsi(phonePath).c_str(), pcPath);
+        std::wstring pull = PullLine(AnsiToWide(phonePath).c_str(), pcPath);
         DebugLine(pull);
         CapturedOutput transfer;
         bool transferred = RunTransfer(pull, transfer);
@@ -103,7 +104,7 @@ HEMLAR_EXPORT int HEMLAR_CALL InstallAndroidApp(const char* apkPath) {
     return GuardExport(0, [&]() -> int {
         CapturedOutput output;
         if (!WaitForListedPhone(output, kInstallPauseMs, "InstallAndroidApp Install Sleep")) return 0;
-        std::wstring line = L"install -r " + Quoted(WidenAnsi(apkPath ? apkPath : "").c_str());
+        std::wstring line = L"install -r " + Quoted(AnsiToWide(apkPath ? apkPath : "").c_str());
         if (!FitsCommandLine(line)) return 0;
         RunAdb(line, output);
         DebugLine(L"InstallAndroidApp" + line);

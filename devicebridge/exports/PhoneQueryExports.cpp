@@ -13,6 +13,7 @@
 #include "phone/PhoneText.h"
 #include "base/ProgramFolder.h"
 #include "tools/ToolRunner.h"
+#include "win32/TextConvert.h"
 
 namespace {
 
@@ -154,14 +155,14 @@ HEMLAR_EXPORT int HEMLAR_CALL GetPhoneVersion(wchar_t* out) {
                 snprintf(line, sizeof line, "GetPhoneVersion_Else_Out_%d_%.259s_End", static_cast<int>(output.size()),
                          output.c_str());
                 DebugLine(std::string(line));
-                if (out) CopyToCallerBuffer(WidenAnsi(output), out);
+                if (out) CopyToCallerBuffer(AnsiToWide(output), out);
                 written = out != nullptr;
             } else {
                 DebugLine(std::string("GetPhoneVersion_not found"));
                 if (!IsSystem64()) DebugLine(std::string("GetPhoneVersion_Else"));
                 std::string description;
                 if (DescriptionFromDevconListing(PortableDeviceListing(), description) && out) {
-                    CopyToCallerBuffer(WidenAnsi(description), out);
+                    CopyToCallerBuffer(AnsiToWide(description), out);
                     written = true;
                 }
             }
@@ -179,12 +180,12 @@ HEMLAR_EXPORT int HEMLAR_CALL GetPhoneBrand(wchar_t* out) {
         // The server's failure text (no phone, an offline one) is no brand.
         if (!RunAdb(L"shell getprop ro.product.brand", output) || output.empty() || !out) return 0;
         if (!HasMarker(output, "not found")) {
-            CopyToCallerBuffer(WidenAnsi(output), out);
+            CopyToCallerBuffer(AnsiToWide(output), out);
             return 1;
         }
         std::string brand;
         if (!TextAfterFirstColon(PortableDeviceListing(), brand)) return 0;
-        CopyToCallerBuffer(WidenAnsi(brand), out);
+        CopyToCallerBuffer(AnsiToWide(brand), out);
         return 1;
     });
 }

@@ -6,7 +6,8 @@
 // Where the web service's API answers. A deployment sets the environment
 // variable TORVANIK_API_HOST to "host" or "host:port" (for example in the
 // machine's environment, or in the launcher that starts the programs);
-// without it the maker's public host on port 80 is used.
+// without it a placeholder host name on port 80 is used, which answers
+// nothing until a deployment names the real one.
 struct ApiEndpoint {
     std::string host;
     unsigned short port;
