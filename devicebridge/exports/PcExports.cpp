@@ -12,6 +12,7 @@
 #include "tools/ToolOutputParsers.h"
 #include "tools/ToolRunner.h"
 #include "tools/WindowsVersion.h"
+#include "win32/ScopedHandle.h"
 
 HEMLAR_EXPORT int HEMLAR_CALL CheckAndKillKoviAdb() {
     return GuardExport(0, [&]() -> int {
@@ -72,8 +73,7 @@ HEMLAR_EXPORT int HEMLAR_CALL LaunchApp(const char* commandLine) {
         PROCESS_INFORMATION process = {};
         if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
             return 1;
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        ScopedHandle thread(process.hThread), started(process.hProcess);  // not waited for
         return 0;
     });
 }
