@@ -1,4 +1,4 @@
-#include "WebHosts.h"
+#include "web/WebHosts.h"
 
 #include <windows.h>
 

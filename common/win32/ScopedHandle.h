@@ -1,45 +1,57 @@
-// Owns a kernel handle and closes it once. Both null and INVALID_HANDLE_VALUE
-// mean "no handle", since Win32 uses either depending on the call.
+// Owns a Win32 handle and frees it once. One class for every kind of handle:
+// the traits say what "no handle" is and how the handle is freed.
 #pragma once
 
 #include <windows.h>
 
 #include <utility>
 
-class ScopedHandle {
+template <typename Traits>
+class UniqueHandle {
 public:
-    ScopedHandle() = default;
-    explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-    ~ScopedHandle() { Close(); }
+    using Type = typename Traits::Type;
 
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    ScopedHandle(ScopedHandle&& other) noexcept : handle_(other.Release()) {}
-    ScopedHandle& operator=(ScopedHandle&& other) noexcept {
+    UniqueHandle() = default;
+    explicit UniqueHandle(Type handle) : handle_(handle) {}
+    ~UniqueHandle() { Close(); }
+
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
         if (this != &other) Reset(other.Release());
         return *this;
     }
 
-    static bool IsValid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static bool IsValid(Type handle) { return Traits::IsValid(handle); }
     bool IsValid() const { return IsValid(handle_); }
     explicit operator bool() const { return IsValid(); }
-    HANDLE Get() const { return handle_; }
+    Type Get() const { return handle_; }
 
-    // For APIs that fill a HANDLE*; closes what was held first.
-    HANDLE* Out() {
+    // For APIs that fill a handle pointer; frees what was held first.
+    Type* Out() {
         Close();
         return &handle_;
     }
-    HANDLE Release() { return std::exchange(handle_, nullptr); }
-    void Reset(HANDLE handle = nullptr) {
+    Type Release() { return std::exchange(handle_, Type()); }
+    void Reset(Type handle = Type()) {
         Close();
         handle_ = handle;
     }
     void Close() {
-        if (IsValid()) CloseHandle(handle_);
-        handle_ = nullptr;
+        if (IsValid()) Traits::Free(handle_);
+        handle_ = Type();
     }
 
 private:
-    HANDLE handle_ = nullptr;
+    Type handle_ = Type();
 };
+
+// Kernel handles: null and INVALID_HANDLE_VALUE both mean "no handle", since
+// Win32 uses either depending on the call.
+struct KernelHandleTraits {
+    using Type = HANDLE;
+    static bool IsValid(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+    static void Free(HANDLE handle) { CloseHandle(handle); }
+};
+using ScopedHandle = UniqueHandle<KernelHandleTraits>;

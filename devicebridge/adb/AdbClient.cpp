@@ -2,6 +2,8 @@
 
 #include "base/ProgramFolder.h"
 #include "adb/sysdeps_win32.h"
+#include "win32/ProcessLauncher.h"
+#include "win32/ScopedHandle.h"
 
 #include <windows.h>
 
@@ -177,40 +179,28 @@ void AdbReadToOutput(int fd, std::string& output) {
 }
 
 int AdbLaunchServer() {
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+    ScopedHandle readEnd, writeEnd;
+    if (!CreatePipe(readEnd.Out(), writeEnd.Out(), nullptr, 0)) {
         fprintf(stderr, "CreatePipe() failure, error %ld\n", static_cast<long>(GetLastError()));
         return -1;
     }
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    for (DWORD which : {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
-        HANDLE h = GetStdHandle(which);
-        if (h && h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
-    }
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    PROCESS_INFORMATION process = {};
-    std::wstring application = ServerExecutable();
-    wchar_t commandLine[] = L"adb fork-server server";
-    BOOL started = CreateProcessW(application.c_str(), commandLine, nullptr, nullptr, TRUE, DETACHED_PROCESS,
-                                  nullptr, nullptr, &startup, &process);
-    CloseHandle(writeEnd);
-    if (!started) {
+    // The server outlives the caller: it gets the pipe for its "OK\n" and
+    // none of the caller's own standard handles, so it keeps no console or
+    // output pipe of the host open.
+    const std::wstring application = ServerExecutable();
+    ProcessLaunch launch;
+    launch.application = application.c_str();
+    launch.commandLine = L"adb fork-server server";
+    launch.output = writeEnd.Get();
+    launch.creationFlags = DETACHED_PROCESS;
+    ScopedHandle server = LaunchProcess(launch);
+    writeEnd.Close();
+    if (!server) {
         fprintf(stderr, "CreateProcess failure, error %ld\n", static_cast<long>(GetLastError()));
-        CloseHandle(readEnd);
         return -1;
     }
     char ack[3] = {};
-    int read = ReadAck(readEnd, process.hProcess, ack);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    CloseHandle(readEnd);
-    if (read != 0) {
+    if (ReadAck(readEnd.Get(), server.Get(), ack) != 0) {
         fprintf(stderr, "could not read ok from ADB Server, error = %ld\n", static_cast<long>(GetLastError()));
         return -1;
     }

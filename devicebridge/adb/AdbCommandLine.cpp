@@ -4,6 +4,7 @@
 #include "adb/AdbShell.h"
 #include "adb/AdbSync.h"
 #include "adb/sysdeps_win32.h"
+#include "win32/TextConvert.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -19,9 +20,9 @@ constexpr size_t kForwardPrefixBuffer = 64;
 constexpr size_t kDeviceCommandBuffer = 100;
 constexpr DWORD kPersistPauseMs = 1000;
 
-AdbWord Word(const std::string& text) { return {text, WideFromNarrow(text, kAdbWordCodePage)}; }
+AdbWord Word(const std::string& text) { return {text, AnsiToWide(text, kAdbWordCodePage)}; }
 
-std::string Remote(const AdbWord& word) { return Utf8FromWide(word.wide); }
+std::string Remote(const AdbWord& word) { return WideToUtf8(word.wide); }
 
 // Runs a service and appends its whole stream; false when it did not open.
 bool RunStream(const AdbTarget& target, const std::string& service, std::string& output) {
@@ -288,7 +289,7 @@ int AdbRunCommandLine(const wchar_t* commandLine, std::string& output) {
     std::vector<AdbWord> words;
     bool fits = count >= 0 && static_cast<size_t>(count) <= kAdbMaxWords;
     for (int i = 0; fits && i < count; ++i) {
-        AdbWord word{NarrowFromWide(argv[i], kAdbWordCodePage), argv[i]};
+        AdbWord word{WideToAnsi(argv[i], kAdbWordCodePage), argv[i]};
         if (word.text.size() > kAdbMaxWordBytes) fits = false;
         words.push_back(std::move(word));
     }

@@ -10,23 +10,42 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace {
 
 constexpr uint32_t kMaxFramebufferBytes = 256u * 1024 * 1024;
 
+// The connection of one interactive session, shared by the thread that reads
+// the phone's output and the pump that forwards the caller's input; the last
+// of the two to let go closes it.
+class ShellConnection {
+public:
+    explicit ShellConnection(int fd) : fd_(fd) {}
+    ~ShellConnection() { HandleClose(fd_); }
+    ShellConnection(const ShellConnection&) = delete;
+    ShellConnection& operator=(const ShellConnection&) = delete;
+    int Fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
 struct PumpArguments {
-    int connection;
+    std::shared_ptr<ShellConnection> connection;
     int input;
 };
 
-void __cdecl ShellInputPump(void* raw) {
-    PumpArguments args = *static_cast<PumpArguments*>(raw);
-    free(raw);
+// Forwards standard input to the phone. The "~." escape ends this session
+// only: the connection is shut down so the reading side returns, and the
+// host program goes on.
+unsigned __stdcall ShellInputPump(void* raw) {
+    std::unique_ptr<PumpArguments> args(static_cast<PumpArguments*>(raw));
+    const int connection = args->connection->Fd();
     ShellEscapeScanner scanner;
     char buffer[1024];
     for (;;) {
-        int n = _read(args.input, buffer, sizeof buffer);
+        int n = _read(args->input, buffer, sizeof buffer);
         if (n == 0) break;
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -35,11 +54,13 @@ void __cdecl ShellInputPump(void* raw) {
         for (int i = 0; i < n; ++i) {
             if (scanner.Feed(buffer[i])) {
                 fprintf(stderr, "\n* disconnect *\n");
-                exit(0);
+                HandleShutdown(connection);
+                return 0;
             }
         }
-        if (HandleWrite(args.connection, buffer, static_cast<size_t>(n)) <= 0) break;
+        if (HandleWrite(connection, buffer, static_cast<size_t>(n)) <= 0) break;
     }
+    return 0;
 }
 
 uint32_t Le32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
@@ -104,14 +125,17 @@ bool ShellEscapeScanner::Feed(char c) {
 int AdbInteractiveShell(const AdbTarget& target, std::string& output) {
     int fd = AdbConnectService(target, "shell:", output);
     if (fd < 0) return 1;
-    auto* args = static_cast<PumpArguments*>(malloc(sizeof(PumpArguments)));
-    if (args) {
-        *args = {fd, 0};
-        if (_beginthread(ShellInputPump, 0, args) == static_cast<uintptr_t>(-1)) free(args);
+    auto connection = std::make_shared<ShellConnection>(fd);
+    auto* args = new PumpArguments{connection, 0};
+    uintptr_t pump = _beginthreadex(nullptr, 0, ShellInputPump, args, 0, nullptr);
+    if (pump == 0) {
+        delete args;
+    } else {
+        // The pump may wait on input long after the phone closed its side; it
+        // lets go of the connection by itself when its next write fails.
+        CloseHandle(reinterpret_cast<HANDLE>(pump));
     }
     AdbReadToOutput(fd, output);
-    // The connection stays open: the input pump may still be writing to it
-    // and ends by itself when a write fails after the phone closed its side.
     return 0;
 }
 

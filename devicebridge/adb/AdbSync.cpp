@@ -1,6 +1,7 @@
 #include "adb/AdbSync.h"
 
 #include "adb/sysdeps_win32.h"
+#include "win32/TextConvert.h"
 
 #include <windows.h>
 
@@ -163,14 +164,14 @@ void ListLocalTree(const std::wstring& local, const std::string& remote, std::ve
         std::wstring name = found.cFileName;
         if (name == L"." || name == L"..") continue;
         std::wstring path = local + name;
-        std::string target = remote + Utf8FromWide(name);
+        std::string target = remote + WideToUtf8(name);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
             ListLocalTree(path + L"\\", target + "/", items);
             continue;
         }
         LocalInfo info;
         if (!StatLocal(path, info)) {
-            fprintf(stderr, "skipping special file '%s'\n", Utf8FromWide(path).c_str());
+            fprintf(stderr, "skipping special file '%s'\n", WideToUtf8(path).c_str());
             continue;
         }
         items.push_back({path, target, info.time, info.mode});
@@ -183,7 +184,7 @@ int PushFolder(int fd, const std::wstring& local, const std::string& remote, std
     ListLocalTree(WithTrailing(local, L'\\'), WithTrailing(remote), items);
     int pushed = 0;
     for (const CopyItem& item : items) {
-        fprintf(stderr, "push: %s -> %s\n", Utf8FromWide(item.local).c_str(), item.remote.c_str());
+        fprintf(stderr, "push: %s -> %s\n", WideToUtf8(item.local).c_str(), item.remote.c_str());
         if (SyncSendFile(fd, item.local, item.remote, item.time, item.mode, output) != 0) return 1;
         ++pushed;
     }
@@ -196,7 +197,7 @@ bool ListRemoteTree(int fd, const std::string& remote, const std::wstring& local
     if (SyncList(fd, remote, [&](const SyncEntry& e) { entries.push_back(e); }) != 0) return false;
     for (const SyncEntry& e : entries) {
         if (e.name == "." || e.name == "..") continue;
-        std::wstring path = local + WideFromUtf8(e.name);
+        std::wstring path = local + Utf8ToWide(e.name);
         if ((e.mode & 0xF000) == kModeFolder) {
             if (!ListRemoteTree(fd, remote + e.name + "/", path + L"\\", items)) return false;
         } else if ((e.mode & 0xF000) == kModeRegular) {
@@ -215,7 +216,7 @@ int PullFolder(int fd, const std::string& remote, const std::wstring& local) {
     if (!ListRemoteTree(fd, WithTrailing(remote), WithTrailing(local, L'\\'), items)) return 1;
     int pulled = 0;
     for (const CopyItem& item : items) {
-        fprintf(stderr, "pull: %s -> %s\n", item.remote.c_str(), Utf8FromWide(item.local).c_str());
+        fprintf(stderr, "pull: %s -> %s\n", item.remote.c_str(), WideToUtf8(item.local).c_str());
         if (SyncReceiveFile(fd, item.remote, item.local) != 0) return 1;
         ++pulled;
     }
@@ -237,7 +238,7 @@ bool RunShellService(const AdbTarget& target, const std::string& text, std::stri
 // it would not fit the service buffer.
 bool RunPackageManager(const AdbTarget& target, const std::vector<AdbWord>& words, std::string& output) {
     std::string text = "pm";
-    for (const AdbWord& word : words) text += " " + EscapeShellArgument(Utf8FromWide(word.wide));
+    for (const AdbWord& word : words) text += " " + EscapeShellArgument(WideToUtf8(word.wide));
     if (text.size() + 6 >= kPmBuffer) {
         fprintf(stderr, "error: package manager command too long\n");
         return false;
@@ -289,7 +290,7 @@ int SyncList(int fd, const std::string& remote, const std::function<void(const S
 
 int SyncSendFile(int fd, const std::wstring& local, const std::string& remote, uint32_t time, uint32_t mode,
                  std::string& output) {
-    const std::string localText = Utf8FromWide(local);
+    const std::string localText = WideToUtf8(local);
     auto fail = [&](const std::string& message) {
         ReportCopyFailure(localText, remote, message);
         output = message;
@@ -357,7 +358,7 @@ int SyncSendFile(int fd, const std::wstring& local, const std::string& remote, u
 }
 
 int SyncReceiveFile(int fd, const std::string& remote, const std::wstring& local) {
-    const std::string localText = Utf8FromWide(local);
+    const std::string localText = WideToUtf8(local);
     char header[8];
     BufferedReader reader(fd);
     if (!SendPathRequest(fd, "RECV", remote) || !reader.Read(header, sizeof header)) return -1;
@@ -441,14 +442,14 @@ int AdbPush(const AdbTarget& target, const std::wstring& local, const std::strin
     LocalInfo info;
     int result = 1;
     if (!StatLocal(local, info)) {
-        fprintf(stderr, "cannot stat '%s': %s\n", Utf8FromWide(local).c_str(), strerror(ENOENT));
+        fprintf(stderr, "cannot stat '%s': %s\n", WideToUtf8(local).c_str(), strerror(ENOENT));
     } else if (info.folder) {
         result = PushFolder(fd, local, remote, output);
     } else {
         std::string destination = remote;
         int64_t mode = SyncReadMode(fd, remote);
         if (mode >= 0) {
-            if ((mode & 0xF000) == kModeFolder) destination = remote + "/" + BaseName(Utf8FromWide(local));
+            if ((mode & 0xF000) == kModeFolder) destination = remote + "/" + BaseName(WideToUtf8(local));
             result = SyncSendFile(fd, local, destination, info.time, info.mode, output) == 0 ? 0 : 1;
         }
     }
@@ -466,7 +467,7 @@ int AdbPull(const AdbTarget& target, const std::string& remote, const std::wstri
         fprintf(stderr, "remote object '%s' does not exist\n", remote.c_str());
     } else if (mode > 0 && (mode & 0xA000)) {
         std::wstring destination = local;
-        if (IsLocalFolder(local)) destination = WithTrailing(local, L'\\') + WideFromUtf8(BaseName(remote));
+        if (IsLocalFolder(local)) destination = WithTrailing(local, L'\\') + Utf8ToWide(BaseName(remote));
         result = SyncReceiveFile(fd, remote, destination) == 0 ? 0 : 1;
     } else if (mode > 0 && (mode & 0xF000) == kModeFolder) {
         result = PullFolder(fd, remote, local);
@@ -522,7 +523,7 @@ int AdbInstallApk(const AdbTarget& target, const std::vector<AdbWord>& words, st
             output += "can't install  because it's not a file\n";
             return 1;
         }
-        std::string phonePath = folderPattern + Utf8FromWide(WideBaseName(words[index].wide));
+        std::string phonePath = folderPattern + WideToUtf8(WideBaseName(words[index].wide));
         if (phonePath.size() >= kPhonePathBuffer) {
             fprintf(stderr, "error: file name too long for the phone folder\n");
             return 1;
@@ -537,7 +538,7 @@ int AdbInstallApk(const AdbTarget& target, const std::vector<AdbWord>& words, st
     int result = 0;
     for (size_t k = 0; k < files.size() && result == 0; ++k) {
         result = AdbPush(target, words[files[k]].wide, phonePaths[k], output);
-        if (result == 0) pmWords[files[k]] = {phonePaths[k], WideFromUtf8(phonePaths[k])};
+        if (result == 0) pmWords[files[k]] = {phonePaths[k], Utf8ToWide(phonePaths[k])};
     }
     if (result == 0) RunPackageManager(target, pmWords, output);
     // The phone copies go whether or not the install worked.

@@ -4,6 +4,8 @@
 #include <ws2tcpip.h>
 #include <windows.h>
 
+#include "win32/ScopedHandle.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -13,25 +15,21 @@ namespace {
 
 struct HandleEntry;
 
-// The operations of one kind of handle, in the table's fixed order.
+// The operations of one kind of handle.
 struct HandleClass {
-    void (*init)(HandleEntry&);
     void (*close)(HandleEntry&);
     long long (*seek)(HandleEntry&, long long offset, int whence);
     int (*read)(HandleEntry&, void* buffer, size_t count);
     int (*write)(HandleEntry&, const void* buffer, size_t count);
-    void (*eventHook)(HandleEntry&);
 };
 
+// A slot is free while it has no class; it is open while `open` is set. A
+// slot being closed is neither, so no lookup finds it and no open reuses it.
 struct HandleEntry {
     const HandleClass* cls = nullptr;
-    std::atomic<int> used{0};
-    int eof = 0;
-    HANDLE file = INVALID_HANDLE_VALUE;
+    bool open = false;
+    ScopedHandle file;
     SOCKET socket = INVALID_SOCKET;
-    WSAEVENT event = WSA_INVALID_EVENT;
-    long mask = 0;
-    char name[32] = {};
 };
 
 HandleEntry g_entries[kAdbHandleCount];
@@ -47,36 +45,36 @@ BOOL CALLBACK InitLock(PINIT_ONCE, PVOID, PVOID*) {
 
 void EnsureLock() { InitOnceExecuteOnce(&g_lockOnce, InitLock, nullptr, nullptr); }
 
+class TableLock {
+public:
+    TableLock() { EnterCriticalSection(&g_lock); }
+    ~TableLock() { LeaveCriticalSection(&g_lock); }
+    TableLock(const TableLock&) = delete;
+    TableLock& operator=(const TableLock&) = delete;
+};
+
 // ---- file class ----
-void FileInit(HandleEntry& e) { e.file = INVALID_HANDLE_VALUE; }
-void FileClose(HandleEntry& e) {
-    if (e.file != INVALID_HANDLE_VALUE) CloseHandle(e.file);
-    e.file = INVALID_HANDLE_VALUE;
-}
+void FileClose(HandleEntry& e) { e.file.Close(); }
 long long FileSeek(HandleEntry& e, long long offset, int whence) {
     DWORD method = whence == 0 ? FILE_BEGIN : whence == 1 ? FILE_CURRENT : whence == 2 ? FILE_END : 0xFFFFFFFF;
     if (method == 0xFFFFFFFF) { errno = EINVAL; return -1; }
     LARGE_INTEGER distance, position;
     distance.QuadPart = offset;
-    if (!SetFilePointerEx(e.file, distance, &position, method)) { errno = EIO; return -1; }
-    e.eof = 0;
+    if (!SetFilePointerEx(e.file.Get(), distance, &position, method)) { errno = EIO; return -1; }
     return position.QuadPart;
 }
 int FileRead(HandleEntry& e, void* buffer, size_t count) {
     DWORD done = 0;
-    if (!ReadFile(e.file, buffer, static_cast<DWORD>(count), &done, nullptr)) { errno = EIO; return -1; }
-    if (done < count) e.eof = 1;
+    if (!ReadFile(e.file.Get(), buffer, static_cast<DWORD>(count), &done, nullptr)) { errno = EIO; return -1; }
     return static_cast<int>(done);
 }
 int FileWrite(HandleEntry& e, const void* buffer, size_t count) {
     DWORD done = 0;
-    if (!WriteFile(e.file, buffer, static_cast<DWORD>(count), &done, nullptr)) { errno = EIO; return -1; }
-    if (done < count) e.eof = 1;
+    if (!WriteFile(e.file.Get(), buffer, static_cast<DWORD>(count), &done, nullptr)) { errno = EIO; return -1; }
     return static_cast<int>(done);
 }
-void NoEventHook(HandleEntry&) {}
 
-const HandleClass kFileClass = {FileInit, FileClose, FileSeek, FileRead, FileWrite, NoEventHook};
+const HandleClass kFileClass = {FileClose, FileSeek, FileRead, FileWrite};
 
 // ---- socket class ----
 int SocketErrno() {
@@ -88,20 +86,12 @@ int SocketErrno() {
     default: return EINVAL;
     }
 }
-void SocketInit(HandleEntry& e) {
-    e.socket = INVALID_SOCKET;
-    e.event = WSACreateEvent();
-    e.mask = 0;
-}
 void SocketClose(HandleEntry& e) {
     if (e.socket != INVALID_SOCKET) {
         shutdown(e.socket, SD_BOTH);
         closesocket(e.socket);
         e.socket = INVALID_SOCKET;
     }
-    if (e.event != WSA_INVALID_EVENT) WSACloseEvent(e.event);
-    e.event = WSA_INVALID_EVENT;
-    e.mask = 0;
 }
 long long SocketSeek(HandleEntry&, long long, int) {
     errno = EPIPE;
@@ -118,11 +108,11 @@ int SocketWrite(HandleEntry& e, const void* buffer, size_t count) {
     return n;
 }
 
-const HandleClass kSocketClass = {SocketInit, SocketClose, SocketSeek, SocketRead, SocketWrite, NoEventHook};
+const HandleClass kSocketClass = {SocketClose, SocketSeek, SocketRead, SocketWrite};
 
 HandleEntry* AllocHandle(const HandleClass* cls) {
     EnsureLock();
-    EnterCriticalSection(&g_lock);
+    TableLock lock;
     HandleEntry* found = nullptr;
     if (g_entriesTaken < kAdbHandleCount) {
         found = &g_entries[g_entriesTaken++];
@@ -133,32 +123,50 @@ HandleEntry* AllocHandle(const HandleClass* cls) {
     }
     if (found) {
         found->cls = cls;
-        found->used = 1;
-        found->eof = 0;
-        found->name[0] = '\0';
-        cls->init(*found);
+        found->open = true;
     }
-    LeaveCriticalSection(&g_lock);
     return found;
 }
 
 int NumberOf(const HandleEntry* e) { return static_cast<int>(e - g_entries) + kAdbFirstHandle; }
 
+// The open entry of a number, read under the table's lock.
 HandleEntry* Lookup(int fd) {
     int index = fd - kAdbFirstHandle;
-    if (index < 0 || index >= g_entriesTaken || !g_entries[index].used) {
+    EnsureLock();
+    TableLock lock;
+    if (index < 0 || index >= g_entriesTaken || !g_entries[index].open) {
         errno = EBADF;
         return nullptr;
     }
     return &g_entries[index];
 }
 
-void FreeEntry(HandleEntry* e) {
+// Closes an entry once, even when two threads close the same number: the
+// first takes it out of lookups, and only after its resources are gone does
+// the slot become free for a new open.
+bool FreeEntry(HandleEntry* e) {
+    {
+        TableLock lock;
+        if (!e->open) return false;
+        e->open = false;
+    }
     e->cls->close(*e);
-    EnterCriticalSection(&g_lock);
-    e->used = 0;
+    TableLock lock;
     e->cls = nullptr;
-    LeaveCriticalSection(&g_lock);
+    return true;
+}
+
+// Sockets are inheritable by default; a child started while one is open (a
+// tool, the long-lived adb server) would keep the connection alive. Made
+// overlapped as socket() makes them, which the send and receive time-outs need.
+SOCKET NonInheritableSocket(int family) {
+    SOCKET s = WSASocketW(family, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
+    if (s == INVALID_SOCKET && WSAGetLastError() == WSAEINVAL) {  // systems without the flag
+        s = socket(family, SOCK_STREAM, IPPROTO_TCP);
+        if (s != INVALID_SOCKET) SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+    }
+    return s;
 }
 
 int MapOpenError(DWORD error) { return error == ERROR_PATH_NOT_FOUND ? ENOTDIR : ENOENT; }
@@ -166,15 +174,14 @@ int MapOpenError(DWORD error) { return error == ERROR_PATH_NOT_FOUND ? ENOTDIR :
 int OpenFile(const wchar_t* path, DWORD access, DWORD disposition) {
     HandleEntry* e = AllocHandle(&kFileClass);
     if (!e) { errno = ENOMEM; return -1; }
-    e->file = CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
-                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (e->file == INVALID_HANDLE_VALUE) {
+    e->file.Reset(CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!e->file) {
         int code = MapOpenError(GetLastError());
         FreeEntry(e);
         errno = code;
         return -1;
     }
-    _snprintf(e->name, sizeof e->name - 1, "%d(%ls)", NumberOf(e), path);
     return NumberOf(e);
 }
 
@@ -190,11 +197,11 @@ BOOL CALLBACK StartWinsock(PINIT_ONCE, PVOID, PVOID*) {
 }
 INIT_ONCE g_winsockOnce = INIT_ONCE_STATIC_INIT;
 
-int ConnectTo(const sockaddr_in& address, const char* kind, const char* host, int port) {
+int ConnectTo(const sockaddr_in& address) {
     InitOnceExecuteOnce(&g_winsockOnce, StartWinsock, nullptr, nullptr);
     HandleEntry* e = AllocHandle(&kSocketClass);
     if (!e) { errno = ENOMEM; return -1; }
-    e->socket = socket(address.sin_family, SOCK_STREAM, IPPROTO_TCP);
+    e->socket = NonInheritableSocket(address.sin_family);
     if (e->socket == INVALID_SOCKET ||
         connect(e->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == SOCKET_ERROR) {
         errno = SocketErrno();
@@ -206,7 +213,6 @@ int ConnectTo(const sockaddr_in& address, const char* kind, const char* host, in
     setsockopt(e->socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&timeout), sizeof timeout);
     int one = 1;
     setsockopt(e->socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
-    _snprintf(e->name, sizeof e->name - 1, "%d(%s:%s%d)", NumberOf(e), kind, host, port);
     return NumberOf(e);
 }
 
@@ -225,9 +231,21 @@ void AdbFreeHandleTable() {
 
 int HandleClose(int fd) {
     HandleEntry* e = Lookup(fd);
-    if (!e) return -1;
-    FreeEntry(e);
+    if (!e || !FreeEntry(e)) {
+        errno = EBADF;
+        return -1;
+    }
     return 0;
+}
+
+int HandleShutdown(int fd) {
+    HandleEntry* e = Lookup(fd);
+    if (!e) return -1;
+    if (e->cls != &kSocketClass) {
+        errno = ENOTSOCK;
+        return -1;
+    }
+    return shutdown(e->socket, SD_BOTH) == 0 ? 0 : (errno = SocketErrno(), -1);
 }
 
 int HandleRead(int fd, void* buffer, size_t count) {
@@ -280,7 +298,7 @@ int LoopbackConnect(int port) {
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<u_short>(port));
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return ConnectTo(address, "lo-client", "", port);
+    return ConnectTo(address);
 }
 
 int NetworkConnect(const char* host, int port) {
@@ -294,7 +312,7 @@ int NetworkConnect(const char* host, int port) {
     address.sin_family = static_cast<short>(entry->h_addrtype);
     address.sin_port = htons(static_cast<u_short>(port));
     memcpy(&address.sin_addr, entry->h_addr_list[0], sizeof address.sin_addr);
-    return ConnectTo(address, "net-client", host, port);
+    return ConnectTo(address);
 }
 
 void AdbSetSocketTimeout(unsigned milliseconds) { g_socketTimeoutMs = milliseconds; }

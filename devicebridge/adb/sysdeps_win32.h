@@ -16,6 +16,9 @@ void AdbInitHandleTable();
 void AdbFreeHandleTable();
 
 int HandleClose(int fd);
+// Ends both directions of a socket without freeing its number: a read
+// waiting on it in another thread returns. Files fail with ENOTSOCK.
+int HandleShutdown(int fd);
 // Bytes moved, 0 at end of stream, or -1 with errno (EBADF for a bad number,
 // ETIMEDOUT when a socket stayed silent past the time-out).
 int HandleRead(int fd, void* buffer, size_t count);

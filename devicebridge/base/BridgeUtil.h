@@ -1,6 +1,6 @@
 // The bridge's shared utilities: captured tool or adb output as a narrow
-// string, marker tests on it, debug lines, ANSI code page conversions and
-// copies into the caller's fixed-size buffers.
+// string, marker tests on it, debug lines and copies into the caller's
+// fixed-size buffers.
 #pragma once
 
 #include <cstddef>
@@ -15,10 +15,6 @@ bool HasMarker(const std::string& output, const char* marker);
 // Debug lines go only to the debugger.
 void DebugLine(const std::string& line);
 void DebugLine(const std::wstring& line);
-
-// Conversions at the boundary, through the ANSI code page.
-std::wstring WidenAnsi(const std::string& text);
-std::string NarrowAnsi(const std::wstring& text);
 
 // Size of the text buffers callers pass (in characters).
 constexpr size_t kCallerBufferChars = 260;

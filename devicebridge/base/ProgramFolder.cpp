@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "win32/TextConvert.h"
+
 std::wstring ProgramFolderW() {
     // Grow the buffer until the whole path fits; long paths are not cut short.
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -18,10 +20,4 @@ std::wstring ProgramFolderW() {
     }
 }
 
-std::string ProgramFolderA() {
-    std::wstring wide = ProgramFolderW();
-    int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(size, '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), narrow.data(), size, nullptr, nullptr);
-    return narrow;
-}
+std::string ProgramFolderA() { return WideToAnsi(ProgramFolderW()); }

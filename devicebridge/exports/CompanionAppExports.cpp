@@ -6,6 +6,7 @@
 
 #include "tools/DeviceConsole.h"
 #include "base/BridgeUtil.h"
+#include "exports/ExportGuard.h"
 #include "exports/Hemlar.h"
 #include "phone/PhoneCommands.h"
 #include "base/ProgramFolder.h"
@@ -32,51 +33,61 @@ int StartService(const wchar_t* component) {
 }  // namespace
 
 HEMLAR_EXPORT int HEMLAR_CALL AdbServerStart() {
-    static const wchar_t kStart[] = L"shell am start --user 0 -n com.vandrell.mrtq/com.vandrell.mrtq.StartActivity_";
-    DebugLine(std::string("TORVANIKDLL_API_AdbServerStart"));
-    CapturedOutput output;
-    if (!WaitForListedPhone(output, kDevicePauseMs)) return 0;
-    RunAdb(kStart, output);
-    if (!HasMarker(output, "Error")) return 1;
-    DebugLine(std::string("TORVANIKDLL_API_AdbServerStar___Install"));
-    InstallShippedApp(output);
-    RunAdb(kStart, output);
-    return 0;  // the caller tries again later
+    return GuardExport(0, [&]() -> int {
+        static const wchar_t kStart[] = L"shell am start --user 0 -n com.vandrell.mrtq/com.vandrell.mrtq.StartActivity_";
+        DebugLine(std::string("TORVANIKDLL_API_AdbServerStart"));
+        CapturedOutput output;
+        if (!WaitForListedPhone(output, kDevicePauseMs)) return 0;
+        RunAdb(kStart, output);
+        if (!HasMarker(output, "Error")) return 1;
+        DebugLine(std::string("TORVANIKDLL_API_AdbServerStar___Install"));
+        InstallShippedApp(output);
+        RunAdb(kStart, output);
+        return 0;  // the caller tries again later
+    });
 }
 
 HEMLAR_EXPORT int HEMLAR_CALL AdbServerStartEx(const wchar_t* packageName, const wchar_t* activity) {
-    DebugLine(std::string("TORVANIKDLL_API_AdbServerStartEx__Begin"));
-    std::wstring start = L"shell am start --user 0 -n " + std::wstring(packageName ? packageName : L"") + L"/" +
-                         std::wstring(activity ? activity : L"");
-    CapturedOutput output;
-    if (!FitsCommandLine(start) || !WaitForListedPhone(output, kDevicePauseMs)) return 0;
-    RunAdb(start, output);
-    DebugLine(output);
-    int result = 0;
-    if (HasMarker(output, "its current task has been brought to the front")) {
-        DebugLine(std::string("AdbServerStartEx   return 2;"));
-        return 2;
-    }
-    if (!HasMarker(output, "Error")) {
-        DebugLine(std::string("AdbServerStartEx   b_Ret =  TRUE"));
-        result = 1;
-    } else {
-        DebugLine(std::string("TORVANIKDLL_API_AdbServerStartEx___Install"));
-        InstallShippedApp(output);
+    return GuardExport(0, [&]() -> int {
+        DebugLine(std::string("TORVANIKDLL_API_AdbServerStartEx__Begin"));
+        std::wstring start = L"shell am start --user 0 -n " + std::wstring(packageName ? packageName : L"") + L"/" +
+                             std::wstring(activity ? activity : L"");
+        CapturedOutput output;
+        if (!FitsCommandLine(start) || !WaitForListedPhone(output, kDevicePauseMs)) return 0;
         RunAdb(start, output);
-    }
-    DebugLine(std::string("TORVANIKDLL_API_AdbServerStartEx__End"));
-    return result;
+        DebugLine(output);
+        int result = 0;
+        if (HasMarker(output, "its current task has been brought to the front")) {
+            DebugLine(std::string("AdbServerStartEx   return 2;"));
+            return 2;
+        }
+        if (!HasMarker(output, "Error")) {
+            DebugLine(std::string("AdbServerStartEx   b_Ret =  TRUE"));
+            result = 1;
+        } else {
+            DebugLine(std::string("TORVANIKDLL_API_AdbServerStartEx___Install"));
+            InstallShippedApp(output);
+            RunAdb(start, output);
+        }
+        DebugLine(std::string("TORVANIKDLL_API_AdbServerStartEx__End"));
+        return result;
+    });
 }
 
 HEMLAR_EXPORT int HEMLAR_CALL AdbServerConnectStart() {
-    return StartService(L"com.vandrell.mrtq/com.vandrell.mrtq.app.ConnectService");
+    return GuardExport(0, [&]() -> int {
+        return StartService(L"com.vandrell.mrtq/com.vandrell.mrtq.app.ConnectService");
+    });
 }
 
 HEMLAR_EXPORT int HEMLAR_CALL AdbServerBackupStart() {
-    return StartService(L"com.vandrell.mrtq/com.vandrell.mrtq.service.BackupService");
+    return GuardExport(0, [&]() -> int {
+        return StartService(L"com.vandrell.mrtq/com.vandrell.mrtq.service.BackupService");
+    });
 }
 
 HEMLAR_EXPORT int HEMLAR_CALL AdbServerRestoreStart() {
-    return StartService(L"com.vandrell.mrtq/com.vandrell.mrtq.service.RecoverService");
+    return GuardExport(0, [&]() -> int {
+        return StartService(L"com.vandrell.mrtq/com.vandrell.mrtq.service.RecoverService");
+    });
 }

@@ -4,6 +4,7 @@
 
 #include "tools/DeviceConsole.h"
 #include "phone/DeviceDescription.h"
+#include "exports/ExportGuard.h"
 #include "exports/Hemlar.h"
 #include "phone/PhoneCommands.h"
 #include "tools/ToolRunner.h"
@@ -21,13 +22,15 @@ void StartListing(const std::wstring& identity) {
 }  // namespace
 
 HEMLAR_EXPORT int HEMLAR_CALL GetDevpBrandModel(const wchar_t* interfacePath, wchar_t* out) {
-    DeviceManagerTools tools;
-    tools.devcon = [](const std::wstring& arguments) { return RunToolCommand(DevconLine(true, arguments)); };
-    tools.adbDevices = [] {
-        CapturedOutput devices;
-        RunAdb(L"devices", devices);
-        return devices;
-    };
-    tools.startListing = StartListing;
-    return DescribeDevice(interfacePath, out, IsSystem64(), tools);
+    return GuardExport(0, [&]() -> int {
+        DeviceManagerTools tools;
+        tools.devcon = [](const std::wstring& arguments) { return RunToolCommand(DevconLine(true, arguments)); };
+        tools.adbDevices = [] {
+            CapturedOutput devices;
+            RunAdb(L"devices", devices);
+            return devices;
+        };
+        tools.startListing = StartListing;
+        return DescribeDevice(interfacePath, out, IsSystem64(), tools);
+    });
 }

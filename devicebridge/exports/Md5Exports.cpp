@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "exports/ExportGuard.h"
 #include "exports/Hemlar.h"
 #include "archive/ZMD5.h"
 
@@ -16,15 +17,19 @@ void WriteDigest(const std::string& digest, char* out) {
 }  // namespace
 
 HEMLAR_EXPORT int HEMLAR_CALL GetStringMD5(const char* text, char* out) {
-    ZMD5 md5;
-    WriteDigest(md5.GetMD5OfString(text ? text : ""), out);
-    return 1;
+    return GuardExport(0, [&]() -> int {
+        ZMD5 md5;
+        WriteDigest(md5.GetMD5OfString(text ? text : ""), out);
+        return 1;
+    });
 }
 
 HEMLAR_EXPORT int HEMLAR_CALL GetFileMD5(const char* path, char* out) {
-    ZMD5 md5;
-    std::string digest = md5.GetMD5OfFile(path);
-    if (md5.IsFileOpen()) md5.CloseFile();
-    WriteDigest(digest, out);
-    return 1;
+    return GuardExport(0, [&]() -> int {
+        ZMD5 md5;
+        std::string digest = md5.GetMD5OfFile(path);
+        if (md5.IsFileOpen()) md5.CloseFile();
+        WriteDigest(digest, out);
+        return 1;
+    });
 }

@@ -12,6 +12,7 @@
 #include "phone/RomMatch.h"
 #include "tools/ToolRunner.h"
 #include "archive/ZipArchive.h"
+#include "win32/TextConvert.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ std::mutex g_batchFile;
 
 bool HasEntry(ZipArchive* zip, const std::string& name) {
     int index = -1;
-    return FindZipItem(zip, WidenAnsi(name).c_str(), &index, nullptr) == kZipOk;
+    return FindZipItem(zip, AnsiToWide(name).c_str(), &index, nullptr) == kZipOk;
 }
 
 // How many leading bytes of text fit into a field without splitting a
@@ -51,16 +52,8 @@ void SetField(char (&field)[kFieldBytes], const std::string& text, bool utf8 = t
     field[length] = '\0';
 }
 
-std::string Utf8ToAnsi(const std::string& text) {
-    if (text.empty()) return {};
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(size, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    return NarrowAnsi(wide);
-}
-
 bool WriteBatchFile(const std::string& path, const std::string& line) {
-    std::ofstream out(std::filesystem::path(WidenAnsi(path)), std::ios::binary | std::ios::trunc);
+    std::ofstream out(std::filesystem::path(AnsiToWide(path)), std::ios::binary | std::ios::trunc);
     out.write(line.data(), static_cast<std::streamsize>(line.size()));
     out.close();
     return !out.fail();
@@ -122,7 +115,7 @@ ApkBadging ParseBadging(const std::string& rawOutput) {
 }
 
 std::string CheckedIcon(const ApkBadging& badging, const std::string& apkPath) {
-    ZipArchivePtr zip(OpenZipArchive(WidenAnsi(apkPath).c_str()));
+    ZipArchivePtr zip(OpenZipArchive(AnsiToWide(apkPath).c_str()));
     if (!zip || HasEntry(zip.get(), badging.icon480)) return badging.icon480;
     DebugLine(std::wstring(L"xxh 图 有异常"));
     if (HasEntry(zip.get(), badging.icon240)) return badging.icon240;
@@ -137,7 +130,7 @@ ApkInfoRecord MakeApkInfoRecord(const ApkBadging& badging, const std::string& ic
     SetField(record.iconPath, icon);
     SetField(record.versionCode, badging.versionCode);
     SetField(record.labelZhCn, badging.labelZhCn);
-    SetField(record.label, Utf8ToAnsi(badging.label), false);
+    SetField(record.label, WideToAnsi(Utf8ToWide(badging.label)), false);
     return record;
 }
 

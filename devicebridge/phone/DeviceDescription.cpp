@@ -2,6 +2,7 @@
 
 #include "base/BridgeUtil.h"
 #include "phone/PhoneText.h"
+#include "win32/TextConvert.h"
 
 namespace {
 
@@ -9,7 +10,7 @@ namespace {
 bool WriteTextAfterColon(const std::string& listing, wchar_t* out) {
     size_t colon = listing.find(':');
     if (colon == std::string::npos) return false;
-    CopyToCallerBuffer(WidenAnsi(listing.substr(colon + 1)), out);
+    CopyToCallerBuffer(AnsiToWide(listing.substr(colon + 1)), out);
     return true;
 }
 
@@ -21,7 +22,7 @@ bool UsbIdentityFromInterfacePath(const std::wstring& path, std::wstring& identi
     size_t pid = path.find(L"PID_");
     if (pid == std::wstring::npos || 8 + pid > path.size()) return false;
     std::wstring candidate = path.substr(8, pid);
-    if (!IsUsbIdentity(NarrowAnsi(candidate))) return false;
+    if (!IsUsbIdentity(WideToAnsi(candidate))) return false;
     identity = candidate;
     return true;
 }
@@ -30,7 +31,7 @@ int DescribeDevice(const wchar_t* interfacePath, wchar_t* out, bool system64, co
     std::wstring identity;
     if (!interfacePath || !UsbIdentityFromInterfacePath(interfacePath, identity)) return 0;
     if (!system64) return 1;
-    const std::string narrowIdentity = NarrowAnsi(identity);
+    const std::string narrowIdentity = WideToAnsi(identity);
 
     DebugLine(std::string("PNT devcon_x64  GetDevpBrandModel  Begin"));
     if (tools.devcon(L"find =wpd * ").empty()) {
@@ -54,7 +55,7 @@ int DescribeDevice(const wchar_t* interfacePath, wchar_t* out, bool system64, co
     // the backslash before the instance id); a shorter listing has none.
     if (at == std::string::npos || at + 18 >= hwids.size()) return 0;
     std::string description = hwids.substr(at + 18);
-    CopyToCallerBuffer(WidenAnsi(description), out);
+    CopyToCallerBuffer(AnsiToWide(description), out);
     if (description[0] <= '9') {
         DebugLine(std::string("PNT devcon_x64  GetDevpBrandModel 64 False"));
         return 0;

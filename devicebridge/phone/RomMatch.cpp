@@ -15,6 +15,7 @@
 #include "tools/HttpGetToString.h"
 #include "base/ProgramFolder.h"
 #include "archive/ZipArchive.h"
+#include "win32/FileUtil.h"
 
 namespace {
 
@@ -23,12 +24,6 @@ constexpr char kDeviceAssertMarker[] = "assert(getprop(\"ro.product.device\")";
 // The extraction files have fixed names under the program folder, so calls
 // that overlap take turns while they use them.
 std::mutex g_extractionFiles;
-
-void DeleteEvenIfReadOnly(const std::wstring& path) {
-    // An entry marked read-only in the archive is extracted read-only.
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(path.c_str());
-}
 
 std::string ReadWholeFile(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
@@ -39,14 +34,14 @@ std::string ReadWholeFile(const std::wstring& path) {
 // file again; empty when the ROM or the entry cannot be read.
 std::string ReadEntryThroughFile(const wchar_t* romPath, const wchar_t* entry, const std::wstring& scratch) {
     ZipArchivePtr zip(romPath ? OpenZipArchive(romPath) : nullptr);
-    DeleteEvenIfReadOnly(scratch);
+    RemoveFileEvenIfReadOnly(scratch);  // entries marked read-only extract read-only
     std::string bytes;
     int index = -1;
     if (zip && FindZipItem(zip.get(), entry, &index, nullptr) == kZipOk &&
         UnzipItemToFile(zip.get(), index, scratch.c_str()) == kZipOk)
         bytes = ReadWholeFile(scratch);
     zip.reset();
-    DeleteEvenIfReadOnly(scratch);
+    RemoveFileEvenIfReadOnly(scratch);
     return bytes;
 }
 

@@ -1,4 +1,4 @@
-#include "HttpGetToString.h"
+#include "tools/HttpGetToString.h"
 
 #include "web/HttpGet.h"
 #include "web/WebHosts.h"

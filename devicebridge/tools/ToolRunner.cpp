@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <algorithm>
-#include <mutex>
-#include <vector>
+#include <atomic>
 
-#include "base/BridgeUtil.h"
+#include "win32/ProcessLauncher.h"
+#include "win32/ScopedHandle.h"
+#include "win32/TextConvert.h"
 
 namespace {
 
@@ -17,74 +17,32 @@ void MessageBoxAlert(const wchar_t* text) {
 
 std::atomic<ToolRunnerAlert> g_alert{&MessageBoxAlert};
 
-// Children are started with handle inheritance on, so a pipe end is made
-// inheritable only while its own child is created: a tool started by another
-// thread at the same moment must not keep this pipe open.
-std::mutex g_inheritLock;
-
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(HANDLE handle) : handle_(handle) {}
-    ~Handle() { Close(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE* Out() { return &handle_; }
-    HANDLE Get() const { return handle_; }
-    void Close() {
-        if (handle_) CloseHandle(handle_);
-        handle_ = nullptr;
-    }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
 enum class OnFailure { Alert, Silent };
 
 void Report(OnFailure onFailure, const wchar_t* text) {
     if (onFailure == OnFailure::Alert) g_alert.load()(text);
 }
 
-// The longest command line CreateProcess accepts, without its NUL.
-constexpr size_t kMaxCommandLine = 32766;
-
 std::string RunCaptured(std::wstring commandLine, bool readOutput, OnFailure onFailure) {
-    if (commandLine.size() > kMaxCommandLine) {
+    if (commandLine.size() > kMaxProcessCommandLine) {
         Report(onFailure, L"CreateProcess Failed!");
         return {};
     }
-    Handle readEnd, writeEnd;
+    ScopedHandle readEnd, writeEnd;
     if (!CreatePipe(readEnd.Out(), writeEnd.Out(), nullptr, 0)) {
         Report(onFailure, L"CreatePipe Failed!");
         return {};
     }
-
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    GetStartupInfoW(&startup);
-    startup.cbReserved2 = 0;  // the caller's C runtime hand-over data means nothing to the child
-    startup.lpReserved2 = nullptr;
-    startup.hStdOutput = writeEnd.Get();
-    startup.hStdError = writeEnd.Get();
-    startup.wShowWindow = SW_HIDE;
-    startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-
-    PROCESS_INFORMATION process = {};
-    BOOL started;
-    {
-        std::lock_guard<std::mutex> lock(g_inheritLock);
-        SetHandleInformation(writeEnd.Get(), HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-        started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                 &startup, &process);
-        writeEnd.Close();
-    }
-    if (!started) {
+    ProcessLaunch launch;
+    launch.commandLine = std::move(commandLine);
+    launch.output = launch.error = writeEnd.Get();
+    launch.hideWindow = true;
+    ScopedHandle child = LaunchProcess(launch);
+    writeEnd.Close();  // the child holds the only write end now
+    if (!child) {
         Report(onFailure, L"CreateProcess Failed!");
         return {};
     }
-    CloseHandle(process.hThread);
-    Handle child(process.hProcess);
 
     std::string output;
     if (!readOutput) return output;
@@ -115,7 +73,7 @@ std::string RunToolCommand(const std::wstring& commandLine, bool readOutput) {
 }
 
 std::string RunProgramCapture(const std::string& commandLine) {
-    return RunCaptured(WidenAnsi(commandLine), true, OnFailure::Silent);
+    return RunCaptured(AnsiToWide(commandLine), true, OnFailure::Silent);
 }
 
 std::wstring ToolLineInFolder(const std::wstring& folder, const std::wstring& command) {

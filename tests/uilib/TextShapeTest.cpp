@@ -101,6 +101,30 @@ TEST_F(Canvas, FillsAndGradientsFollowTheirAlpha) {
     EXPECT_GT(shot.At(10, 155) & 0xFF, 0xC0u);
 }
 
+// A clip generated again gives back the first one before it clips anew, and
+// on leaving restores the DC's clip as it was before either.
+TEST_F(Canvas, AReusedClipReplacesItsFirstRegion) {
+    Snapshot shot = Paint([](HDC dc, const RECT&) {
+        {
+            CRenderClip clip;
+            CRenderClip::GenerateClip(dc, RECT{10, 10, 40, 40}, clip);
+            CRenderClip::GenerateClip(dc, RECT{60, 10, 90, 40}, clip);
+            CRenderEngine::DrawColor(dc, RECT{0, 0, 100, 50}, 0xFF0000FF);
+        }
+        CRenderEngine::DrawColor(dc, RECT{0, 60, 100, 70}, 0xFF00FF00);
+    });
+    struct {
+        int x, y;
+        DWORD expected;
+    } cases[] = {
+        {75, 25, 0x0000FF},                       // the second region is painted
+        {25, 25, 0xFFFFFF}, {50, 25, 0xFFFFFF},  // the first one no longer clips in
+        {5, 65, 0x00FF00}, {95, 65, 0x00FF00},   // no clip left after the scope
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(Near(shot.At(c.x, c.y), c.expected, 4)) << c.x << "," << c.y << ": " << std::hex << shot.At(c.x, c.y);
+}
+
 TEST_F(Canvas, RectanglesLinesAndClipsLandOnTheirPixels) {
     Snapshot shot = Paint([](HDC dc, const RECT&) {
         CRenderEngine::DrawRect(dc, RECT{10, 10, 50, 50}, 2, 0xFF0000FF);

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace UiLib;
@@ -157,6 +159,32 @@ TEST(Window, SkinsThatCannotLoadGoToTheFailureHandler) {
         EXPECT_EQ(g_failures, 1) << c.source.label;
     }
     WindowImplBase::SetSkinFailureHandler(nullptr);
+}
+
+// The default handler tells the user and then asks the message loop to end:
+// the library never ends its host process itself.
+TEST(Window, ByDefaultASkinFailureEndsTheMessageLoopNotTheProcess) {
+    UseSkinFolder(SkinFolder());
+    std::atomic<bool> boxSeen{false}, opened{false};
+    std::thread dismisser([&] {
+        while (!opened) {
+            HWND box = FindWindowW(L"#32770", L"UiLib");
+            if (box) {
+                boxSeen = true;
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+            }
+            Sleep(20);
+        }
+    });
+    SkinWindow window({"missing file", UILIB_FILE, L"", L""}, L"absent.xml");
+    HWND hwnd = window.Open();
+    opened = true;
+    dismisser.join();
+    EXPECT_EQ(hwnd, nullptr);
+    EXPECT_TRUE(boxSeen);
+    MSG quit = {};
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 1u);
 }
 
 TEST(Window, CaptionAndBordersHitTest) {

@@ -5,12 +5,20 @@
 #include "adb/AdbClient.h"
 #include "adb/AdbCommandLine.h"
 #include "adb/AdbShell.h"
+#include "adb/sysdeps_win32.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -269,6 +277,42 @@ TEST(AdbShellEscape, TildeDotAtLineStartEndsTheSession) {
         for (const char* p = c.input; *p && !ended; ++p) ended = scanner.Feed(*p);
         EXPECT_EQ(ended, c.ends) << c.input;
     }
+}
+
+// Set while an interactive shell runs in this program, which plays the host
+// that loaded the client: an exit from inside the client would end it, and
+// this hook turns such an exit into a failure.
+std::atomic<bool> g_shellRunning{false};
+void FailIfTheHostEndsDuringTheShell() {
+    if (!g_shellRunning) return;
+    fprintf(stderr, "the shell's escape ended the host program\n");
+    _exit(3);
+}
+
+TEST(AdbShellEscape, EndsTheSessionAndTheHostGoesOn) {
+    ScriptedServer server("OKAYOKAY");  // the phone takes the shell, then stays silent
+    int input[2];
+    ASSERT_EQ(_pipe(input, 256, _O_BINARY), 0);
+    const int savedInput = _dup(0);
+    ASSERT_EQ(_dup2(input[0], 0), 0);
+    atexit(FailIfTheHostEndsDuringTheShell);
+    g_shellRunning = true;
+
+    std::string output;
+    int result = -1;
+    std::thread shell([&] { result = AdbInteractiveShell(AdbTarget{}, output); });
+    ASSERT_EQ(_write(input[1], "\n~.", 3), 3);
+    shell.join();
+    g_shellRunning = false;
+    _dup2(savedInput, 0);
+    for (int fd : {savedInput, input[0], input[1]}) _close(fd);
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(server.Received(), AdbRequestFrame("host:transport-any") + AdbRequestFrame("shell:"));
+    // The client still works after the session ended.
+    int fd = LoopbackConnect(kAdbServerPort);
+    EXPECT_GE(fd, 0);
+    HandleClose(fd);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "base/BridgeUtil.h"
 #include "TestPaths.h"
 #include "tools/ToolRunner.h"
+#include "win32/TextConvert.h"
 #include "ToolStandIns.h"
 
 namespace {
@@ -93,9 +94,9 @@ TEST_F(ToolRunner, ProcessThatCannotStartIsReportedOnceAndGivesEmptyText) {
 
 TEST_F(ToolRunner, DirectRunWithoutInterpreterCapturesAndFailsQuietly) {
     tools.Reply("devcon_x86", "", "package: name='x'\n");
-    std::string program = "\"" + NarrowAnsi(AndroidToolFolder()) + "\\devcon_x86.exe\" d badging";
+    std::string program = "\"" + WideToAnsi(AndroidToolFolder()) + "\\devcon_x86.exe\" d badging";
     EXPECT_EQ(RunProgramCapture(program), "package: name='x'\n");
-    EXPECT_EQ(RunProgramCapture("\"" + NarrowAnsi(tools.Dir().File(L"missing.exe")) + "\""), "");
+    EXPECT_EQ(RunProgramCapture("\"" + WideToAnsi(tools.Dir().File(L"missing.exe")) + "\""), "");
     EXPECT_EQ(g_alerts, 0);
 }
 

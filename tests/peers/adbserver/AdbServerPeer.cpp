@@ -20,9 +20,13 @@
 // folder; "am start" and "am startservice" work for those, and started apps
 // show in "ps" until "am force-stop".
 //
+// "host:stray-pipes" answers how many pipe handles the server held
+// besides its standard ones when it started.
+//
 // Run as "RirorivUvi devices" it is the server's own client: it starts a
 // detached server when none answers and prints the device list.
 #include "ShellWords.h"
+#include "StrayPipes.h"
 
 #include <winsock2.h>
 #include <windows.h>
@@ -47,6 +51,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::wstring g_phoneFolder, g_scenarioPath, g_logPath;
+int g_strayPipes = 0;  // counted first thing in main
 std::mutex g_lock;  // guards the log, the forward list and the phone's app state
 std::vector<std::pair<std::string, std::string>> g_forwards;
 std::set<std::string> g_runningApps;
@@ -628,6 +633,8 @@ void ServeRequest(SOCKET s, std::string service) {
         Scenario scenario = LoadScenario();
         if (service == "host:version") {
             OkayText(s, "0029");
+        } else if (service == "host:stray-pipes") {
+            OkayText(s, std::to_string(g_strayPipes));
         } else if (service == "host:kill") {
             Okay(s);
             closesocket(s);
@@ -744,6 +751,7 @@ int ListDevicesAsClient(int port) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    g_strayPipes = testsupport::CountStrayPipes();
     int port = 5037;
     std::wstring portEnv = Env(L"ADB_PEER_PORT", L"");
     if (!portEnv.empty()) port = _wtoi(portEnv.c_str());

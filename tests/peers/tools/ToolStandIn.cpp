@@ -8,6 +8,11 @@
 // "<name> <arguments>" to calls.log there and prints the reply of the first
 // record in <name>.scenario whose pattern stands in its arguments. A record is
 // "<pattern>\n<byte count>\n<bytes>"; an empty pattern matches every call.
+//
+// Called with the one argument "--stray-pipes" (under any name) it prints how
+// many pipe handles it holds besides its standard ones.
+#include "StrayPipes.h"
+
 #include <windows.h>
 
 #include <fcntl.h>
@@ -88,6 +93,11 @@ int Filter(const std::string& arguments) {
 }  // namespace
 
 int main() {
+    const int strayPipes = testsupport::CountStrayPipes();
+    if (Arguments() == L"--stray-pipes") {
+        printf("%d", strayPipes);
+        return 0;
+    }
     // "linger <ms>": stays alive a while, as a process a tool leaves running.
     if (OwnName() == L"linger") {
         Sleep(static_cast<DWORD>(std::strtoul(ToUtf8(Arguments()).c_str(), nullptr, 10)));

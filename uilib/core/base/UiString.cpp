@@ -1,4 +1,5 @@
 #include "core/base/UiString.h"
+#include "win32/TextConvert.h"
 
 #include <cstdarg>
 #include <cstdlib>
@@ -207,14 +208,6 @@ int CUiString::SmallFormat(const wchar_t* format, ...) {
     return written;
 }
 
-std::string CUiString::ToNarrowString() const {
-    if (IsEmpty()) return std::string();
-    int size = WideCharToMultiByte(CP_THREAD_ACP, 0, m_pstr, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return std::string();
-    std::string out(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_THREAD_ACP, 0, m_pstr, -1, &out[0], size, nullptr, nullptr);
-    out.resize(static_cast<size_t>(size) - 1);
-    return out;
-}
+std::string CUiString::ToNarrowString() const { return WideToAnsi(m_pstr, CP_THREAD_ACP); }
 
 }  // namespace UiLib

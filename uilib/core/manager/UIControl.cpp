@@ -237,6 +237,8 @@ void CControlUI::SetStyleName(const wchar_t* styleName, CPaintManagerUI* manager
 
 // Action groups are bound by the property-action machinery; the base control
 // keeps these entry points so derived classes can rely on their positions.
+// Property actions are declared for the skins that name them; the library
+// does not run them yet, so these do nothing.
 void CControlUI::SetAction(const wchar_t* actionNames, CPaintManagerUI* manager) {}
 void CControlUI::OnPropertyActionTimer(IUiTimer* timer, tagTProperty* property) {}
 void CControlUI::OnGroupActionTimer(IUiTimer* timer, tagTActionGroup* group) {}
@@ -559,8 +561,8 @@ TEffectAge* CControlUI::GetMouseInEffect() { return &m_tMouseInEffects; }
 TEffectAge* CControlUI::GetMouseOutEffect() { return &m_tMouseOutEffects; }
 TEffectAge* CControlUI::GetClickInEffect() { return &m_tMouseClickEffects; }
 
-// Effect jobs are run by the window's effect spooler; without one there is
-// nothing to hand them to.
+// The library has no effect runner: effects are kept as attributes but not
+// played.
 void CControlUI::TriggerEffects(TEffectAge* effect) {}
 void CControlUI::SetEffectsStyle(const wchar_t* effectStyle, TEffectAge* effect) {}
 

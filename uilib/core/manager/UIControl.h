@@ -187,7 +187,8 @@ public:
     virtual CUiString GetStyleName();
     virtual void SetStyleName(const wchar_t* styleName, CPaintManagerUI* manager = nullptr);
 
-    // 65-69: property actions, driven by the manager's action groups.
+    // 65-69: property actions; the manager keeps action groups, but no
+    // action is run yet and these do nothing.
     virtual void SetAction(const wchar_t* actionNames, CPaintManagerUI* manager = nullptr);
     virtual void OnPropertyActionTimer(IUiTimer* timer, tagTProperty* property);
     virtual void OnGroupActionTimer(IUiTimer* timer, tagTActionGroup* group);

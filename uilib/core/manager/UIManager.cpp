@@ -13,7 +13,6 @@ namespace UiLib {
 
 namespace {
 
-const UINT kCaretTimerId = 241;
 const UINT kFindTabFlags = UIFIND_VISIBLE | UIFIND_ENABLED | UIFIND_ME_FIRST;
 const UINT kFindShortcutFlags = UIFIND_ENABLED | UIFIND_TOP_FIRST | UIFIND_ME_FIRST;
 const UINT kFindPointFlags = UIFIND_VISIBLE | UIFIND_HITTEST | UIFIND_TOP_FIRST;
@@ -483,7 +482,7 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
     }
     case WM_NOTIFY:
         if (!lParam) break;
-        return ReflectToChild(reinterpret_cast<NMHDR*>(lParam)->hwndFrom, message + 0x2000, wParam, lParam, result);
+        return ReflectToChild(reinterpret_cast<NMHDR*>(lParam)->hwndFrom, message + UIMSG_REFLECT_BASE, wParam, lParam, result);
     case WM_CONTEXTMENU: {
         POINT pt = PointOf(lParam);
         ::ScreenToClient(m_hWndPaint, &pt);
@@ -515,7 +514,7 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
         break;
     case WM_COMMAND:
         if (!lParam) break;
-        return ReflectToChild(reinterpret_cast<HWND>(lParam), 0x2111, wParam, lParam, result);
+        return ReflectToChild(reinterpret_cast<HWND>(lParam), UIMSG_REFLECT_COMMAND, wParam, lParam, result);
     case WM_SYSCOMMAND:
         // Only the restore is of interest here; every command still reaches
         // the default processing, so close, move and minimise keep working.
@@ -538,7 +537,7 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
         if (!lParam) break;
-        return ReflectToChild(reinterpret_cast<HWND>(lParam), message + 0x2000, wParam, lParam, result);
+        return ReflectToChild(reinterpret_cast<HWND>(lParam), message + UIMSG_REFLECT_BASE, wParam, lParam, result);
     case WM_MOUSEMOVE:
         OnMouseMove(lParam);
         break;
@@ -600,7 +599,7 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
         PrintClient(reinterpret_cast<HDC>(wParam), lParam);
         break;
     case UIMSG_EFFECT_FRAME:
-        // Effect frames are produced by the effect spooler; none runs here.
+        // No effect runner exists to send effect frames; one that arrives is dropped.
         return true;
     case UIMSG_RESTYLE:
         if (m_pRoot) Restyle(m_pRoot, wParam, lParam);

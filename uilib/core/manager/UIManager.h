@@ -46,6 +46,19 @@ enum {
     UIMSG_DELAYED_CLEANUP = 0x8001,
 };
 
+// A notification, command or colour request from a native child window is
+// reflected back to that child as the original message number plus this base
+// (so WM_COMMAND arrives as 0x2111).
+enum {
+    UIMSG_REFLECT_BASE = 0x2000,
+    UIMSG_REFLECT_COMMAND = UIMSG_REFLECT_BASE + WM_COMMAND,
+};
+
+// Window timer ids of a paint manager: controls' timers cycle through
+// 0..kWindowTimerIdCount-1; kCaretTimerId blinks the caret.
+constexpr UINT kWindowTimerIdCount = 240;
+constexpr UINT kCaretTimerId = 241;
+
 // One animated attribute of an action group, with its own timing.
 struct UILIB_API tagTProperty {
     CUiString sName;  // attribute, e.g. "bkcolor"

@@ -3,16 +3,11 @@
 
 namespace UiLib {
 
-namespace {
-const UINT kCaretTimerId = 241;
-const UINT kWindowTimerIds = 240;
-}  // namespace
-
 // The next window timer id after the last one, cycling through 0..239 and
 // skipping ids that a live timer of this window still holds.
 UINT CPaintManagerUI::AllocateWindowTimerId() {
-    for (UINT attempt = 0; attempt < kWindowTimerIds; ++attempt) {
-        m_uTimerID = (m_uTimerID + 1) % kWindowTimerIds;
+    for (UINT attempt = 0; attempt < kWindowTimerIdCount; ++attempt) {
+        m_uTimerID = (m_uTimerID + 1) % kWindowTimerIdCount;
         bool taken = false;
         for (int i = 0; i < m_aTimers.GetSize() && !taken; ++i) {
             const TIMERINFO* timer = static_cast<const TIMERINFO*>(m_aTimers.GetAt(i));

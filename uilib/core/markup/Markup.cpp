@@ -1,7 +1,6 @@
 #include "core/markup/Markup.h"
 
-#include "core/markup/SkinZip.h"
-#include "core/markup/UiResources.h"
+#include "core/markup/SkinFile.h"
 #include "core/base/UiString.h"
 
 #include <cstdlib>
@@ -197,48 +196,8 @@ bool CMarkup::LoadFromBytes(const BYTE* bytes, DWORD size) {
 
 bool CMarkup::LoadFromFile(const wchar_t* name) {
     Release();
-    CUiString path = CUiString(UiResources::ResourcePath()) + name;
     std::vector<BYTE> bytes;
-    if (*UiResources::ResourceZipName()) {
-        HZIP zip = UiResources::IsZipKeptOpen() ? UiResources::KeptZip() : nullptr;
-        bool ownZip = !UiResources::IsZipKeptOpen();
-        if (ownZip) {
-            CUiString zipFile = CUiString(UiResources::ResourcePath()) + UiResources::ResourceZipName();
-            zip = OpenZipArchive(ZIP_FILENAME, zipFile.GetData(), 0);
-        }
-        if (!zip) return Failed(L"Error opening zip file");
-        struct Closer {
-            HZIP zip;
-            bool own;
-            ~Closer() { if (own) CloseZipArchive(zip); }
-        } closer{zip, ownZip};
-        ZIPENTRY entry;
-        int index = -1;
-        if (FindZipEntry(zip, name, &index, &entry) != ZR_OK || index < 0) return Failed(L"Could not find ziped file");
-        if (entry.unc_size == 0) return Failed(L"File is empty");
-        if (entry.unc_size > MAX_FILE_SIZE) return Failed(L"File too large");
-        bytes.resize(entry.unc_size);
-        DWORD rc = ExtractZipEntry(zip, index, bytes.data(), entry.unc_size, ZIP_MEMORY);
-        if (rc != ZR_OK && rc != ZR_MORE) return Failed(L"Could not unzip file");
-    } else {
-        HANDLE file = CreateFileW(path.GetData(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return Failed(L"Error opening file");
-        LARGE_INTEGER size{};
-        bool sized = GetFileSizeEx(file, &size) != 0;
-        if (sized && size.QuadPart == 0) {
-            CloseHandle(file);
-            return Failed(L"File is empty");
-        }
-        if (!sized || size.QuadPart > MAX_FILE_SIZE) {
-            CloseHandle(file);
-            return Failed(L"File too large");
-        }
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        BOOL ok = ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-        CloseHandle(file);
-        if (!ok || read != bytes.size()) return Failed(L"Could not read file");
-    }
+    if (const wchar_t* failure = ReadSkinFile(name, MAX_FILE_SIZE, bytes)) return Failed(failure);
     return LoadFromBytes(bytes.data(), static_cast<DWORD>(bytes.size()));
 }
 

@@ -1,6 +1,7 @@
 #include "core/render/UIRender.h"
 
 #include "core/render/UIRenderInternal.h"
+#include "win32/ScopedGdi.h"
 
 #include <algorithm>
 #include <string>
@@ -21,43 +22,43 @@ void FillOpaque(HDC hDC, const RECT& rc, COLORREF color) {
 CRenderClip::~CRenderClip() { Restore(*this); }
 
 void CRenderClip::Restore(CRenderClip& clip) {
-    if (clip.hDC) SelectClipRgn(clip.hDC, clip.hOldRgn);
-    if (clip.hOldRgn) DeleteObject(clip.hOldRgn);
-    if (clip.hRgn) DeleteObject(clip.hRgn);
-    clip.hDC = nullptr;
-    clip.hOldRgn = nullptr;
-    clip.hRgn = nullptr;
+    if (clip.m_hDC) SelectClipRgn(clip.m_hDC, clip.m_hOldRgn);
+    if (clip.m_hOldRgn) DeleteObject(clip.m_hOldRgn);
+    if (clip.m_hRgn) DeleteObject(clip.m_hRgn);
+    clip.m_hDC = nullptr;
+    clip.m_hOldRgn = nullptr;
+    clip.m_hRgn = nullptr;
 }
 
 void CRenderClip::GenerateClip(HDC hDC, RECT rc, CRenderClip& clip) {
+    Restore(clip);  // a reused clip gives back its regions and the DC's clip
     RECT box = {0, 0, 0, 0};
     GetClipBox(hDC, &box);
-    clip.hOldRgn = CreateRectRgnIndirect(&box);
-    if (GetClipRgn(hDC, clip.hOldRgn) != 1) {
-        DeleteObject(clip.hOldRgn);
-        clip.hOldRgn = nullptr;
+    clip.m_hOldRgn = CreateRectRgnIndirect(&box);
+    if (GetClipRgn(hDC, clip.m_hOldRgn) != 1) {
+        DeleteObject(clip.m_hOldRgn);
+        clip.m_hOldRgn = nullptr;
     }
-    clip.hRgn = CreateRectRgnIndirect(&rc);
-    ExtSelectClipRgn(hDC, clip.hRgn, RGN_AND);
-    clip.hDC = hDC;
-    clip.rcItem = rc;
+    clip.m_hRgn = CreateRectRgnIndirect(&rc);
+    ExtSelectClipRgn(hDC, clip.m_hRgn, RGN_AND);
+    clip.m_hDC = hDC;
+    clip.m_rcItem = rc;
 }
 
 void CRenderClip::GenerateRoundClip(HDC hDC, RECT rc, RECT rcItem, int width, int height, CRenderClip& clip) {
     GenerateClip(hDC, rc, clip);
-    HRGN round = CreateRoundRectRgn(rcItem.left, rcItem.top, rcItem.right + 1, rcItem.bottom + 1, width, height);
-    CombineRgn(clip.hRgn, clip.hRgn, round, RGN_AND);
-    DeleteObject(round);
-    ExtSelectClipRgn(hDC, clip.hRgn, RGN_AND);
+    ScopedRegion round(CreateRoundRectRgn(rcItem.left, rcItem.top, rcItem.right + 1, rcItem.bottom + 1, width, height));
+    CombineRgn(clip.m_hRgn, clip.m_hRgn, round.Get(), RGN_AND);
+    ExtSelectClipRgn(hDC, clip.m_hRgn, RGN_AND);
 }
 
 void CRenderClip::UseOldClipBegin(HDC hDC, CRenderClip& clip) {
-    SelectClipRgn(hDC, clip.hOldRgn);
+    SelectClipRgn(hDC, clip.m_hOldRgn);
 }
 
 void CRenderClip::UseOldClipEnd(HDC hDC, CRenderClip& clip) {
-    SelectClipRgn(hDC, clip.hOldRgn);
-    ExtSelectClipRgn(hDC, clip.hRgn, RGN_AND);
+    SelectClipRgn(hDC, clip.m_hOldRgn);
+    ExtSelectClipRgn(hDC, clip.m_hRgn, RGN_AND);
 }
 
 void CRenderEngine::RgbToHsl(DWORD color, float* hue, float* saturation, float* lightness) {
@@ -140,18 +141,15 @@ void CRenderEngine::DrawColor(HDC hDC, const RECT& rc, DWORD color) {
     }
     // One premultiplied pixel stretched over the rectangle.
     void* bits = nullptr;
-    HBITMAP pixel = CreateBgraDib(hDC, 1, 1, &bits);
+    ScopedBitmap pixel(CreateBgraDib(hDC, 1, 1, &bits));
     if (!pixel) return;
     auto premultiply = [alpha](DWORD channel) { return channel * alpha / 255; };
     *static_cast<DWORD*>(bits) = (static_cast<DWORD>(alpha) << 24) | (premultiply((color >> 16) & 0xFF) << 16) |
                                  (premultiply((color >> 8) & 0xFF) << 8) | premultiply(color & 0xFF);
-    HDC memory = CreateCompatibleDC(hDC);
-    HGDIOBJ old = SelectObject(memory, pixel);
+    ScopedMemoryDC memory(hDC);
+    SelectGuard select(memory.Get(), pixel.Get());
     BLENDFUNCTION bf = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    BlendPixels(hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, memory, 0, 0, 1, 1, bf);
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(pixel);
+    BlendPixels(hDC, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, memory.Get(), 0, 0, 1, 1, bf);
 }
 
 namespace {
@@ -159,13 +157,7 @@ namespace {
 typedef BOOL(WINAPI* GradientFillFn)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
 
 GradientFillFn SystemGradientFill() {
-    static GradientFillFn fn = [] {
-        HMODULE module = GetModuleHandleW(L"msimg32.dll");
-        if (!module) module = LoadLibraryW(L"msimg32.dll");
-        return module ? reinterpret_cast<GradientFillFn>(
-                            reinterpret_cast<void*>(GetProcAddress(module, "GradientFill")))
-                      : nullptr;
-    }();
+    static const GradientFillFn fn = reinterpret_cast<GradientFillFn>(reinterpret_cast<void*>(Msimg32Function("GradientFill")));
     return fn;
 }
 
@@ -218,29 +210,23 @@ void CRenderEngine::DrawGradient(HDC hDC, const RECT& rc, DWORD first, DWORD sec
     }
     // Drawn offscreen and blended with the constant alpha only: the offscreen
     // pixels carry no alpha of their own to weigh by.
-    HDC memory = CreateCompatibleDC(hDC);
-    HBITMAP bitmap = CreateCompatibleBitmap(hDC, width, height);
-    if (memory && bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        PaintGradient(memory, RECT{0, 0, width, height}, first, second, vertical, steps);
-        BLENDFUNCTION bf = {AC_SRC_OVER, 0, alpha, 0};
-        BlendPixels(hDC, rc.left, rc.top, width, height, memory, 0, 0, width, height, bf);
-        SelectObject(memory, old);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    if (memory) DeleteDC(memory);
+    ScopedBitmap bitmap(CreateCompatibleBitmap(hDC, width, height));
+    ScopedMemoryDC memory(hDC);
+    if (!memory || !bitmap) return;
+    SelectGuard select(memory.Get(), bitmap.Get());
+    PaintGradient(memory.Get(), RECT{0, 0, width, height}, first, second, vertical, steps);
+    BLENDFUNCTION bf = {AC_SRC_OVER, 0, alpha, 0};
+    BlendPixels(hDC, rc.left, rc.top, width, height, memory.Get(), 0, 0, width, height, bf);
 }
 
 void CRenderEngine::DrawLine(HDC hDC, const RECT& rc, int size, DWORD color, int style) {
     LOGBRUSH brush = {BS_SOLID, ToColorRef(color), 0};
-    HPEN pen = ExtCreatePen(PS_GEOMETRIC | style, size, &brush, 0, nullptr);
-    HGDIOBJ old = SelectObject(hDC, pen);
+    ScopedPen pen(ExtCreatePen(PS_GEOMETRIC | style, size, &brush, 0, nullptr));
+    SelectGuard select(hDC, pen.Get());
     POINT previous;
     MoveToEx(hDC, rc.left, rc.top, &previous);
     LineTo(hDC, rc.right, rc.bottom);
     MoveToEx(hDC, previous.x, previous.y, nullptr);
-    SelectObject(hDC, old);
-    DeleteObject(pen);
 }
 
 void CRenderEngine::DrawRect(HDC hDC, const RECT& rc, int size, DWORD color) {
@@ -257,13 +243,10 @@ void CRenderEngine::DrawRect(HDC hDC, const RECT& rc, int size, DWORD color) {
 }
 
 void CRenderEngine::DrawRoundRect(HDC hDC, const RECT& rc, int width, int height, int size, DWORD color) {
-    HPEN pen = CreatePen(PS_SOLID | PS_INSIDEFRAME, size, ToColorRef(color));
-    HGDIOBJ oldPen = SelectObject(hDC, pen);
-    HGDIOBJ oldBrush = SelectObject(hDC, GetStockObject(NULL_BRUSH));
+    ScopedPen pen(CreatePen(PS_SOLID | PS_INSIDEFRAME, size, ToColorRef(color)));
+    SelectGuard selectPen(hDC, pen.Get());
+    SelectGuard selectBrush(hDC, GetStockObject(NULL_BRUSH));
     RoundRect(hDC, rc.left, rc.top, rc.right, rc.bottom, width, height);
-    SelectObject(hDC, oldBrush);
-    SelectObject(hDC, oldPen);
-    DeleteObject(pen);
 }
 
 }  // namespace UiLib

@@ -1,6 +1,7 @@
-// CRenderEngine: the library's static drawing operations. This first cut holds
-// what the paint path needs (colour fills, gradients, borders, clipping) and
-// the image loading seam used by the paint manager's image cache.
+// CRenderEngine: the library's static drawing operations: colours, fills,
+// gradients, lines and borders, images and image descriptions, plain and
+// rich text, and clipping (CRenderClip); plus image loading for the paint
+// manager's image cache.
 #pragma once
 #include "core/base/UiLibApi.h"
 #include "core/base/UiString.h"
@@ -23,7 +24,7 @@ struct UILIB_API tagTImageEntry {
 typedef tagTImageEntry TImageInfo;
 
 // Selects a clip region for the lifetime of a paint step and restores the old
-// one afterwards.
+// one afterwards. A clip generated again first restores and frees what it held.
 class UILIB_API CRenderClip {
 public:
     CRenderClip() = default;
@@ -31,17 +32,18 @@ public:
     CRenderClip& operator=(const CRenderClip&) = delete;
     ~CRenderClip();
 
-    RECT rcItem = {0, 0, 0, 0};
-    HDC hDC = nullptr;
-    HRGN hRgn = nullptr;
-    HRGN hOldRgn = nullptr;
-
     static void GenerateClip(HDC hDC, RECT rc, CRenderClip& clip);
     static void GenerateRoundClip(HDC hDC, RECT rc, RECT rcItem, int width, int height, CRenderClip& clip);
     static void Restore(CRenderClip& clip);
     // Temporarily widen the clip back to the one in force before the clip was made.
     static void UseOldClipBegin(HDC hDC, CRenderClip& clip);
     static void UseOldClipEnd(HDC hDC, CRenderClip& clip);
+
+private:
+    RECT m_rcItem = {0, 0, 0, 0};
+    HDC m_hDC = nullptr;
+    HRGN m_hRgn = nullptr;
+    HRGN m_hOldRgn = nullptr;
 };
 
 class UILIB_API CRenderEngine {

@@ -4,6 +4,8 @@
 #include "core/manager/UIManager.h"
 #include "core/render/UIRender.h"
 #include "core/render/UIRenderInternal.h"
+#include "win32/ScopedGdi.h"
+#include "win32/ScopedHandle.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -32,29 +34,20 @@ namespace {
 
 typedef BOOL(WINAPI* AlphaBlendFn)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
 
-// msimg32 is loaded by the paint manager; looked up once.
 AlphaBlendFn SystemAlphaBlend() {
-    static AlphaBlendFn fn = [] {
-        HMODULE module = GetModuleHandleW(L"msimg32.dll");
-        if (!module) module = LoadLibraryW(L"msimg32.dll");
-        return module ? reinterpret_cast<AlphaBlendFn>(reinterpret_cast<void*>(GetProcAddress(module, "AlphaBlend"))) : nullptr;
-    }();
+    static const AlphaBlendFn fn = reinterpret_cast<AlphaBlendFn>(reinterpret_cast<void*>(Msimg32Function("AlphaBlend")));
     return fn;
 }
 
 bool ReadWholeFile(const std::wstring& path, std::vector<BYTE>& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD size = GetFileSize(file, nullptr);
-    bool ok = size != INVALID_FILE_SIZE && size > 0;
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD size = GetFileSize(file.Get(), nullptr);
+    if (size == INVALID_FILE_SIZE || size == 0) return false;
     DWORD read = 0;
-    if (ok) {
-        bytes.resize(size);
-        ok = ReadFile(file, bytes.data(), size, &read, nullptr) && read == size;
-    }
-    CloseHandle(file);
-    return ok;
+    bytes.resize(size);
+    return ReadFile(file.Get(), bytes.data(), size, &read, nullptr) && read == size;
 }
 
 bool ReadResourceBytes(const wchar_t* name, const wchar_t* type, std::vector<BYTE>& bytes) {
@@ -319,12 +312,18 @@ HBITMAP CreateBgraDib(HDC dc, int width, int height, void** bits) {
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
-    HBITMAP bitmap = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, bits, nullptr, 0);
-    if (bitmap && !*bits) {
-        DeleteObject(bitmap);
-        bitmap = nullptr;
-    }
-    return bitmap;
+    ScopedBitmap bitmap(CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, bits, nullptr, 0));
+    if (!*bits) return nullptr;
+    return bitmap.Release();
+}
+
+FARPROC Msimg32Function(const char* name) {
+    // Loaded on first use and kept for the life of the process.
+    static const HMODULE module = [] {
+        HMODULE loaded = GetModuleHandleW(L"msimg32.dll");
+        return loaded ? loaded : LoadLibraryW(L"msimg32.dll");
+    }();
+    return module ? GetProcAddress(module, name) : nullptr;
 }
 
 BOOL BlendPixels(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
@@ -359,9 +358,10 @@ void CRenderEngine::DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RE
                               const RECT& rcCorners, bool alphaChannel, BYTE fade, bool hole, bool xtiled,
                               bool ytiled) {
     if (!hDC || !hBitmap) return;
-    HDC memory = CreateCompatibleDC(hDC);
-    if (!memory) return;
-    HGDIOBJ oldBitmap = SelectObject(memory, hBitmap);
+    ScopedMemoryDC memoryDC(hDC);
+    if (!memoryDC) return;
+    const HDC memory = memoryDC.Get();
+    SelectGuard select(memory, hBitmap);
     int oldStretch = SetStretchBltMode(hDC, HALFTONE);
 
     const RECT& c = rcCorners;
@@ -417,8 +417,6 @@ void CRenderEngine::DrawImage(HDC hDC, HBITMAP hBitmap, const RECT& rc, const RE
     }
 
     SetStretchBltMode(hDC, oldStretch);
-    SelectObject(memory, oldBitmap);
-    DeleteDC(memory);
 }
 
 bool CRenderEngine::DrawDescribedImage(HDC hDC, CPaintManagerUI* manager, const RECT& rcItem, const RECT& rcPaint,
@@ -462,14 +460,14 @@ BOOL CRenderEngine::AlphaBlendSoftware(HDC hDC, int x, int y, int width, int hei
     if (width <= 0 || height <= 0 || sw <= 0 || sh <= 0) return TRUE;
     void* srcBits = nullptr;
     void* dstBits = nullptr;
-    HDC srcDC = CreateCompatibleDC(hDC);
-    HDC dstDC = CreateCompatibleDC(hDC);
-    HBITMAP srcBmp = CreateBgraDib(hDC, width, height, &srcBits);
-    HBITMAP dstBmp = CreateBgraDib(hDC, width, height, &dstBits);
-    BOOL ok = srcDC && dstDC && srcBmp && dstBmp;
-    if (ok) {
-        HGDIOBJ oldSrc = SelectObject(srcDC, srcBmp);
-        HGDIOBJ oldDst = SelectObject(dstDC, dstBmp);
+    ScopedBitmap srcBmp(CreateBgraDib(hDC, width, height, &srcBits));
+    ScopedBitmap dstBmp(CreateBgraDib(hDC, width, height, &dstBits));
+    ScopedMemoryDC srcMemory(hDC), dstMemory(hDC);
+    if (!srcMemory || !dstMemory || !srcBmp || !dstBmp) return FALSE;
+    const HDC srcDC = srcMemory.Get(), dstDC = dstMemory.Get();
+    SelectGuard selectSrc(srcDC, srcBmp.Get());
+    SelectGuard selectDst(dstDC, dstBmp.Get());
+    {
         SetStretchBltMode(srcDC, COLORONCOLOR);
         StretchBlt(srcDC, 0, 0, width, height, hSrc, sx, sy, sw, sh, SRCCOPY);
         BitBlt(dstDC, 0, 0, width, height, hDC, x, y, SRCCOPY);
@@ -491,15 +489,8 @@ BOOL CRenderEngine::AlphaBlendSoftware(HDC hDC, int x, int y, int width, int hei
             }
             d[3] = static_cast<BYTE>(std::min(a + d[3] * (255 - a) / 255, 255u));
         }
-        ok = BitBlt(hDC, x, y, width, height, dstDC, 0, 0, SRCCOPY);
-        SelectObject(srcDC, oldSrc);
-        SelectObject(dstDC, oldDst);
+        return BitBlt(hDC, x, y, width, height, dstDC, 0, 0, SRCCOPY);
     }
-    if (srcBmp) DeleteObject(srcBmp);
-    if (dstBmp) DeleteObject(dstBmp);
-    if (srcDC) DeleteDC(srcDC);
-    if (dstDC) DeleteDC(dstDC);
-    return ok;
 }
 
 }  // namespace UiLib

@@ -7,6 +7,10 @@
 
 namespace UiLib {
 
+// A function of msimg32 (AlphaBlend, GradientFill), null where the system
+// lacks it; the library is loaded once, on first use.
+FARPROC Msimg32Function(const char* name);
+
 // The one blend the engine draws with: msimg32's AlphaBlend when the process
 // has it, the engine's software blend otherwise.
 BOOL BlendPixels(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,

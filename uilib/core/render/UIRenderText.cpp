@@ -4,6 +4,7 @@
 #include "core/manager/UIManager.h"
 #include "core/render/UIRender.h"
 #include "core/render/UIRenderInternal.h"
+#include "win32/ScopedGdi.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -70,9 +71,8 @@ void CRenderEngine::DrawTextW(HDC hDC, CPaintManagerUI* manager, RECT& rc, const
     }
     SetBkMode(hDC, TRANSPARENT);
     SetTextColor(hDC, ToColorRef(color));
-    HGDIOBJ old = SelectObject(hDC, manager->GetFontInfo(font)->hFont);
+    SelectGuard select(hDC, manager->GetFontInfo(font)->hFont);
     ::DrawTextW(hDC, text, -1, &rc, style | DT_NOPREFIX);
-    SelectObject(hDC, old);
 }
 
 namespace {
@@ -180,10 +180,9 @@ private:
         TFontInfo* closed = st.fonts.back();
         st.fonts.pop_back();
         if (closed->bItalic && !CurrentFont(st)->bItalic) {
-            HGDIOBJ old = SelectObject(dc_, closed->hFont);
+            SelectGuard select(dc_, closed->hFont);
             ABC abc = {};
             if (GetCharABCWidthsW(dc_, L' ', L' ', &abc)) x += std::abs(abc.abcC) / 2;
-            SelectObject(dc_, old);
         }
     }
 
@@ -270,7 +269,7 @@ private:
     bool DrawRun(RichState& st, const wchar_t* run, int count, int& x, int bottom, bool draw, bool& empty,
                  int shift) {
         TFontInfo* font = CurrentFont(st);
-        HGDIOBJ old = SelectObject(dc_, font->hFont);
+        SelectGuard select(dc_, font->hFont);
         int available = std::max(0, static_cast<int>(rc_.right) - x);
         int fit = 0;
         SIZE size = {0, 0};
@@ -309,7 +308,6 @@ private:
             x += drawn.cx;
             empty = false;
         }
-        SelectObject(dc_, old);
         if (take > 0 && run == st.p) st.p += take;
         return whole;
     }
@@ -477,7 +475,7 @@ void CRenderEngine::DrawRichText(HDC hDC, CPaintManagerUI* manager, RECT& rc, co
     if (!hDC || !manager || !text || rc.right <= rc.left || rc.bottom <= rc.top) return;
     const int capacity = linkCount ? std::max(0, *linkCount) : 0;
     const bool measure = (style & DT_CALCRECT) != 0;
-    HGDIOBJ oldFont = SelectObject(hDC, manager->GetDefaultFontInfo()->hFont);
+    SelectGuard selectFont(hDC, manager->GetDefaultFontInfo()->hFont);
     int oldMode = SetBkMode(hDC, TRANSPARENT);
     COLORREF oldText = GetTextColor(hDC);
     COLORREF oldBk = SetBkColor(hDC, ToColorRef(manager->GetDefaultSelectedBkColor()));
@@ -516,7 +514,6 @@ void CRenderEngine::DrawRichText(HDC hDC, CPaintManagerUI* manager, RECT& rc, co
     SetBkColor(hDC, oldBk);
     SetTextColor(hDC, oldText);
     SetBkMode(hDC, oldMode);
-    SelectObject(hDC, oldFont);
 }
 
 }  // namespace UiLib

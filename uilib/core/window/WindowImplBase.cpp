@@ -8,9 +8,12 @@ namespace UiLib {
 
 namespace {
 
+// A library does not end its host: after telling the user, the thread's
+// message loop is asked to end with exit code 1, so the program winds down
+// through its own code (its files closed, its data saved).
 void DefaultSkinFailure(WindowImplBase*) {
     ::MessageBoxW(nullptr, L"加载资源文件失败", L"UiLib", MB_ICONERROR);
-    ::ExitProcess(1);
+    ::PostQuitMessage(1);
 }
 
 WindowImplBase::SkinFailureHandler g_skinFailure = &DefaultSkinFailure;
@@ -63,9 +66,8 @@ void WindowImplBase::OnClick(TNotifyUI& msg) {
     }
 }
 
-LRESULT WindowImplBase::MessageHandler(UINT uMsg, WPARAM wParam, LPARAM, bool&) {
-    return uMsg == WM_KEYDOWN && wParam == VK_ESCAPE ? 1 : 0;
-}
+// The window filters no message: keys, Escape included, go on to the controls.
+LRESULT WindowImplBase::MessageHandler(UINT, WPARAM, LPARAM, bool&) { return 0; }
 
 CControlUI* WindowImplBase::CreateControl(const wchar_t*) { return nullptr; }
 
@@ -222,7 +224,7 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     }
     if (!root) {
         SkinFailed();
-        return -1;  // the handler chose not to end the process: creation fails
+        return -1;  // creation fails
     }
     m_PaintManager.AttachRoot(root);
     m_PaintManager.AddNotifier(this);

@@ -33,8 +33,8 @@ public:
     virtual void OnClick(TNotifyUI& msg);
 
     // What a skin that cannot be loaded does: by default a message box, then
-    // the process ends with exit code 1. Tests and hosts may replace it; when
-    // the handler returns, the window is not created.
+    // the thread's message loop is asked to end with exit code 1 (WM_QUIT).
+    // Tests and hosts may replace it; either way the window is not created.
     typedef void (*SkinFailureHandler)(WindowImplBase* window);
     static void SetSkinFailureHandler(SkinFailureHandler handler);
 
