@@ -3,6 +3,10 @@
 #include "controls/UIAnimationTabLayout.h"
 #include "controls/UIChildLayout.h"
 #include "controls/UIHorizontalLayout.h"
+#include "controls/UIList.h"
+#include "controls/UIListContainerElement.h"
+#include "controls/UIListElement.h"
+#include "controls/UIListHeader.h"
 #include "controls/UITabLayout.h"
 #include "controls/UITileLayout.h"
 #include "controls/UIVerticalLayout.h"
@@ -43,6 +47,13 @@ const KnownClass kKnownClasses[] = {
     {L"ChildLayout", &Make<CChildLayoutUI>},
     {L"TabLayout", &Make<CTabLayoutUI>},
     {L"AnimationTabLayout", &Make<CAnimationTabLayoutUI>},
+    {L"List", &Make<CListUI>},
+    {L"ListHeader", &Make<CListHeaderUI>},
+    {L"ListHeaderItem", &Make<CListHeaderItemUI>},
+    {L"ListLabelElement", &Make<CListLabelElementUI>},
+    {L"ListTextElement", &Make<CListTextElementUI>},
+    {L"ListImageTextElement", &Make<CListImageTextElementUI>},
+    {L"ListContainerElement", &Make<CListContainerElementUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {
