@@ -2,6 +2,7 @@
 // the selection after rows go, header drags, and header and cells staying
 // aligned while the body scrolls sideways (read back as pixels).
 #include "UiHarness.h"
+#include "controls/UIButton.h"
 #include "controls/UIList.h"
 #include "controls/UIListContainerElement.h"
 #include "controls/UIListElement.h"
@@ -49,6 +50,12 @@ struct ListWindow {
     }
     // Client y of the middle of row i while the body is not scrolled.
     int RowY(int i) const { return 20 + i * kRowHeight + kRowHeight / 2; }
+    // One wheel step over row 1 (positive: up), then the selection.
+    std::vector<int> WheelStep(int delta) {
+        window.Wheel(50, RowY(1), delta);
+        window.Settle();
+        return Selection(list);
+    }
 
     HarnessWindow window;
     RecordingNotifier notifier;
@@ -98,19 +105,13 @@ TEST(ListSelection, WheelSelectsOnlyWithScrollSelectInSingleMode) {
     ListWindow single(5, L"scrollselect=\"true\" multipleitem=\"false\"");
     ASSERT_TRUE(single.shown);
     single.list->SelectItem(1);
-    single.window.Wheel(50, single.RowY(1), -WHEEL_DELTA);
-    single.window.Settle();
-    EXPECT_EQ(Selection(single.list), std::vector<int>{2});
-    single.window.Wheel(50, single.RowY(1), WHEEL_DELTA);
-    single.window.Settle();
-    EXPECT_EQ(Selection(single.list), std::vector<int>{1});
+    EXPECT_EQ(single.WheelStep(-WHEEL_DELTA), std::vector<int>{2});
+    EXPECT_EQ(single.WheelStep(WHEEL_DELTA), std::vector<int>{1});
 
     ListWindow multiple(5, L"scrollselect=\"true\"");
     ASSERT_TRUE(multiple.shown);
     multiple.list->SelectItem(1);
-    multiple.window.Wheel(50, multiple.RowY(1), -WHEEL_DELTA);
-    multiple.window.Settle();
-    EXPECT_EQ(Selection(multiple.list), std::vector<int>{1});
+    EXPECT_EQ(multiple.WheelStep(-WHEEL_DELTA), std::vector<int>{1});
 }
 
 TEST(ListSelection, ClickSelectsAndNotifiesOnceEvenThroughTheRowsOwnSelect) {
@@ -153,6 +154,65 @@ TEST(ListSelection, SelectionFollowsRowsThatGoOrHide) {
     lw.list->RemoveAll();
     EXPECT_EQ(lw.list->GetSelectItemCount(), 0);
     EXPECT_EQ(lw.list->GetCurSel(), -1);
+}
+
+// Each row holds a delete button; the handler removes the row whose button
+// was clicked while that button is still handling the click.
+TEST(ListRows, RowDeletedFromItsOwnButtonsClick) {
+    HarnessWindow window(200, 150);
+    RecordingNotifier notifier;
+    CListUI* list = new CListUI;
+    for (int i = 0; i < 4; ++i) {
+        CListContainerElementUI* row = new CListContainerElementUI;
+        row->SetFixedHeight(kRowHeight);
+        CButtonUI* remove = new CButtonUI;
+        remove->SetFixedWidth(30);
+        remove->SetBkColor(0xFF808080);
+        row->Add(new CControlUI);
+        row->Add(remove);
+        list->Add(row);
+    }
+    notifier.onNotify = [list](TNotifyUI& msg) {
+        if (msg.sType != L"click") return;
+        list->Remove(msg.pSender->GetParent());
+    };
+    window.Manager().AddNotifier(&notifier);
+    ASSERT_TRUE(window.Show(list));
+    list->SelectItem(3);
+
+    CControlUI* third = list->GetItemAt(2);
+    CControlUI* button = static_cast<CContainerUI*>(list->GetItemAt(1)->GetInterface(L"Container"))->GetItemAt(1);
+    const RECT at = button->GetPos();
+    window.Click((at.left + at.right) / 2, (at.top + at.bottom) / 2);
+    window.Settle();
+    ASSERT_EQ(list->GetCount(), 3);
+    EXPECT_EQ(list->GetItemAt(1), third);
+    EXPECT_EQ(static_cast<IListItemUI*>(third->GetInterface(L"ListItem"))->GetIndex(), 1);
+    EXPECT_EQ(Selection(list), std::vector<int>{2});  // the selected last row moved up with it
+    EXPECT_EQ(notifier.Count(L"click"), 1);
+}
+
+TEST(ListRows, CheckBoxClickTogglesReportsAndSelects) {
+    ListWindow lw(0, L"itemcheckimgsize=\"12,12\"");
+    ASSERT_TRUE(lw.shown);
+    CListImageTextElementUI* row = new CListImageTextElementUI;
+    row->SetFixedHeight(kRowHeight);
+    row->SetCheckBox(1, true, L"", L"");
+    lw.list->Add(row);
+    lw.window.Settle();
+    lw.window.Click(80 + 6, lw.RowY(0));  // column 1's box: 12 wide at the cell's left
+    lw.window.Settle();
+    EXPECT_TRUE(row->GetCheck(1));
+    EXPECT_FALSE(row->GetCheck(0));
+    EXPECT_EQ(lw.notifier.Count(L"list_check_click"), 1);
+    EXPECT_EQ(lw.notifier.Count(L"itemselect"), 1);
+    EXPECT_EQ(lw.list->GetCurSel(), 0);
+
+    lw.window.Click(6, lw.RowY(0));  // column 0 has no box
+    lw.window.Settle();
+    EXPECT_EQ(lw.notifier.Count(L"list_check_click"), 1);
+    EXPECT_FALSE(row->SetCheck(5, true));  // beyond the column count
+    EXPECT_FALSE(row->GetCheck(40));
 }
 
 TEST(ListRows, SelectedAttributeTakesItsValue) {
