@@ -173,7 +173,7 @@ int CBoxLayoutUI::ShareOfTheRest(SIZE available, int& placed) const {
     int adjustable = 0, fixedTotal = 0;
     placed = 0;
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        CControlUI* child = GetItemAt(i);
+        CControlUI* child = ChildAt(i);
         if (!child->IsVisible() || child->IsFloat()) continue;
         SIZE sz = child->EstimateSize(available);
         RECT padding = child->GetPadding();
@@ -202,7 +202,7 @@ int CBoxLayoutUI::PlaceInLine(const RECT& working, SIZE available) {
     int remaining = v ? available.cy : available.cx;
     int needed = 0;
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        CControlUI* child = GetItemAt(i);
+        CControlUI* child = ChildAt(i);
         if (!child->IsVisible()) continue;
         if (child->IsFloat()) {
             SetFloatPos(i);

@@ -37,7 +37,7 @@ LPVOID CContainerUI::GetInterface(const wchar_t* name) {
 }
 
 void CContainerUI::SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init) {
-    for (int i = 0; i < m_items.GetSize(); ++i) GetItemAt(i)->SetManager(manager, this, init);
+    for (int i = 0; i < m_items.GetSize(); ++i) ChildAt(i)->SetManager(manager, this, init);
     if (m_pVerticalScrollBar) m_pVerticalScrollBar->SetManager(manager, this, init);
     if (m_pHorizontalScrollBar) m_pHorizontalScrollBar->SetManager(manager, this, init);
     CControlUI::SetManager(manager, parent, init);
@@ -103,7 +103,7 @@ bool CContainerUI::RemoveAt(int index) {
 
 void CContainerUI::RemoveAll() {
     if (m_bAutoDestroy) {
-        for (int i = 0; i < m_items.GetSize(); ++i) DisposeChild(GetItemAt(i));
+        for (int i = 0; i < m_items.GetSize(); ++i) DisposeChild(ChildAt(i));
     }
     m_items.Empty();
     MarkLayoutDirty();
@@ -133,18 +133,18 @@ void CContainerUI::SetMouseChildEnabled(bool enable) { m_bMouseChildEnabled = en
 void CContainerUI::SetVisible(bool visible) {
     if (m_bVisible == visible) return;
     CControlUI::SetVisible(visible);
-    for (int i = 0; i < m_items.GetSize(); ++i) GetItemAt(i)->SetInternVisible(IsVisible());
+    for (int i = 0; i < m_items.GetSize(); ++i) ChildAt(i)->SetInternVisible(IsVisible());
 }
 
 void CContainerUI::SetInternVisible(bool visible) {
     CControlUI::SetInternVisible(visible);
-    for (int i = 0; i < m_items.GetSize(); ++i) GetItemAt(i)->SetInternVisible(IsVisible());
+    for (int i = 0; i < m_items.GetSize(); ++i) ChildAt(i)->SetInternVisible(IsVisible());
 }
 
 void CContainerUI::SetEnabled(bool enable) {
     if (m_bEnabled == enable) return;
     m_bEnabled = enable;
-    for (int i = 0; i < m_items.GetSize(); ++i) GetItemAt(i)->SetEnabled(enable);
+    for (int i = 0; i < m_items.GetSize(); ++i) ChildAt(i)->SetEnabled(enable);
     Invalidate();
 }
 
@@ -236,7 +236,7 @@ void CContainerUI::SetScrollPos(SIZE szPos) {
     }
     if (dx == 0 && dy == 0) return;
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        CControlUI* child = GetItemAt(i);
+        CControlUI* child = ChildAt(i);
         if (!child->IsVisible() || child->IsFloat()) continue;
         RECT rc = child->GetPos();
         ::OffsetRect(&rc, -dx, -dy);
@@ -329,7 +329,7 @@ void CContainerUI::SetPos(RECT rc) {
     inner.right -= m_rcInset.right;
     inner.bottom -= m_rcInset.bottom;
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        CControlUI* child = GetItemAt(i);
+        CControlUI* child = ChildAt(i);
         if (!child->IsVisible()) continue;
         if (child->IsFloat())
             SetFloatPos(i);
@@ -339,7 +339,7 @@ void CContainerUI::SetPos(RECT rc) {
 }
 
 void CContainerUI::SetFloatPos(int index) {
-    CControlUI* child = GetItemAt(index);
+    CControlUI* child = ChildAt(index);
     if (!child || !child->IsVisible() || !child->IsFloat()) return;
 
     SIZE xy = child->GetFixedXY();
@@ -443,7 +443,7 @@ CControlUI* CContainerUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT fl
     int count = m_items.GetSize();
     bool topFirst = (flags & UIFIND_TOP_FIRST) != 0;
     for (int n = 0; n < count; ++n) {
-        CControlUI* child = GetItemAt(topFirst ? count - 1 - n : n);
+        CControlUI* child = ChildAt(topFirst ? count - 1 - n : n);
         if (!child) continue;  // a callback may have shortened the list
         result = child->FindControl(proc, data, flags);
         if (!result) continue;
@@ -484,7 +484,7 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint) {
         RECT clientPaint;
         if (!::IntersectRect(&clientPaint, &rcPaint, &client)) {
             for (int i = 0; i < m_items.GetSize(); ++i) {
-                CControlUI* child = GetItemAt(i);
+                CControlUI* child = ChildAt(i);
                 if (!child->IsVisible() || !child->IsFloat()) continue;
                 if (!Meets(rcPaint, child->GetPos()) || !Meets(m_rcItem, child->GetPos())) continue;
                 child->DoPaint(hDC, rcPaint);
@@ -493,7 +493,7 @@ void CContainerUI::DoPaint(HDC hDC, const RECT& rcPaint) {
             CRenderClip childClip;
             CRenderClip::GenerateClip(hDC, clientPaint, childClip);
             for (int i = 0; i < m_items.GetSize(); ++i) {
-                CControlUI* child = GetItemAt(i);
+                CControlUI* child = ChildAt(i);
                 if (!child->IsVisible() || !Meets(rcPaint, child->GetPos())) continue;
                 if (child->IsFloat()) {
                     if (!Meets(m_rcItem, child->GetPos())) continue;

@@ -89,6 +89,9 @@ protected:
     virtual void SetFloatPos(int index);
     virtual void ProcessScrollBar(RECT rc, int cxRequired, int cyRequired);
 
+    // Own child i, whatever GetItemAt answers in a derived class (a list
+    // answers its rows there, while its own children are header and body).
+    CControlUI* ChildAt(int index) const { return static_cast<CControlUI*>(m_items.GetAt(index)); }
     // Item rectangle less the inset and the visible bars.
     RECT ClientRect() const;
     // Hands a removed child to the delayed cleanup or deletes it.

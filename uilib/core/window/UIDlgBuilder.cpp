@@ -6,6 +6,10 @@
 #include "controls/UIFadeButton.h"
 #include "controls/UIGifAnim.h"
 #include "controls/UIHorizontalLayout.h"
+#include "controls/UIList.h"
+#include "controls/UIListContainerElement.h"
+#include "controls/UIListElement.h"
+#include "controls/UIListHeader.h"
 #include "controls/UIOption.h"
 #include "controls/UISlider.h"
 #include "controls/UITabLayout.h"
@@ -59,6 +63,13 @@ const KnownClass kKnownClasses[] = {
     {L"ChildLayout", &Make<CChildLayoutUI>},
     {L"TabLayout", &Make<CTabLayoutUI>},
     {L"AnimationTabLayout", &Make<CAnimationTabLayoutUI>},
+    {L"List", &Make<CListUI>},
+    {L"ListHeader", &Make<CListHeaderUI>},
+    {L"ListHeaderItem", &Make<CListHeaderItemUI>},
+    {L"ListLabelElement", &Make<CListLabelElementUI>},
+    {L"ListTextElement", &Make<CListTextElementUI>},
+    {L"ListImageTextElement", &Make<CListImageTextElementUI>},
+    {L"ListContainerElement", &Make<CListContainerElementUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {

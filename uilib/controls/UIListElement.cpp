@@ -1,0 +1,209 @@
+#include "controls/UIListElement.h"
+
+#include "controls/LayoutMath.h"
+#include "controls/UIListItemPaint.h"
+#include "core/manager/UIAttributeValue.h"
+#include "core/manager/UIManager.h"
+#include "core/render/UIRender.h"
+
+#include <cwchar>
+
+namespace UiLib {
+
+namespace {
+bool Is(const wchar_t* a, const wchar_t* b) { return std::wcscmp(a, b) == 0; }
+bool IsMouseEvent(int type) { return type > UIEVENT__MOUSEBEGIN && type < UIEVENT__MOUSEEND; }
+}  // namespace
+
+// ---- shared row state ----
+
+LPVOID CListElementUI::GetInterface(const wchar_t* name) {
+    if (name && Is(name, L"ListItem")) return static_cast<IListItemUI*>(this);
+    if (name && Is(name, L"ListElement")) return static_cast<CListElementUI*>(this);
+    return CControlUI::GetInterface(name);
+}
+
+int CListElementUI::GetIndex() const { return m_iIndex; }
+void CListElementUI::SetIndex(int index) { m_iIndex = index; }
+IListOwnerUI* CListElementUI::GetOwner() { return m_pOwner; }
+
+void CListElementUI::SetOwner(CControlUI* owner) {
+    m_pOwner = owner ? static_cast<IListOwnerUI*>(owner->GetInterface(L"IListOwner")) : nullptr;
+}
+
+bool CListElementUI::IsSelected() const { return m_bSelected; }
+bool CListElementUI::IsExpanded() const { return false; }
+bool CListElementUI::Expand(bool) { return false; }
+
+void CListElementUI::SetVisible(bool visible) {
+    CControlUI::SetVisible(visible);
+    if (!IsVisible() && m_bSelected) {
+        m_bSelected = false;
+        if (m_pOwner) m_pOwner->SelectItem(-1, false);
+    }
+}
+
+void CListElementUI::SetEnabled(bool enable) {
+    CControlUI::SetEnabled(enable);
+    if (!IsEnabled()) m_uButtonState = 0;
+}
+
+void CListElementUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+    if (!name || !value) return;
+    // "selected" takes its value as a boolean: "false" leaves the row as it is.
+    if (Is(name, L"selected")) {
+        if (ParseBoolValue(value)) Select(true);
+        return;
+    }
+    CControlUI::SetAttribute(name, value);
+}
+
+void CListElementUI::Repaint() {
+    if (!IsVisible() || !m_pManager) return;
+    RECT area = ListRowRepaintArea(*this);
+    if (ClipToAncestors(area)) m_pManager->InvalidateRect(area);
+}
+
+bool CListElementUI::SelectNotifyingOwner(bool select) {
+    if (!IsEnabled()) return false;
+    if (select == m_bSelected) return true;
+    m_bSelected = select;
+    if (select && m_pOwner) m_pOwner->SelectItem(m_iIndex, false);
+    Repaint();
+    return true;
+}
+
+bool CListElementUI::SelectPlain(bool select) {
+    if (!IsEnabled()) return false;
+    if (select != m_bSelected) {
+        m_bSelected = select;
+        Repaint();
+    }
+    return true;
+}
+
+ListRowState CListElementUI::RowState() const {
+    return ListRowState{m_iIndex, m_bSelected, (m_uButtonState & kHot) != 0, IsEnabled()};
+}
+
+void CListElementUI::DrawItemBk(HDC hDC, const RECT& rcItem) {
+    if (!m_pOwner) return;
+    TListInfoUI* info = m_pOwner->GetListInfo();
+    if (info) PaintListRowBackground(hDC, m_pManager, rcItem, m_rcPaint, *info, RowState(), m_sBkImage);
+}
+
+// ---- label row ----
+
+const wchar_t* CListLabelElementUI::GetClass() const { return L"ListLabelElementUI"; }
+
+LPVOID CListLabelElementUI::GetInterface(const wchar_t* name) {
+    if (name && Is(name, L"ListLabelElement")) return static_cast<CListLabelElementUI*>(this);
+    return CListElementUI::GetInterface(name);
+}
+
+UINT CListLabelElementUI::GetControlFlags() const { return UIFLAG_WANTRETURN; }
+
+bool CListLabelElementUI::Activate() {
+    if (!IsVisible() || !IsEnabled()) return false;
+    if (m_pManager) m_pManager->SendNotify(this, L"itemactivate");
+    return true;
+}
+
+bool CListLabelElementUI::Select(bool select) { return SelectNotifyingOwner(select); }
+
+void CListLabelElementUI::DoEvent(TEventUI& event) {
+    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
+        if (m_pOwner)
+            m_pOwner->DoEvent(event);
+        else
+            CControlUI::DoEvent(event);
+        return;
+    }
+    switch (event.Type) {
+    case UIEVENT_MOUSEMOVE:
+        return;
+    case UIEVENT_MOUSELEAVE:
+        m_uButtonState &= ~kHot;
+        Repaint();
+        return;
+    case UIEVENT_MOUSEENTER:
+        if (IsEnabled()) {
+            m_uButtonState |= kHot;
+            Repaint();
+        }
+        return;
+    case UIEVENT_BUTTONDOWN:
+    case UIEVENT_RBUTTONDOWN:
+        if (IsEnabled()) {
+            Select(true);
+            Repaint();
+        }
+        return;
+    case UIEVENT_BUTTONUP:
+        if (IsEnabled() && m_pManager) m_pManager->SendNotify(this, L"itemclick");
+        return;
+    case UIEVENT_DBLCLICK:
+        if (IsEnabled()) {
+            Activate();
+            Repaint();
+        }
+        return;
+    case UIEVENT_KEYDOWN:
+        if (IsEnabled() && event.chKey == VK_RETURN) {
+            Activate();
+            Repaint();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    if (m_pOwner)
+        m_pOwner->DoEvent(event);
+    else
+        CControlUI::DoEvent(event);
+}
+
+SIZE CListLabelElementUI::EstimateSize(SIZE) {
+    if (!m_pOwner) return SIZE{0, 0};
+    TListInfoUI* info = m_pOwner->GetListInfo();
+    const RECT padding = info->rcTextPadding;
+    SIZE size = {m_cxFixed, m_cyFixed};
+    if (size.cy == 0 && m_pManager)
+        size.cy = m_pManager->GetFontInfo(info->nFont)->tm.tmHeight + 8 + padding.top + padding.bottom;
+    if (size.cx == 0 && m_pManager) {
+        RECT measure = {0, 0, 9999, size.cy};
+        const UINT style = (info->uTextStyle & ~(DT_CENTER | DT_RIGHT)) | DT_SINGLELINE | DT_CALCRECT;
+        if (info->bShowHtml) {
+            int links = 0;
+            CRenderEngine::DrawRichText(m_pManager->GetPaintDC(), m_pManager, measure, m_sText, 0, nullptr, nullptr,
+                                        &links, style);
+        } else {
+            CRenderEngine::DrawTextW(m_pManager->GetPaintDC(), m_pManager, measure, m_sText, 0, info->nFont, style);
+        }
+        size.cx = measure.right - measure.left + padding.left + padding.right;
+    }
+    return size;
+}
+
+void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
+    if (!::IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem)) return;
+    DrawItemBk(hDC, m_rcItem);
+    DrawItemText(hDC, m_rcItem);
+}
+
+void CListLabelElementUI::DrawItemText(HDC hDC, const RECT& rcItem) {
+    if (m_sText.IsEmpty() || !m_pOwner) return;
+    TListInfoUI* info = m_pOwner->GetListInfo();
+    RECT rc = layout::Shrink(rcItem, info->rcTextPadding);
+    const DWORD colour = ListRowTextColor(*info, RowState());
+    if (info->bShowHtml) {
+        int links = 0;
+        CRenderEngine::DrawRichText(hDC, m_pManager, rc, m_sText, colour, nullptr, nullptr, &links,
+                                    DT_SINGLELINE | info->uTextStyle);
+    } else {
+        CRenderEngine::DrawTextW(hDC, m_pManager, rc, m_sText, colour, info->nFont, DT_SINGLELINE | info->uTextStyle);
+    }
+}
+
+}  // namespace UiLib
