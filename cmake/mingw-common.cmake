@@ -17,6 +17,15 @@ if(NOT DEFINED TORVANIK_DEPS_PREFIX)
   endif()
 endif()
 
+# SQLCipher, a DLL loaded by name at run time, has a cache of its own.
+if(NOT DEFINED TORVANIK_SQLCIPHER_PREFIX)
+  if(DEFINED ENV{TORVANIK_DEPS_CACHE})
+    set(TORVANIK_SQLCIPHER_PREFIX "$ENV{TORVANIK_DEPS_CACHE}/sqlcipher-current-${TOOLCHAIN_PREFIX}")
+  else()
+    set(TORVANIK_SQLCIPHER_PREFIX "/opt/torvanik-deps/sqlcipher-current-${TOOLCHAIN_PREFIX}")
+  endif()
+endif()
+
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX} ${TORVANIK_DEPS_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
