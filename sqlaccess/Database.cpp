@@ -75,23 +75,20 @@ void CSqllite::ForgetReader(CReader* reader) {
     if (reader == reader_) reader_ = nullptr;
 }
 
-int CSqllite::Execute(std::wstring sql) { return ExecuteText({}, sql, WideToAnsi(sql)); }
+// Wide commands go to SQLite as UTF-8 too: one conversion for the whole text
+// rather than one per statement.
+int CSqllite::Execute(std::wstring sql) { return ExecuteText(WideToUtf8(sql), WideToAnsi(sql)); }
 
-int CSqllite::Execute(std::string sql) { return ExecuteText(AnsiToUtf8(sql), {}, sql); }
+int CSqllite::Execute(std::string sql) { return ExecuteText(AnsiToUtf8(sql), sql); }
 
 int CSqllite::Execute(const char* sql) { return Execute(std::string(sql ? sql : "")); }
 
-int CSqllite::ExecuteText(const std::string& utf8, const std::wstring& wide,
-                          const std::string& shown) {
+int CSqllite::ExecuteText(const std::string& utf8, const std::string& shown) {
     try {
         size_t offset = 0;
-        const size_t length = wide.empty() ? utf8.size() : wide.size();
-        while (offset < length) {
+        while (offset < utf8.size()) {
             size_t used = 0;
-            auto statement =
-                wide.empty()
-                    ? StatementRecord::PrepareUtf8(connection_, std::string_view(utf8).substr(offset), &used)
-                    : StatementRecord::PrepareWide(connection_, std::wstring_view(wide).substr(offset), &used);
+            auto statement = StatementRecord::PrepareUtf8(connection_, std::string_view(utf8).substr(offset), &used);
             if (used == 0) break;  // nothing left that SQLite would read
             offset += used;
             if (statement->Empty()) continue;  // blanks or a comment

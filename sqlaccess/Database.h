@@ -37,7 +37,7 @@ private:
     IReader* QueryOwnConnection(const std::string& utf8, const std::wstring& wide,
                                 const std::string& shown);
     // Runs every statement of the text in turn; stops at the first failure.
-    int ExecuteText(const std::string& utf8, const std::wstring& wide, const std::string& shown);
+    int ExecuteText(const std::string& utf8, const std::string& shown);
 
     std::shared_ptr<const SqliteApi> api_;
     SqliteConnection connection_;

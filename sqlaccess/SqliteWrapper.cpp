@@ -64,7 +64,9 @@ std::unique_ptr<StatementRecord> StatementRecord::PrepareUtf8(SqliteConnection& 
     RequireOpen(connection);
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
-    int rc = connection.Api().prepare(connection.Handle(), utf8.data(), ClampLength(utf8.size()),
+    // The length counts the terminator that follows the text: SQLite would
+    // otherwise copy the whole remaining text on every call.
+    int rc = connection.Api().prepare(connection.Handle(), utf8.data(), ClampLength(utf8.size() + 1),
                                       &stmt, &tail);
     if (rc != kSqliteOk) throw database_error(connection.LastError());
     if (rest) *rest = tail ? static_cast<size_t>(tail - utf8.data()) : utf8.size();
@@ -77,7 +79,7 @@ std::unique_ptr<StatementRecord> StatementRecord::PrepareWide(SqliteConnection& 
     sqlite3_stmt* stmt = nullptr;
     const void* tail = nullptr;
     int rc = connection.Api().prepare16(connection.Handle(), wide.data(),
-                                        ClampLength(wide.size() * sizeof(wchar_t)), &stmt, &tail);
+                                        ClampLength((wide.size() + 1) * sizeof(wchar_t)), &stmt, &tail);
     if (rc != kSqliteOk) throw database_error(connection.LastError());
     if (rest) {
         *rest = tail ? static_cast<size_t>(static_cast<const wchar_t*>(tail) - wide.data())
