@@ -35,6 +35,9 @@ private:
     std::wstring saved_;
 };
 
+// True when a file or folder of that name exists.
+bool PathExists(const std::wstring& path);
+
 // Writes bytes to a file, replacing it; returns false when it cannot.
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
 

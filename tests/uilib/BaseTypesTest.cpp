@@ -1,8 +1,8 @@
 // Strings, arrays, the string map and rectangles of the UI library.
-#include "core/StdArrays.h"
-#include "core/StdStringPtrMap.h"
-#include "core/UiGeometry.h"
-#include "core/UiString.h"
+#include "core/base/StdArrays.h"
+#include "core/base/StdStringPtrMap.h"
+#include "core/base/UiGeometry.h"
+#include "core/base/UiString.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The container without a window: placement (stacked, float, relative),
 // ownership, hit testing and scrolling.
-#include "core/UIContainer.h"
-#include "core/UIScrollBar.h"
+#include "core/manager/UIContainer.h"
+#include "core/manager/UIScrollBar.h"
 
 #include <gtest/gtest.h>
 

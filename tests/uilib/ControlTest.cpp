@@ -1,6 +1,6 @@
 // The control base without a window: the skin's attribute keys and value
 // syntax, attribute lists, and what the getters answer afterwards.
-#include "core/UIControl.h"
+#include "core/manager/UIControl.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Delegates and event sources: filters, de-duplication and short-circuiting.
-#include "core/Delegate.h"
+#include "core/base/Delegate.h"
 
 #include <gtest/gtest.h>
 

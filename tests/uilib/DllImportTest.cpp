@@ -1,11 +1,11 @@
 // The same types used through UiLib_u.dll, as the downloader, updater and
 // plug-in use them: imported classes, functions and a delegate template
 // derived in the caller.
-#include "core/Delegate.h"
-#include "core/Markup.h"
-#include "core/SkinZip.h"
-#include "core/StdStringPtrMap.h"
-#include "core/UiString.h"
+#include "core/base/Delegate.h"
+#include "core/markup/Markup.h"
+#include "core/markup/SkinZip.h"
+#include "core/base/StdStringPtrMap.h"
+#include "core/base/UiString.h"
 
 #include "ZipWriter.h"
 

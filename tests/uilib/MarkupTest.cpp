@@ -1,7 +1,7 @@
 // The XML reader: trees, attributes, texts, positioned errors and loading from
 // the resource folder or the skin archive.
-#include "core/Markup.h"
-#include "core/UiResources.h"
+#include "core/markup/Markup.h"
+#include "core/markup/UiResources.h"
 
 #include "TestPaths.h"
 #include "ZipWriter.h"

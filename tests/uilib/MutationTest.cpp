@@ -1,8 +1,8 @@
 // Thousands of damaged skin archives and XML texts: every one must be refused
 // or read without a crash or hang, and extraction must never write outside
 // the folder that was current when the archive was opened.
-#include "core/Markup.h"
-#include "core/SkinZip.h"
+#include "core/markup/Markup.h"
+#include "core/markup/SkinZip.h"
 
 #include "TestPaths.h"
 #include "ZipWriter.h"

@@ -1,6 +1,6 @@
 // Skin archives from a file, a handle and memory: finding, describing and
 // extracting items, and refusing damaged data and escaping paths.
-#include "core/SkinZip.h"
+#include "core/markup/SkinZip.h"
 
 #include "TestPaths.h"
 #include "ZipWriter.h"

@@ -4,7 +4,7 @@
 #include "PngWriter.h"
 #include "TestPaths.h"
 #include "UiHarness.h"
-#include "core/UIDlgBuilder.h"
+#include "core/window/UIDlgBuilder.h"
 
 #include <gtest/gtest.h>
 

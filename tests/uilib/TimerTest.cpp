@@ -1,6 +1,6 @@
 // Window timers of the paint manager and multimedia timers with running values.
 #include "UiHarness.h"
-#include "core/UITimer.h"
+#include "core/manager/UITimer.h"
 
 #include <gtest/gtest.h>
 

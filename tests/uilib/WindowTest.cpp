@@ -3,8 +3,8 @@
 // path; modal loops, centring, caption hit-testing and the system buttons.
 #include "UiHarness.h"
 #include "TestPaths.h"
-#include "core/UIDlgBuilder.h"
-#include "core/WindowImplBase.h"
+#include "core/window/UIDlgBuilder.h"
+#include "core/window/WindowImplBase.h"
 
 #include <gtest/gtest.h>
 

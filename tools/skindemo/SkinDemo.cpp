@@ -1,6 +1,6 @@
 // A skinned window opened from the demo skin folder: a quick look at what
 // the UI library draws. Closes with its close button or Escape.
-#include "core/WindowImplBase.h"
+#include "core/window/WindowImplBase.h"
 
 #include <windows.h>
 

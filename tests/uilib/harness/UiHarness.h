@@ -4,8 +4,8 @@
 // readback that paints the tree into a 32-bit bitmap through WM_PRINTCLIENT,
 // so checks do not depend on what the screen shows.
 #pragma once
-#include "core/UIContainer.h"
-#include "core/UIManager.h"
+#include "core/manager/UIContainer.h"
+#include "core/manager/UIManager.h"
 
 #include <windows.h>
 

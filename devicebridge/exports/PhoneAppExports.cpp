@@ -1,0 +1,111 @@
+// AdbPullFile, AdbPushFile, AdbRunCommand, AdbRunningApp, ExportAndroidApk,
+// ExportAndroidApkByPackageName, InstallAndroidApp, CheckFileAndKillActivity:
+// files and apps on the phone.
+#include <windows.h>
+
+#include "tools/DeviceConsole.h"
+#include "base/BridgeUtil.h"
+#include "exports/Hemlar.h"
+#include "phone/PhoneCommands.h"
+#include "phone/PhoneText.h"
+
+namespace {
+
+constexpr DWORD kInstallPauseMs = 300;
+
+// "pull "<phone path>" "<PC path>"", or empty when it does not fit.
+std::wstring PullLine(const wchar_t* phonePath, const wchar_t* pcPath) {
+    std::wstring line = L"pull " + Quoted(phonePath) + L" " + Quoted(pcPath);
+    return FitsCommandLine(line) ? line : std::wstring();
+}
+
+// A pull or push prints nothing when it worked, so its own result decides.
+bool RunTransfer(const std::wstring& line, CapturedOutput& output) {
+    return !line.empty() && RunAdb(line, output) && output.empty();
+}
+
+}  // namespace
+
+HEMLAR_EXPORT int HEMLAR_CALL AdbPullFile(const wchar_t* commandLine) {
+    CapturedOutput output;
+    bool transferred = commandLine && RunTransfer(commandLine, output);
+    DebugLine(std::string("AdbPullFile____1"));
+    DebugLine(std::wstring(commandLine ? commandLine : L""));
+    DebugLine(output);
+    DebugLine(std::string("AdbPullFile____2"));
+    return transferred ? 1 : 0;
+}
+
+HEMLAR_EXPORT int HEMLAR_CALL AdbPushFile(const wchar_t* commandLine) {
+    if (!commandLine) return 0;
+    CapturedOutput output;
+    // A transfer reports success by printing nothing; any other line (the
+    // flashing plug-in probes with "devices") by printing something.
+    if (IsTransferCommandLine(commandLine)) return RunTransfer(commandLine, output) ? 1 : 0;
+    RunAdb(commandLine, output);
+    return output.empty() ? 0 : 1;
+}
+
+HEMLAR_EXPORT int HEMLAR_CALL AdbRunCommand(const wchar_t* commandLine) {
+    CapturedOutput output;
+    if (commandLine) RunAdb(commandLine, output);
+    return 1;
+}
+
+HEMLAR_EXPORT int HEMLAR_CALL AdbRunningApp(const char* name) {
+    if (!name || !*name) return 0;
+    CapturedOutput processes;
+    RunAdb(L"shell ps", processes);
+    return HasMarker(processes, name) ? 1 : 0;
+}
+
+HEMLAR_EXPORT int HEMLAR_CALL ExportAndroidApk(const wchar_t* phonePath, const wchar_t* pcPath) {
+    std::wstring line = PullLine(phonePath, pcPath);
+    DebugLine(line);
+    CapturedOutput output;
+    bool transferred = RunTransfer(line, output);
+    DebugLine(output);
+    return transferred ? 1 : 0;
+}
+
+HEMLAR_EXPORT int HEMLAR_CALL ExportAndroidApkByPackageName(const wchar_t* packageName, const wchar_t* pcPath) {
+    DebugLine(std::string("ExportAndroidApkByPackageName___Begin"));
+    std::wstring query = L"shell pm path " + Quoted(packageName);
+    CapturedOutput output;
+    std::string phonePath;
+    if (!FitsCommandLine(query) || (RunAdb(query, output), !PackagePathFromPmReply(output, phonePath))) {
+        DebugLine(std::string("Apk无法导出"));
+        return 0;
+    }
+    DebugLine("ExportAndroidApkByPackageName___路径存在" + output);
+    std::wstring pull = PullLine(WidenAnsi(phonePath).c_str(), pcPath);
+    DebugLine(pull);
+    CapturedOutput transfer;
+    bool transferred = RunTransfer(pull, transfer);
+    DebugLine(std::string("ExportAndroidApkByPackageName___End"));
+    return transferred ? 1 : 0;
+}
+
+HEMLAR_EXPORT int HEMLAR_CALL InstallAndroidApp(const char* apkPath) {
+    CapturedOutput output;
+    if (!WaitForListedPhone(output, kInstallPauseMs, "InstallAndroidApp Install Sleep")) return 0;
+    std::wstring line = L"install -r " + Quoted(WidenAnsi(apkPath ? apkPath : "").c_str());
+    if (!FitsCommandLine(line)) return 0;
+    RunAdb(line, output);
+    DebugLine(L"InstallAndroidApp" + line);
+    if (HasMarker(output, "Success")) {
+        DebugLine(std::string("InstallAndroidApp Install TRUE"));
+        return 1;
+    }
+    DebugLine(std::string("InstallAndroidApp Install FALSE"));
+    return 0;
+}
+
+HEMLAR_EXPORT int HEMLAR_CALL CheckFileAndKillActivity() {
+    CapturedOutput listing;
+    RunAdb(L"shell ls /sdcard/doruvadedi", listing);
+    if (!HasMarker(listing, "log_error")) return 0;
+    CapturedOutput stop;
+    RunAdb(L"shell am force-stop com.vandrell.mrtq", stop);
+    return 1;
+}
