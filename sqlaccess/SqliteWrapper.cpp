@@ -10,19 +10,20 @@ SqliteConnection::~SqliteConnection() {
 void SqliteConnection::OpenUtf8(const std::string& path) {
     Close();
     sqlite3* db = nullptr;
-    int rc = api_->open(path.c_str(), &db);
-    if (rc != kSqliteOk) {
-        if (db) api_->close(db);
-        throw database_error("unable to open database");
-    }
-    db_ = db;
+    const int rc = api_->open(path.c_str(), &db);
+    Adopt(rc, db);
 }
 
 void SqliteConnection::OpenWide(const std::wstring& path) {
     Close();
     sqlite3* db = nullptr;
-    int rc = api_->open16(path.c_str(), &db);
-    if (rc != kSqliteOk) {
+    const int rc = api_->open16(path.c_str(), &db);
+    Adopt(rc, db);
+}
+
+// SQLite hands out a handle even when opening fails; that one is closed.
+void SqliteConnection::Adopt(int openResult, sqlite3* db) {
+    if (openResult != kSqliteOk) {
         if (db) api_->close(db);
         throw database_error("unable to open database");
     }

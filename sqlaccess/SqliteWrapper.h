@@ -34,6 +34,8 @@ public:
     std::string LastError() const;
 
 private:
+    void Adopt(int openResult, sqlite3* db);
+
     std::shared_ptr<const SqliteApi> api_;
     sqlite3* db_ = nullptr;
 };

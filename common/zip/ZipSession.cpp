@@ -125,6 +125,14 @@ std::unique_ptr<ZipSession> ZipSession::Open(int kind, const void* source, DWORD
     return std::unique_ptr<ZipSession>(new ZipSession(std::move(zip), rules));
 }
 
+int ZipSession::FindIndex(const std::function<bool(const std::string&)>& matches) const {
+    const auto& entries = zip_->Entries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (matches(entries[i].name)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
 DWORD ZipSession::Describe(int index, EntryDescription* entry) {
     if (index < 0 || index >= Count()) return kZipArgs;
     if (index == cachedIndex_) {
@@ -213,6 +221,20 @@ DWORD ZipSession::ToFile(int index, const wchar_t* target) {
     case WriteResult::DataFailed: return rules_.dataErrorsAreWriteErrors ? kZipWrite : kZipFlate;
     case WriteResult::CannotLocate: return rules_.dataErrorsAreWriteErrors ? kZipWrite : kZipCorrupt;
     default: return kZipWrite;
+    }
+}
+
+DWORD ZipSession::Extract(int index, void* target, DWORD length, int kind) {
+    switch (kind) {
+    case kZipKindMemory:
+        if (!target && length > 0) return kZipArgs;
+        return ToMemory(index, static_cast<unsigned char*>(target), length);
+    case kZipKindHandle:
+        return ToHandle(index, static_cast<HANDLE>(target));
+    case kZipKindFileName:
+        return ToFile(index, static_cast<const wchar_t*>(target));
+    default:
+        return kZipArgs;
     }
 }
 

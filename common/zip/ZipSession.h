@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -54,12 +55,16 @@ public:
     int Count() const { return zip_->DeclaredCount(); }
     const ZipDirectory& Directory() const { return *zip_; }
 
+    // The first entry whose stored name satisfies `matches`, or -1.
+    int FindIndex(const std::function<bool(const std::string&)>& matches) const;
     // Entries 0 .. Count() - 1; the last one described is cached.
     DWORD Describe(int index, EntryDescription* entry);
     DWORD ToMemory(int index, unsigned char* buffer, DWORD length);
     DWORD ToHandle(int index, HANDLE file);
     // Relative targets resolve against the folder current at open time.
     DWORD ToFile(int index, const wchar_t* target);
+    // One of the three by kind: a HANDLE, a wide path, or `length` bytes.
+    DWORD Extract(int index, void* target, DWORD length, int kind);
 
 private:
     ZipSession(std::unique_ptr<ZipDirectory> zip, const SessionRules& rules);

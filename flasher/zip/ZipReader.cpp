@@ -94,33 +94,20 @@ DWORD FindZipItem(ZipReaderHandle* zip, const wchar_t* name, bool ignoreCase, in
     std::memset(entry, 0, sizeof *entry);
     entry->index = -1;
     const std::string wanted = WideToAnsi(name);
-    const auto& entries = session->Directory().Entries();
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (!EqualNames(entries[i].name, wanted, ignoreCase)) continue;
-        zipcore::EntryDescription d;
-        if (DWORD failed = session->Describe(static_cast<int>(i), &d)) return Result(failed);
-        Fill(static_cast<int>(i), d, entry);
-        *index = static_cast<int>(i);
-        return Result(ZRC_OK);
-    }
-    return Result(ZRC_NOTFOUND);
+    const int found = session->FindIndex([&](const std::string& stored) { return EqualNames(stored, wanted, ignoreCase); });
+    if (found < 0) return Result(ZRC_NOTFOUND);
+    zipcore::EntryDescription d;
+    if (DWORD failed = session->Describe(found, &d)) return Result(failed);
+    Fill(found, d, entry);
+    *index = found;
+    return Result(ZRC_OK);
 }
 
 DWORD UnzipItem(ZipReaderHandle* zip, int index, void* target, DWORD length, int kind) {
     DWORD code;
     zipcore::ZipSession* session = SessionOf(zip, &code);
     if (!session) return Result(code);
-    switch (kind) {
-    case ZIPKIND_MEMORY:
-        if (!target && length > 0) return Result(ZRC_ARGS);
-        return Result(session->ToMemory(index, static_cast<unsigned char*>(target), length));
-    case ZIPKIND_HANDLE:
-        return Result(session->ToHandle(index, static_cast<HANDLE>(target)));
-    case ZIPKIND_FILENAME:
-        return Result(session->ToFile(index, static_cast<const wchar_t*>(target)));
-    default:
-        return Result(ZRC_ARGS);
-    }
+    return Result(session->Extract(index, target, length, kind));
 }
 
 DWORD ZipArchiveClose(ZipReaderHandle* zip) {

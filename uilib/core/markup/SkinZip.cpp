@@ -105,31 +105,19 @@ DWORD FindZipEntry(HZIP zip, const wchar_t* name, int* index, ZIPENTRY* entry) {
     std::wstring wide(name);
     std::replace(wide.begin(), wide.end(), L'\\', L'/');
     const std::string wanted = WideToAnsi(wide);
-    const auto& entries = session->Directory().Entries();
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (!zipcore::EqualIgnoringAsciiCase(entries[i].name, wanted)) continue;
-        const DWORD rc = Describe(*session, static_cast<int>(i), entry);
-        if (rc == ZR_OK) *index = static_cast<int>(i);
-        return Result(rc);
-    }
-    return Result(ZR_NOTFOUND);
+    const int found =
+        session->FindIndex([&](const std::string& stored) { return zipcore::EqualIgnoringAsciiCase(stored, wanted); });
+    if (found < 0) return Result(ZR_NOTFOUND);
+    const DWORD rc = Describe(*session, found, entry);
+    if (rc == ZR_OK) *index = found;
+    return Result(rc);
 }
 
 DWORD ExtractZipEntry(HZIP zip, int index, void* target, DWORD length, int targetKind) {
     DWORD code;
     zipcore::ZipSession* session = SessionOf(zip, &code);
     if (!session) return Result(code);
-    switch (targetKind) {
-    case ZIP_MEMORY:
-        if (!target && length > 0) return Result(ZR_ARGS);
-        return Result(session->ToMemory(index, static_cast<unsigned char*>(target), length));
-    case ZIP_HANDLE:
-        return Result(session->ToHandle(index, static_cast<HANDLE>(target)));
-    case ZIP_FILENAME:
-        return Result(session->ToFile(index, static_cast<const wchar_t*>(target)));
-    default:
-        return Result(ZR_ARGS);
-    }
+    return Result(session->Extract(index, target, length, targetKind));
 }
 
 DWORD CloseZipArchive(HZIP zip) {
