@@ -98,6 +98,32 @@ std::unique_ptr<ZipSource> OpenSource(int kind, const void* source, DWORD length
 
 }  // namespace
 
+namespace {
+constexpr DWORD kReaderKind = 1;
+}  // namespace
+
+SessionHandle* OpenSessionHandle(int kind, const void* source, DWORD length, const SessionRules& rules, DWORD* code) {
+    auto session = ZipSession::Open(kind, source, length, rules, code);
+    if (!session) return nullptr;
+    return new SessionHandle{kReaderKind, session.release()};
+}
+
+ZipSession* SessionOf(SessionHandle* handle, DWORD* code) {
+    *code = !handle ? kZipArgs : (handle->kind != kReaderKind || !handle->session) ? kZipMode : kZipOk;
+    return *code == kZipOk ? handle->session : nullptr;
+}
+
+DWORD CloseSessionHandle(SessionHandle* handle) {
+    DWORD code;
+    ZipSession* session = SessionOf(handle, &code);
+    if (!session) return code;
+    delete session;
+    handle->kind = 0;
+    handle->session = nullptr;
+    delete handle;
+    return kZipOk;
+}
+
 bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {

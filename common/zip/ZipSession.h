@@ -78,6 +78,18 @@ private:
     std::unique_ptr<ZipItemStream> openItem_;
 };
 
+// The record behind a reader handle of the suite's handle-based zip APIs:
+// kind 1 and the session. Each API keeps its own opaque handle type and
+// converts it to this record.
+struct SessionHandle {
+    DWORD kind;
+    ZipSession* session;
+};
+SessionHandle* OpenSessionHandle(int kind, const void* source, DWORD length, const SessionRules& rules, DWORD* code);
+// The session, or null with kZipArgs for no handle, kZipMode for another kind.
+ZipSession* SessionOf(SessionHandle* handle, DWORD* code);
+DWORD CloseSessionHandle(SessionHandle* handle);
+
 // True when the ASCII letters of the two names match, case aside.
 bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b);
 

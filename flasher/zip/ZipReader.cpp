@@ -18,8 +18,6 @@ DWORD Result(DWORD code) {
     return code;
 }
 
-constexpr DWORD kReaderKind = 1;
-
 zipcore::SessionRules ReaderRules() {
     zipcore::SessionRules rules;
     rules.refuseLongNames = true;
@@ -45,28 +43,18 @@ bool EqualNames(const std::string& a, const std::string& b, bool ignoreCase) {
     return ignoreCase ? zipcore::EqualIgnoringAsciiCase(a, b) : a == b;
 }
 
-}  // namespace
+// The API's opaque handle is the core's session record.
+zipcore::SessionHandle* RecordOf(ZipReaderHandle* zip) { return reinterpret_cast<zipcore::SessionHandle*>(zip); }
 
-struct ZipReaderHandle {
-    DWORD kind;
-    zipcore::ZipSession* session;
-};
-
-namespace {
-
-zipcore::ZipSession* SessionOf(ZipReaderHandle* zip, DWORD* code) {
-    *code = !zip ? ZRC_ARGS : (zip->kind != kReaderKind || !zip->session) ? ZRC_ZMODE : ZRC_OK;
-    return *code == ZRC_OK ? zip->session : nullptr;
-}
+zipcore::ZipSession* SessionOf(ZipReaderHandle* zip, DWORD* code) { return zipcore::SessionOf(RecordOf(zip), code); }
 
 }  // namespace
 
 ZipReaderHandle* ZipArchiveOpen(const void* source, DWORD length, int kind) {
     DWORD code;
-    auto session = zipcore::ZipSession::Open(kind, source, length, ReaderRules(), &code);
+    zipcore::SessionHandle* record = zipcore::OpenSessionHandle(kind, source, length, ReaderRules(), &code);
     Result(code);
-    if (!session) return nullptr;
-    return new ZipReaderHandle{kReaderKind, session.release()};
+    return reinterpret_cast<ZipReaderHandle*>(record);
 }
 
 DWORD ZipReadEntry(ZipReaderHandle* zip, int index, ZipItemInfo* entry) {
@@ -110,16 +98,7 @@ DWORD UnzipItem(ZipReaderHandle* zip, int index, void* target, DWORD length, int
     return Result(session->Extract(index, target, length, kind));
 }
 
-DWORD ZipArchiveClose(ZipReaderHandle* zip) {
-    DWORD code;
-    zipcore::ZipSession* session = SessionOf(zip, &code);
-    if (!session) return Result(code);
-    delete session;
-    zip->kind = 0;
-    zip->session = nullptr;
-    delete zip;
-    return Result(ZRC_OK);
-}
+DWORD ZipArchiveClose(ZipReaderHandle* zip) { return Result(zipcore::CloseSessionHandle(RecordOf(zip))); }
 
 unsigned ZipResultMessage(DWORD code, wchar_t* buffer, unsigned length) {
     if (code == ZRC_RECENT) code = g_lastResult;

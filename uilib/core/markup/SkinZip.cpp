@@ -20,7 +20,6 @@ DWORD Result(DWORD code) {
     return code;
 }
 
-const DWORD kReaderKind = 1;
 const size_t kLongestFindName = 256;
 
 // Skin files are extracted only below the folder that was current at open,
@@ -46,20 +45,10 @@ void Fill(int index, const zipcore::EntryDescription& d, ZIPENTRY* entry) {
     *entry = out;
 }
 
-}  // namespace
+// The API's opaque handle is the core's session record.
+zipcore::SessionHandle* RecordOf(ZipArchiveHandle* zip) { return reinterpret_cast<zipcore::SessionHandle*>(zip); }
 
-struct ZipArchiveHandle {
-    DWORD kind;  // 1 for an archive opened for reading
-    zipcore::ZipSession* session;
-};
-
-namespace {
-
-// Checks a handle; the session when it is a zip handle, else null with the code.
-zipcore::ZipSession* SessionOf(HZIP zip, DWORD* code) {
-    *code = !zip ? ZR_ARGS : (zip->kind != kReaderKind || !zip->session) ? ZR_ZMODE : ZR_OK;
-    return *code == ZR_OK ? zip->session : nullptr;
-}
+zipcore::ZipSession* SessionOf(ZipArchiveHandle* zip, DWORD* code) { return zipcore::SessionOf(RecordOf(zip), code); }
 
 DWORD Describe(zipcore::ZipSession& session, int index, ZIPENTRY* entry) {
     if (index == -1) {
@@ -77,10 +66,9 @@ DWORD Describe(zipcore::ZipSession& session, int index, ZIPENTRY* entry) {
 
 HZIP OpenZipArchive(int sourceKind, const void* source, DWORD length) {
     DWORD code;
-    auto session = zipcore::ZipSession::Open(sourceKind, source, length, SkinRules(), &code);
+    zipcore::SessionHandle* record = zipcore::OpenSessionHandle(sourceKind, source, length, SkinRules(), &code);
     Result(code);
-    if (!session) return nullptr;
-    return new ZipArchiveHandle{kReaderKind, session.release()};
+    return reinterpret_cast<HZIP>(record);
 }
 
 DWORD GetZipEntry(HZIP zip, int index, ZIPENTRY* entry) {
@@ -120,16 +108,7 @@ DWORD ExtractZipEntry(HZIP zip, int index, void* target, DWORD length, int targe
     return Result(session->Extract(index, target, length, targetKind));
 }
 
-DWORD CloseZipArchive(HZIP zip) {
-    DWORD code;
-    zipcore::ZipSession* session = SessionOf(zip, &code);
-    if (!session) return Result(code);
-    delete session;
-    zip->kind = 0;
-    zip->session = nullptr;
-    delete zip;
-    return Result(ZR_OK);
-}
+DWORD CloseZipArchive(HZIP zip) { return Result(zipcore::CloseSessionHandle(RecordOf(zip))); }
 
 DWORD GetZipLastResult() { return g_lastResult; }
 
