@@ -6,6 +6,7 @@
 // and paint), to find the hot spot when the total is slow.
 #include "core/window/WindowImplBase.h"
 
+#include "BenchFigures.h"
 #include "PngWriter.h"
 #include "TestPaths.h"
 
@@ -171,13 +172,6 @@ Run OneWindow(bool sections) {
     return run;
 }
 
-double PeakWorkingSetMiB() {
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters))) return -1;
-    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -209,10 +203,8 @@ int main(int argc, char** argv) {
         }
         totals.push_back(run.total);
     }
-    std::sort(totals.begin(), totals.end());
-    double median = totals.size() % 2 ? totals[totals.size() / 2]
-                                      : (totals[totals.size() / 2 - 1] + totals[totals.size() / 2]) / 2;
+    double median = benchfigures::Median(totals);
     std::printf("controls=%d runs=%d median_ms=%.1f min_ms=%.1f max_ms=%.1f peak_working_set_mib=%.1f\n", controls,
-                runs, median, totals.front(), totals.back(), PeakWorkingSetMiB());
+                runs, median, totals.front(), totals.back(), benchfigures::PeakWorkingSetMiB());
     return 0;
 }

@@ -125,6 +125,14 @@ Snapshot HarnessWindow::Capture() {
     return CaptureWindow(hwnd_);
 }
 
+::testing::AssertionResult RectIs(const RECT& a, const RECT& e) {
+    if (a.left == e.left && a.top == e.top && a.right == e.right && a.bottom == e.bottom)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "rect is " << a.left << "," << a.top << "," << a.right << ","
+                                         << a.bottom << " not " << e.left << "," << e.top << "," << e.right << ","
+                                         << e.bottom;
+}
+
 Snapshot CaptureWindow(HWND hwnd) {
     RECT client;
     ::GetClientRect(hwnd, &client);

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,6 +21,9 @@ namespace uiharness {
 // answers true or the time-out passes; returns whether `done` held.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 3000);
 void PumpFor(DWORD milliseconds);
+
+// Passes when a control's rectangle is the expected one, else says both.
+::testing::AssertionResult RectIs(const RECT& actual, const RECT& expected);
 
 // Pixels of the client area, 0x00RRGGBB.
 struct Snapshot {

@@ -1,5 +1,11 @@
 #include "core/window/UIDlgBuilder.h"
 
+#include "controls/UIAnimationTabLayout.h"
+#include "controls/UIChildLayout.h"
+#include "controls/UIHorizontalLayout.h"
+#include "controls/UITabLayout.h"
+#include "controls/UITileLayout.h"
+#include "controls/UIVerticalLayout.h"
 #include "core/manager/UIAttributeValue.h"
 #include "core/manager/UIContainer.h"
 #include "core/manager/UIManager.h"
@@ -31,6 +37,12 @@ const KnownClass kKnownClasses[] = {
     {L"Control", &Make<CControlUI>},
     {L"Container", &Make<CContainerUI>},
     {L"ScrollBar", &Make<CScrollBarUI>},
+    {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+    {L"VerticalLayout", &Make<CVerticalLayoutUI>},
+    {L"TileLayout", &Make<CTileLayoutUI>},
+    {L"ChildLayout", &Make<CChildLayoutUI>},
+    {L"TabLayout", &Make<CTabLayoutUI>},
+    {L"AnimationTabLayout", &Make<CAnimationTabLayoutUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {
