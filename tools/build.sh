@@ -20,3 +20,5 @@ configure_and_build "$BUILD_DIR" i686
 if [ "$TEST_BUILD_DIR" != "$BUILD_DIR" ]; then
     configure_and_build "$TEST_BUILD_DIR" "$TORVANIK_TEST_ARCH"
 fi
+# The scripted adb device of the tests and benchmark runs natively.
+bash "$TORVANIK_ROOT/tests/peers/adbdevice/build.sh" "$TEST_BUILD_DIR/host/adb_device"

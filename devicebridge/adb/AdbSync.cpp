@@ -16,6 +16,8 @@ constexpr size_t kMaxSyncPath = 1024;
 constexpr size_t kMaxSyncMessage = 256;
 constexpr size_t kPhonePathBuffer = 260;
 constexpr size_t kPmBuffer = 4096;
+// DATA chunks a push sends per socket call: 16 make about 1 MiB.
+constexpr size_t kChunksPerSend = 16;
 
 struct LocalInfo {
     bool folder = false;
@@ -140,7 +142,7 @@ public:
     }
 
 private:
-    static constexpr size_t kSize = 512 * 1024;
+    static constexpr size_t kSize = 2 * 1024 * 1024;
     int fd_;
     std::unique_ptr<char[]> buffer_;
     size_t begin_ = 0, end_ = 0;
@@ -310,20 +312,37 @@ int SyncSendFile(int fd, const std::wstring& local, const std::string& remote, u
         fprintf(stderr, "protocol failure\n");
         return -1;
     }
-    std::unique_ptr<char[]> buffer(new char[8 + kSyncMaxChunk]);
-    for (;;) {
-        int n = HandleRead(file, buffer.get() + 8, kSyncMaxChunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            // The phone holds a partial file now; cutting the connection
-            // makes the server drop it instead of keeping it as complete.
-            HandleClose(file);
-            return fail(std::string("cannot read '") + localText + "': " + strerror(errno));
+    // The file is read a block at a time and its chunks go out together in
+    // one socket call: under Wine every file and socket call is a round trip,
+    // and small calls cap the rate. Each chunk stays a protocol-sized DATA.
+    std::unique_ptr<char[]> block(new char[kChunksPerSend * kSyncMaxChunk]);
+    std::unique_ptr<char[]> frames(new char[kChunksPerSend * (8 + kSyncMaxChunk)]);
+    for (bool more = true; more;) {
+        size_t got = 0;
+        while (got < kChunksPerSend * kSyncMaxChunk) {
+            int n = HandleRead(file, block.get() + got, kChunksPerSend * kSyncMaxChunk - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                // The phone holds a partial file now; cutting the connection
+                // makes the server drop it instead of keeping it as complete.
+                HandleClose(file);
+                return fail(std::string("cannot read '") + localText + "': " + strerror(errno));
+            }
+            if (n == 0) {
+                more = false;
+                break;
+            }
+            got += static_cast<size_t>(n);
         }
-        if (n == 0) break;
-        memcpy(buffer.get(), "DATA", 4);
-        PutLe32(buffer.get() + 4, static_cast<uint32_t>(n));
-        if (WriteExactly(fd, buffer.get(), 8 + static_cast<size_t>(n)) != 0) {
+        size_t used = 0;
+        for (size_t at = 0; at < got; at += kSyncMaxChunk) {
+            size_t n = std::min<size_t>(kSyncMaxChunk, got - at);
+            memcpy(frames.get() + used, "DATA", 4);
+            PutLe32(frames.get() + used + 4, static_cast<uint32_t>(n));
+            memcpy(frames.get() + used + 8, block.get() + at, n);
+            used += 8 + n;
+        }
+        if (used > 0 && WriteExactly(fd, frames.get(), used) != 0) {
             HandleClose(file);
             fprintf(stderr, "protocol failure\n");
             return -1;
@@ -367,7 +386,7 @@ int SyncReceiveFile(int fd, const std::string& remote, const std::wstring& local
         DeleteFileW(temporary.c_str());
     };
     // Chunks gather in a larger buffer so the file sees few, large writes.
-    constexpr size_t kWriteBatch = 16 * kSyncMaxChunk;
+    constexpr size_t kWriteBatch = 32 * kSyncMaxChunk;
     std::unique_ptr<char[]> buffer(new char[kWriteBatch]);
     size_t pending = 0;
     auto flush = [&] {

@@ -6,6 +6,11 @@
 #include "core/markup/SkinZip.h"
 #include "core/base/StdStringPtrMap.h"
 #include "core/base/UiString.h"
+#include "controls/UIDateTime.h"
+#include "controls/UIGifAnim.h"
+#include "controls/UIOption.h"
+#include "controls/UISlider.h"
+#include "controls/UIText.h"
 
 #include "ZipWriter.h"
 
@@ -50,6 +55,43 @@ TEST(UiLibDll, ImportedTypesWork) {
     click.sType = L"click";
     EXPECT_TRUE(source(click));
     EXPECT_EQ(frame.clicks, 1);
+}
+
+// A control of the caller's own, derived from an imported one.
+class CountingButton : public CButtonUI {
+public:
+    bool Activate() override {
+        ++activations;
+        return CButtonUI::Activate();
+    }
+    int activations = 0;
+};
+
+TEST(UiLibDll, ImportedControlsWork) {
+    CCheckBoxUI box;
+    box.SetCheck(true);
+    EXPECT_TRUE(box.GetCheck());
+    EXPECT_STREQ(box.GetClass(), L"CheckBoxUI");
+
+    CProgressUI bar;
+    bar.SetMaxValue(500);
+    bar.SetAttribute(L"value", L"250");
+    EXPECT_EQ(bar.GetMaxValue(), 500);
+    EXPECT_EQ(bar.GetValue(), 250);
+
+    CountingButton button;
+    EXPECT_TRUE(button.Activate());  // no manager: succeeds without sending
+    EXPECT_EQ(button.activations, 1);
+    EXPECT_NE(button.GetInterface(L"Button"), nullptr);
+
+    CSliderUI slider;
+    CTextUI text;
+    CDateTimeUI date;
+    CGifAnimUI gif;
+    EXPECT_STREQ(slider.GetClass(), L"SliderUI");
+    EXPECT_STREQ(text.GetClass(), L"TextUI");
+    EXPECT_STREQ(date.GetClass(), L"DateTimeUI");
+    EXPECT_STREQ(gif.GetClass(), L"GifAnimUI");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Layout (SetPos) plus a full paint of 10,000 children: a vertical layout, a
+# Layout (SetPos) plus a full paint of 10,000 labels: a vertical layout, a
 # tile grid, and the core container with the same count of plain controls for
 # comparison; median per run and peak working set, each in its own process.
 #   tools/bench/layouts.sh [runs (default 15)] [count (default 10000)]

@@ -15,18 +15,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+. "$root/tests/support/checks.sh"
 wine_run() { "$root/tools/wine-run" --build "$build" "$@"; }
 hemlar() { wine_run "$build/bin/hemlar_adb.exe" "$@"; }
-failures=0
-check() {  # check <what> <expected> <actual>
-    if [ "$2" == "$3" ]; then
-        echo "ok: $1"
-    else
-        echo "FAILED: $1"; echo "  expected: $(printf %q "$2")"; echo "  actual:   $(printf %q "$3")"
-        failures=$((failures + 1))
-    fi
-}
 
 mkdir -p "$work/phone/sdcard" "$work/home"
 printf 'state=device\nserial=HEMLAR0001\nprop.ro.product.model=MI 3\nprop.ro.product.brand=Xiaomi\n' >"$work/scenario.txt"

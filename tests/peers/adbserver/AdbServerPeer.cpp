@@ -22,6 +22,8 @@
 //
 // Run as "RirorivUvi devices" it is the server's own client: it starts a
 // detached server when none answers and prints the device list.
+#include "ShellWords.h"
+
 #include <winsock2.h>
 #include <windows.h>
 
@@ -190,37 +192,6 @@ Stat StatPhone(const fs::path& p) {
     }
     st.time = UnixTime(p);
     return st;
-}
-
-// Splits a shell command line the way sh would for plain words, quotes and
-// backslash escapes.
-std::vector<std::string> ShellWords(const std::string& line) {
-    std::vector<std::string> words;
-    std::string word;
-    bool inWord = false;
-    char quote = 0;
-    for (size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
-        if (quote) {
-            if (c == quote) quote = 0;
-            else word += c;
-        } else if (c == '\\' && i + 1 < line.size()) {
-            word += line[++i];
-            inWord = true;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-            inWord = true;
-        } else if (c == ' ' || c == '\t') {
-            if (inWord) words.push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord) words.push_back(word);
-    return words;
 }
 
 fs::path InstalledApk(const std::string& package) {

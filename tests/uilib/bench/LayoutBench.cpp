@@ -1,10 +1,11 @@
-// Layout and paint of 10,000 children: a vertical layout (with its scroll
+// Layout and paint of 10,000 labels: a vertical layout (with its scroll
 // bar), a tile grid, and, for comparison, the core container holding the same
 // count of plain controls. Each run lays the tree out again at a new width
 // (SetPos) and paints the whole window; the figure is the median of the runs,
 // with the process's peak working set. Run by tools/bench/layouts.sh.
 //   uilib_layout_bench vertical|tile|container [runs (default 15)] [count (default 10000)]
 #include "BenchFigures.h"
+#include "controls/UILabel.h"
 #include "controls/UITileLayout.h"
 #include "controls/UIVerticalLayout.h"
 #include "core/manager/UIManager.h"
@@ -33,11 +34,12 @@ LRESULT CALLBACK BenchProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-// Plain controls with a text and a colour each: the children every scenario holds.
-void Fill(CContainerUI* parent, int count, bool fixedHeight) {
+// Children with a text and a colour each: labels in the layouts, plain
+// controls in the core container they are compared with.
+void Fill(CContainerUI* parent, int count, bool fixedHeight, bool labels) {
     static const DWORD kColours[] = {0xFFE8EEF5, 0xFFDDE7D0, 0xFFF6E3C8, 0xFFD9D2EA};
     for (int i = 0; i < count; ++i) {
-        CControlUI* child = new CControlUI;
+        CControlUI* child = labels ? new CLabelUI : new CControlUI;
         child->SetText((L"label " + std::to_wstring(i)).c_str());
         child->SetBkColor(kColours[i % 4]);
         if (fixedHeight) child->SetFixedHeight(20);
@@ -49,19 +51,19 @@ CControlUI* MakeTree(const std::string& scenario, int count) {
     if (scenario == "vertical") {
         CVerticalLayoutUI* column = new CVerticalLayoutUI;
         column->EnableScrollBar(true, false);
-        Fill(column, count, true);
+        Fill(column, count, true, true);
         return column;
     }
     if (scenario == "tile") {
         CTileLayoutUI* grid = new CTileLayoutUI;
         grid->EnableScrollBar(true, false);
         grid->SetItemSize(SIZE{40, 30});
-        Fill(grid, count, true);
+        Fill(grid, count, true, true);
         return grid;
     }
     if (scenario == "container") {
         CContainerUI* box = new CContainerUI;
-        Fill(box, count, false);
+        Fill(box, count, false, false);
         return box;
     }
     return nullptr;

@@ -73,6 +73,16 @@ private:
     int paints_ = 0;
 };
 
+// A new control of type T floating in `parent`, with the given attribute list.
+template <class T>
+T* AddFloating(UiLib::CContainerUI* parent, const wchar_t* attributes) {
+    T* control = new T;
+    control->SetAttribute(L"float", L"true");
+    control->ApplyAttributeList(attributes);
+    parent->Add(control);
+    return control;
+}
+
 // Records the events it receives (type and the sender) and answers the
 // control flags it was given.
 class RecordingControl : public UiLib::CControlUI {

@@ -9,13 +9,13 @@ namespace UiLib {
 
 // Hexadecimal ARGB after an optional '#', read up to the first non-hex
 // character; skipLeadingBlanks first passes over characters 1..32.
-UILIB_API DWORD ParseColorValue(const wchar_t* value, bool skipLeadingBlanks = false);
+UILIB_API DWORD __cdecl ParseColorValue(const wchar_t* value, bool skipLeadingBlanks = false);
 // Decimal numbers, each after one separator character; missing ones read 0.
-UILIB_API RECT ParseRectValue(const wchar_t* value);
-UILIB_API SIZE ParseSizeValue(const wchar_t* value);
+UILIB_API RECT __cdecl ParseRectValue(const wchar_t* value);
+UILIB_API SIZE __cdecl ParseSizeValue(const wchar_t* value);
 // Leading decimal digits with an optional sign; none reads 0.
-UILIB_API int ParseIntValue(const wchar_t* value);
+UILIB_API int __cdecl ParseIntValue(const wchar_t* value);
 // Exactly "true" is true.
-UILIB_API bool ParseBoolValue(const wchar_t* value);
+UILIB_API bool __cdecl ParseBoolValue(const wchar_t* value);
 
 }  // namespace UiLib

@@ -114,6 +114,11 @@ public:
     void SetFocus(CControlUI* control);
     void SetFocusNeeded(CControlUI* control);
     bool SetNextTabControl(bool forward = true);
+    // Gives the mouse back before a control hands input to a native child window.
+    void ReleaseCapture() {
+        ::ReleaseCapture();
+        m_bMouseCapture = false;
+    }
 
     CControlUI* FindControl(POINT pt) const;
     CControlUI* FindControl(const wchar_t* name) const;

@@ -40,13 +40,13 @@ struct ZIPENTRY {
 
 // source: a HANDLE (ZIP_HANDLE), a wide file name (ZIP_FILENAME) or a block of
 // `length` bytes (ZIP_MEMORY) that must outlive the archive.
-UILIB_API HZIP OpenZipArchive(int sourceKind, const void* source, DWORD length);
-UILIB_API DWORD GetZipEntry(HZIP zip, int index, ZIPENTRY* entry);
-UILIB_API DWORD FindZipEntry(HZIP zip, const wchar_t* name, int* index, ZIPENTRY* entry);
+UILIB_API HZIP __cdecl OpenZipArchive(int sourceKind, const void* source, DWORD length);
+UILIB_API DWORD __cdecl GetZipEntry(HZIP zip, int index, ZIPENTRY* entry);
+UILIB_API DWORD __cdecl FindZipEntry(HZIP zip, const wchar_t* name, int* index, ZIPENTRY* entry);
 // target: a HANDLE, a wide path or a buffer of `length` bytes, by targetKind.
-UILIB_API DWORD ExtractZipEntry(HZIP zip, int index, void* target, DWORD length, int targetKind);
-UILIB_API DWORD CloseZipArchive(HZIP zip);
+UILIB_API DWORD __cdecl ExtractZipEntry(HZIP zip, int index, void* target, DWORD length, int targetKind);
+UILIB_API DWORD __cdecl CloseZipArchive(HZIP zip);
 // The result of the most recent call, process-wide.
-UILIB_API DWORD GetZipLastResult();
+UILIB_API DWORD __cdecl GetZipLastResult();
 
 }  // namespace UiLib

@@ -90,8 +90,8 @@ bool ReadZipBytes(const std::wstring& folder, const std::wstring& zipName, const
     return found;
 }
 
-// Bytes of an image: a numbered resource of a type, else the skin zip or the
-// resource folder, and as a last try the name as a plain path.
+}  // namespace
+
 bool ReadImageBytes(const wchar_t* name, const wchar_t* type, std::vector<BYTE>& bytes) {
     if (type && *type) {
         if (ReadResourceBytes(name, type, bytes)) return true;
@@ -103,6 +103,8 @@ bool ReadImageBytes(const wchar_t* name, const wchar_t* type, std::vector<BYTE>&
     }
     return ReadWholeFile(name, bytes);
 }
+
+namespace {
 
 struct StbPixels {
     stbi_uc* data = nullptr;

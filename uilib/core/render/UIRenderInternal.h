@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace UiLib {
 
@@ -18,5 +19,9 @@ HBITMAP CreateBgraDib(HDC dc, int width, int height, void** bits);
 // The image name and resource type an image description ends up naming;
 // false when the text holds no key and value pair.
 bool ReadImageNameAndType(const wchar_t* description, std::wstring& name, std::wstring& type);
+
+// Bytes of an image file: a numbered resource of a type, else the skin zip or
+// the resource folder, and as a last try the name as a plain path.
+bool ReadImageBytes(const wchar_t* name, const wchar_t* type, std::vector<BYTE>& bytes);
 
 }  // namespace UiLib

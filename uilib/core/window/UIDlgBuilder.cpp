@@ -2,8 +2,14 @@
 
 #include "controls/UIAnimationTabLayout.h"
 #include "controls/UIChildLayout.h"
+#include "controls/UIDateTime.h"
+#include "controls/UIFadeButton.h"
+#include "controls/UIGifAnim.h"
 #include "controls/UIHorizontalLayout.h"
+#include "controls/UIOption.h"
+#include "controls/UISlider.h"
 #include "controls/UITabLayout.h"
+#include "controls/UIText.h"
 #include "controls/UITileLayout.h"
 #include "controls/UIVerticalLayout.h"
 #include "core/manager/UIAttributeValue.h"
@@ -37,6 +43,16 @@ const KnownClass kKnownClasses[] = {
     {L"Control", &Make<CControlUI>},
     {L"Container", &Make<CContainerUI>},
     {L"ScrollBar", &Make<CScrollBarUI>},
+    {L"Label", &Make<CLabelUI>},
+    {L"Text", &Make<CTextUI>},
+    {L"Button", &Make<CButtonUI>},
+    {L"FadeButton", &Make<CFadeButtonUI>},
+    {L"Option", &Make<COptionUI>},
+    {L"CheckBox", &Make<CCheckBoxUI>},
+    {L"Progress", &Make<CProgressUI>},
+    {L"Slider", &Make<CSliderUI>},
+    {L"DateTime", &Make<CDateTimeUI>},
+    {L"GifAnim", &Make<CGifAnimUI>},
     {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
     {L"VerticalLayout", &Make<CVerticalLayoutUI>},
     {L"TileLayout", &Make<CTileLayoutUI>},
