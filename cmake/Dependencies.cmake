@@ -28,7 +28,7 @@ target_link_libraries(dep_sqlite3 INTERFACE ${TORVANIK_DEPS_PREFIX}/lib/libsqlit
 add_library(dep_curl INTERFACE)
 target_include_directories(dep_curl INTERFACE ${TORVANIK_DEPS_PREFIX}/include)
 target_compile_definitions(dep_curl INTERFACE CURL_STATICLIB)
-target_link_libraries(dep_curl INTERFACE ${TORVANIK_DEPS_PREFIX}/lib/libcurl.a ws2_32 wldap32 crypt32 secur32 bcrypt advapi32 normaliz)
+target_link_libraries(dep_curl INTERFACE ${TORVANIK_DEPS_PREFIX}/lib/libcurl.a ${ZLIB_STATIC} ws2_32 wldap32 crypt32 secur32 bcrypt advapi32 normaliz)
 
 add_library(dep_jsoncpp INTERFACE)
 target_include_directories(dep_jsoncpp INTERFACE ${TORVANIK_DEPS_PREFIX}/include)

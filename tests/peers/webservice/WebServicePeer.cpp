@@ -6,6 +6,7 @@
 #include <fstream>
 #include <filesystem>
 #include <stdexcept>
+#include <vector>
 
 namespace testpeers {
 
@@ -28,6 +29,10 @@ bool SendAll(SOCKET s, const char* data, size_t length) {
 const char* ReasonOf(int status) {
     switch (status) {
         case 200: return "OK";
+        case 206: return "Partial Content";
+        case 301: return "Moved Permanently";
+        case 302: return "Found";
+        case 416: return "Range Not Satisfiable";
         case 404: return "Not Found";
         case 500: return "Internal Server Error";
         default: return "Status";
@@ -160,22 +165,10 @@ void WebServicePeer::Serve(SOCKET client) {
         {
             std::lock_guard<std::mutex> lock(mutex_);
             requests_.push_back(request);
+            if (request.method == "GET" && reply.dropAfterBytes >= 0 && getsServed_[request.path]++ >= reply.dropTimes)
+                reply.dropAfterBytes = -1;
         }
-        std::string body = reply.body;
-        if (!reply.file.empty()) {
-            std::ifstream in(std::filesystem::path(reply.file), std::ios::binary);
-            body.assign(std::istreambuf_iterator<char>(in), {});
-        }
-        if (reply.misbehaviour != Misbehaviour::CloseWithoutReply) {
-            const std::string header = "HTTP/1.1 " + std::to_string(reply.status) + " " + ReasonOf(reply.status) +
-                                       "\r\nContent-Type: " + reply.contentType +
-                                       "\r\nContent-Length: " + std::to_string(body.size()) +
-                                       "\r\nConnection: close\r\n\r\n";
-            const size_t bodyToSend =
-                reply.misbehaviour == Misbehaviour::CutBody ? body.size() / 2 : body.size();
-            if (SendAll(client, header.data(), header.size())) SendAll(client, body.data(), bodyToSend);
-            abortive = reply.misbehaviour == Misbehaviour::CutBody;
-        }
+        if (reply.misbehaviour != Misbehaviour::CloseWithoutReply) Answer(client, request, reply, abortive);
     }
     if (abortive) {
         linger hard = {1, 0};  // close with a reset, as a dropped connection looks
@@ -188,6 +181,99 @@ void WebServicePeer::Serve(SOCKET client) {
         clients_.erase(client);
     }
     closesocket(client);
+}
+
+bool WebServicePeer::StallWhileConnected(SOCKET client, unsigned milliseconds) const {
+    const ULONGLONG until = GetTickCount64() + milliseconds;
+    while (!stopping_ && GetTickCount64() < until) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(client, &readable);
+        timeval wait = {0, 50 * 1000};
+        if (select(0, &readable, nullptr, nullptr, &wait) > 0) {
+            char probe;
+            if (recv(client, &probe, 1, MSG_PEEK) <= 0) return false;  // the client went away
+        }
+    }
+    return !stopping_;
+}
+
+void WebServicePeer::Answer(SOCKET client, const Request& request, const Reply& reply, bool& abortive) {
+    // The body comes from memory or is read from the file block by block, so
+    // large files and byte ranges cost no more memory than one block.
+    std::ifstream in;
+    long long size = static_cast<long long>(reply.body.size());
+    if (!reply.file.empty()) {
+        in.open(std::filesystem::path(reply.file), std::ios::binary);
+        std::error_code error;
+        size = static_cast<long long>(std::filesystem::file_size(std::filesystem::path(reply.file), error));
+        if (error) size = 0;
+    }
+    int status = reply.status;
+    long long first = 0;
+    long long count = size;
+    std::string extra;
+    if (!reply.location.empty()) extra += "\r\nLocation: " + reply.location;
+    auto range = request.headers.find("range");
+    if (status == 200 && reply.honourRanges) {
+        extra += "\r\nAccept-Ranges: bytes";
+        if (range != request.headers.end() && range->second.rfind("bytes=", 0) == 0) {
+            const long long start = std::strtoll(range->second.c_str() + 6, nullptr, 10);
+            const size_t dash = range->second.find('-');
+            long long last = size - 1;
+            if (dash != std::string::npos && dash + 1 < range->second.size())
+                last = std::min(last, std::strtoll(range->second.c_str() + dash + 1, nullptr, 10));
+            if (start >= size) {
+                status = 416;
+                count = 0;
+                extra += "\r\nContent-Range: bytes */" + std::to_string(size);
+            } else {
+                status = 206;
+                first = start;
+                count = last - start + 1;
+                extra += "\r\nContent-Range: bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" +
+                         std::to_string(size);
+            }
+        }
+    }
+    const std::string header = "HTTP/1.1 " + std::to_string(status) + " " + ReasonOf(status) +
+                               "\r\nContent-Type: " + reply.contentType +
+                               "\r\nContent-Length: " + std::to_string(count + (status == 416 ? 0 : reply.lieExtraLength)) + extra +
+                               "\r\nConnection: close\r\n\r\n";
+    if (!SendAll(client, header.data(), header.size()) || request.method == "HEAD") return;
+
+    long long toSend = reply.misbehaviour == Misbehaviour::CutBody ? count / 2 : count;
+    if (reply.dropAfterBytes >= 0 && reply.dropAfterBytes < toSend) toSend = reply.dropAfterBytes;
+    // A drop or a short body ends with an orderly close, so the client keeps
+    // every byte sent; CutBody resets the connection as before.
+    abortive = reply.misbehaviour == Misbehaviour::CutBody;
+
+    const int active = ++bodies_;
+    for (int seen = maxBodies_.load(); active > seen && !maxBodies_.compare_exchange_weak(seen, active);) {
+    }
+    if (reply.stallAfterHeadersMs > 0 && !StallWhileConnected(client, reply.stallAfterHeadersMs)) {
+        --bodies_;
+        return;
+    }
+    constexpr size_t kBlock = 256 * 1024;
+    std::vector<char> block(reply.file.empty() ? 0 : kBlock);
+    if (!reply.file.empty()) in.seekg(first);
+    long long sent = 0;
+    while (sent < toSend && !stopping_) {
+        const size_t take = static_cast<size_t>(std::min<long long>(kBlock, toSend - sent));
+        const char* data = nullptr;
+        if (reply.file.empty()) {
+            data = reply.body.data() + first + sent;
+        } else {
+            in.read(block.data(), static_cast<std::streamsize>(take));
+            if (in.gcount() != static_cast<std::streamsize>(take)) break;
+            data = block.data();
+        }
+        if (!SendAll(client, data, take)) break;
+        sent += static_cast<long long>(take);
+        if (reply.pausePerBlockMs > 0) Sleep(reply.pausePerBlockMs);
+    }
+    --bodies_;
 }
 
 }  // namespace testpeers

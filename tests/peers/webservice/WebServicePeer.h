@@ -31,6 +31,14 @@ public:
         std::string contentType = "application/json; charset=utf-8";
         Misbehaviour misbehaviour = Misbehaviour::None;
         std::wstring file;  // when set, the body is this file's content
+        // What real download servers do, on demand:
+        std::string location;              // sent as Location (with a 3xx status)
+        bool honourRanges = true;          // false: Range is ignored, the whole body comes with 200
+        long long dropAfterBytes = -1;     // send this many body bytes, then reset the connection ...
+        int dropTimes = 1;                 // ... for this many GETs of the path, then serve normally
+        long long lieExtraLength = 0;      // Content-Length claims this many bytes more than are sent
+        unsigned stallAfterHeadersMs = 0;  // send the head, then nothing for this long (or until the client goes)
+        unsigned pausePerBlockMs = 0;      // pause after every 256 KiB block of the body (a slow line)
     };
 
     struct Request {
@@ -56,17 +64,24 @@ public:
     void ServeFile(const std::string& path, const std::wstring& file);
 
     std::vector<Request> Requests() const;
+    // Most GET bodies that were being sent at the same time.
+    int MaxConcurrentBodies() const { return maxBodies_.load(); }
 
 private:
     void AcceptLoop();
     void Serve(SOCKET client);
     Reply Lookup(const std::string& path) const;
+    void Answer(SOCKET client, const Request& request, const Reply& reply, bool& abortive);
+    bool StallWhileConnected(SOCKET client, unsigned milliseconds) const;
 
     SOCKET listener_ = INVALID_SOCKET;
     unsigned short port_ = 0;
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;  // guards everything below
     std::map<std::string, Reply> replies_;
+    std::map<std::string, int> getsServed_;
+    std::atomic<int> bodies_{0};
+    std::atomic<int> maxBodies_{0};
     std::vector<Request> requests_;
     std::set<SOCKET> clients_;
     std::vector<std::thread> workers_;

@@ -1,0 +1,29 @@
+#include "curl/CurlEasy.h"
+
+#include <mutex>
+
+TransferLimits& CurlTransferLimits() {
+    static TransferLimits limits;
+    return limits;
+}
+
+CurlEasy::CurlEasy() {
+    static std::once_flag initialised;
+    std::call_once(initialised, [] { curl_global_init(CURL_GLOBAL_ALL); });
+    handle_ = curl_easy_init();
+}
+
+CurlEasy::~CurlEasy() {
+    if (handle_ != nullptr) curl_easy_cleanup(handle_);
+}
+
+void ApplyTransferLimits(CURL* handle) {
+    const TransferLimits& limits = CurlTransferLimits();
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, limits.maxRedirects);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, limits.receiveBufferBytes);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+}

@@ -1,0 +1,37 @@
+// The downloader's memory across runs: "Downloader.db" beside the program,
+// table Packages, one row per package record keyed by its ObjectUrl (the
+// table's primary key). Values are bound, never formatted into SQL; records
+// hold ANSI text, the database UTF-8.
+#pragma once
+
+#include "record/PackageRecord.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+class DownloadDatabase {
+public:
+    // `folder` is the program's folder; the file is "<folder>\Downloader.db".
+    explicit DownloadDatabase(const std::wstring& folder);
+
+    const std::wstring& Path() const { return path_; }
+
+    // Every row worth restoring, in the database's order. Err -1 and 0 come
+    // back as "1" (paused: nothing restarts by itself); 1, 3 and 4 as they
+    // are; 2 and anything else are skipped. Creates the table when missing.
+    std::vector<PackageRecord> LoadTasks();
+
+    // Writes a task. `rowKey` is the ObjectUrl its row is stored under ("" for
+    // a task never saved); it follows the row when ObjectUrl changes (the URL
+    // becomes the local path once the file is done). Status 2 deletes the row.
+    // A busy or locked database is waited for and retried. False when the
+    // save failed.
+    bool SaveTask(const PackageRecord& record, std::string& rowKey);
+
+private:
+    void SaveOnce(const PackageRecord& record, std::string& rowKey);
+
+    std::wstring path_;
+    std::mutex lock_;  // saves come from the UI, request and worker threads
+};

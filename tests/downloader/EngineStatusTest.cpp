@@ -1,0 +1,270 @@
+// The download engine against the web-service peer over loopback: which
+// status each server behaviour and each state of the folder leads to, and
+// which bytes end up on disk.
+#include "EngineTestSupport.h"
+#include "TestPaths.h"
+#include "win32/FileUtil.h"
+#include "win32/ScopedHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <functional>
+#include <memory>
+
+using namespace enginetest;
+
+namespace {
+
+constexpr size_t kSourceSize = 3 * 1024 * 1024 + 123;
+
+struct StatusCase {
+    const char* what;
+    // Prepares the peer and the folder; returns the URL path to download.
+    std::function<std::string(WebServicePeer&, const ScratchDir&, RecordingTask&)> setUp;
+    int expectedStatus;
+    bool expectFileEqualsSource;      // the target holds exactly the source bytes
+    int expectedGets;                 // -1: not checked
+    const char* expectedSecondRange;  // Range header of the second GET, or nullptr
+};
+
+std::string Serve(WebServicePeer& peer, const ScratchDir& dir, const std::string& path,
+                  WebServicePeer::Reply reply = {}) {
+    WriteFileBytes(dir.File(L"source.bin"), SourceBytes(kSourceSize));
+    reply.contentType = "application/octet-stream";
+    reply.file = dir.File(L"source.bin");
+    peer.SetReply(path, reply);
+    return path;
+}
+
+std::wstring Target(const ScratchDir& dir) { return dir.File(L"out\\package.bin"); }
+
+class EngineStatusTest : public ::testing::TestWithParam<StatusCase> {
+protected:
+    void SetUp() override { UseShortTimings(); }
+};
+
+TEST_P(EngineStatusTest, EndsInExpectedStatus) {
+    const StatusCase& c = GetParam();
+    WebServicePeer peer;
+    ScratchDir dir;
+    CreateFolderTree(dir.File(L"out"));
+    RecordingTask task(ToAnsi(dir.File(L"out")));
+    const std::string path = c.setUp(peer, dir, task);
+    task.url = path.rfind("http", 0) == 0 ? path : Url(peer, path);
+
+    {
+        DownloadPool pool(1, true);
+        pool.Hand(&task);
+        EXPECT_EQ(c.expectedStatus, WaitForEnd(task, 60000)) << c.what;
+    }
+    if (c.expectedStatus == 3) {
+        EXPECT_EQ(1, task.doneReports.load()) << c.what;
+    } else {
+        EXPECT_EQ(1, task.failedReports.load()) << c.what;
+        EXPECT_FALSE(FileExists(Target(dir))) << c.what << ": nothing may be moved into place";
+    }
+    if (c.expectFileEqualsSource) {
+        EXPECT_TRUE(ReadFileBytes(Target(dir)) == SourceBytes(kSourceSize)) << c.what;
+    }
+    if (c.expectedGets >= 0) {
+        EXPECT_EQ(c.expectedGets, GetCount(peer, "package.bin")) << c.what;
+    }
+    if (c.expectedSecondRange) {
+        EXPECT_EQ(c.expectedSecondRange, RangeOfGet(peer, "package.bin", 1)) << c.what;
+    }
+}
+
+const StatusCase kCases[] = {
+    {"plain download", [](auto& peer, auto& dir, auto&) { return Serve(peer, dir, "package.bin"); }, 3, true, 1,
+     nullptr},
+    {"target already present",
+     [](auto& peer, auto& dir, auto&) {
+         WriteFileBytes(Target(dir), SourceBytes(kSourceSize));
+         return Serve(peer, dir, "package.bin");
+     },
+     3, true, 0, nullptr},
+    {"skip marker present",
+     [](auto& peer, auto& dir, auto&) {
+         WriteFileBytes(Target(dir) + L".skip", "");
+         return Serve(peer, dir, "package.bin");
+     },
+     3, false, 0, nullptr},
+    {"connection dropped, then resumed with a range",
+     [](auto& peer, auto& dir, auto&) {
+         WebServicePeer::Reply reply;
+         reply.dropAfterBytes = 1000000;
+         return Serve(peer, dir, "package.bin", reply);
+     },
+     3, true, 2, "bytes=1000000-"},
+    {"Content-Length larger than the body",
+     [](auto& peer, auto& dir, auto&) {
+         WebServicePeer::Reply reply;
+         reply.lieExtraLength = 5000;
+         return Serve(peer, dir, "package.bin", reply);
+     },
+     3, true, 2, nullptr},
+    {"server ignores Range: the partial file starts over",
+     [](auto& peer, auto& dir, auto&) {
+         WriteFileBytes(Target(dir) + L".tmp", std::string(5000, 'x'));
+         WebServicePeer::Reply reply;
+         reply.honourRanges = false;
+         return Serve(peer, dir, "package.bin", reply);
+     },
+     3, true, 2, ""},
+    {"partial file longer than the resource starts over",
+     [](auto& peer, auto& dir, auto&) {
+         WriteFileBytes(Target(dir) + L".tmp", std::string(kSourceSize + 10, 'x'));
+         return Serve(peer, dir, "package.bin");
+     },
+     3, true, 2, ""},
+    {"MD5 from the record matches", [](auto& peer, auto& dir, auto& task) {
+         task.expectedMd5 = Md5Hex(SourceBytes(kSourceSize));
+         return Serve(peer, dir, "package.bin");
+     },
+     3, true, 1, nullptr},
+    {"MD5 from the record differs", [](auto& peer, auto& dir, auto& task) {
+         task.expectedMd5 = Md5Hex("something else");
+         return Serve(peer, dir, "package.bin");
+     },
+     4, false, 3, ""},
+    {"404 page", [](auto& peer, auto& dir, auto&) { return std::string("package.bin"); }, 4, false, 3, nullptr},
+    {"500 page",
+     [](auto& peer, auto& dir, auto&) {
+         WebServicePeer::Reply reply;
+         reply.status = 500;
+         reply.body = "<html>oops</html>";
+         peer.SetReply("package.bin", reply);
+         return std::string("package.bin");
+     },
+     4, false, 3, nullptr},
+    {"server stalls after the headers",
+     [](auto& peer, auto& dir, auto&) {
+         WebServicePeer::Reply reply;
+         reply.stallAfterHeadersMs = 60000;
+         return Serve(peer, dir, "package.bin", reply);
+     },
+     4, false, 3, nullptr},
+    {"unreachable server",
+     [](auto&, auto&, auto&) { return std::string("http://127.0.0.1:1/package.bin"); }, 4, false, -1, nullptr},
+    {"empty URL", [](auto&, auto&, auto&) { return std::string("http://"); }, 4, false, 0, nullptr},
+};
+
+std::string CaseName(const ::testing::TestParamInfo<StatusCase>& info) {
+    std::string name;
+    for (const char* p = info.param.what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EngineStatusTest, ::testing::ValuesIn(kCases), CaseName);
+
+TEST(EngineResume, PartialFileIsResumedFromItsSize) {
+    UseShortTimings();
+    WebServicePeer peer;
+    ScratchDir dir;
+    CreateFolderTree(dir.File(L"out"));
+    const std::string source = SourceBytes(kSourceSize);
+    WriteFileBytes(dir.File(L"source.bin"), source);
+    peer.ServeFile("package.bin", dir.File(L"source.bin"));
+    WriteFileBytes(Target(dir) + L".tmp", source.substr(0, 700000));
+
+    RecordingTask task(ToAnsi(dir.File(L"out")));
+    task.url = Url(peer, "package.bin");
+    DownloadPool pool(1, true);
+    pool.Hand(&task);
+    ASSERT_EQ(3, WaitForEnd(task, 30000));
+    EXPECT_EQ("bytes=700000-", RangeOfGet(peer, "package.bin", 0));
+    EXPECT_EQ(700000, task.resumeOffset.load());
+    EXPECT_EQ(static_cast<double>(kSourceSize), task.total.load()) << "total counts the bytes already on disk";
+    EXPECT_TRUE(ReadFileBytes(Target(dir)) == source);
+    EXPECT_FALSE(FileExists(Target(dir) + L".tmp"));
+}
+
+TEST(EngineRedirects, FinalUrlAndItsExtensionAreTaken) {
+    UseShortTimings();
+    WebServicePeer peer;
+    ScratchDir dir;
+    WriteFileBytes(dir.File(L"source.bin"), "apk bytes");
+    peer.ServeFile("files/real.apk", dir.File(L"source.bin"));
+    WebServicePeer::Reply hop;
+    hop.status = 302;
+    hop.location = Url(peer, "files/real.apk");
+    peer.SetReply("hop2", hop);
+    hop.location = Url(peer, "hop2");
+    peer.SetReply("get?id=7", hop);
+
+    RecordingTask task(ToAnsi(dir.File(L"out")), "game");
+    task.url = Url(peer, "get?id=7");
+    DownloadPool pool(1, true);
+    pool.Hand(&task);
+    ASSERT_EQ(3, WaitForEnd(task, 30000));
+    EXPECT_EQ(Url(peer, "files/real.apk"), task.url);
+    EXPECT_STREQ(".apk", task.extension);
+    EXPECT_EQ("apk bytes", ReadFileBytes(dir.File(L"out\\game.apk")));
+}
+
+TEST(EngineRedirects, EndlessRedirectLoopFails) {
+    UseShortTimings();
+    WebServicePeer peer;
+    ScratchDir dir;
+    WebServicePeer::Reply loop;
+    loop.status = 302;
+    loop.location = Url(peer, "loop");
+    peer.SetReply("loop", loop);
+    RecordingTask task(ToAnsi(dir.File(L"out")));
+    task.url = Url(peer, "loop");
+    DownloadPool pool(1, true);
+    pool.Hand(&task);
+    EXPECT_EQ(4, WaitForEnd(task, 60000));
+}
+
+}  // namespace
+
+namespace {
+
+// A file of `size` bytes, sparse up to `tailOffset`, then `tail`.
+bool WriteSparse(const std::wstring& path, long long size, long long tailOffset, const std::string& tail) {
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    if (!file) return false;
+    LARGE_INTEGER at;
+    at.QuadPart = size;
+    if (!SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file.Get())) return false;
+    at.QuadPart = tailOffset;
+    DWORD written = 0;
+    return tail.empty() || (SetFilePointerEx(file.Get(), at, nullptr, FILE_BEGIN) &&
+                            WriteFile(file.Get(), tail.data(), static_cast<DWORD>(tail.size()), &written, nullptr));
+}
+
+TEST(EngineResume, PartialFilePastTwoGibibytesResumes) {
+    UseShortTimings();
+    WebServicePeer peer;
+    ScratchDir dir;
+    CreateFolderTree(dir.File(L"out"));
+    const long long resumeAt = (2LL << 30) + 4096;
+    const std::string tail = SourceBytes(1 << 20, 9);
+    ASSERT_TRUE(WriteSparse(dir.File(L"source.bin"), resumeAt + static_cast<long long>(tail.size()), resumeAt, tail));
+    ASSERT_TRUE(WriteSparse(Target(dir) + L".tmp", resumeAt, 0, ""));
+    peer.ServeFile("package.bin", dir.File(L"source.bin"));
+
+    RecordingTask task(ToAnsi(dir.File(L"out")));
+    task.url = Url(peer, "package.bin");
+    DownloadPool pool(1, true);
+    pool.Hand(&task);
+    ASSERT_EQ(3, WaitForEnd(task, 60000));
+    EXPECT_EQ("bytes=" + std::to_string(resumeAt) + "-", RangeOfGet(peer, "package.bin", 0));
+    EXPECT_EQ(resumeAt, task.resumeOffset.load());
+    ScopedHandle done(CreateFileW(Target(dir).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(done);
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(done.Get(), &size);
+    EXPECT_EQ(resumeAt + static_cast<long long>(tail.size()), size.QuadPart);
+    LARGE_INTEGER at;
+    at.QuadPart = resumeAt;
+    std::string read(tail.size(), '\0');
+    DWORD got = 0;
+    SetFilePointerEx(done.Get(), at, nullptr, FILE_BEGIN);
+    ReadFile(done.Get(), read.data(), static_cast<DWORD>(read.size()), &got, nullptr);
+    EXPECT_TRUE(read == tail) << "the bytes after 2 GiB landed at their offset";
+}
+
+}  // namespace
