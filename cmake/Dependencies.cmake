@@ -39,3 +39,8 @@ target_include_directories(dep_log4cplus INTERFACE ${TORVANIK_DEPS_PREFIX}/inclu
 target_compile_definitions(dep_log4cplus INTERFACE UNICODE _UNICODE)
 file(GLOB _log4cplus_lib ${TORVANIK_DEPS_PREFIX}/lib/liblog4cplus*.a)
 target_link_libraries(dep_log4cplus INTERFACE ${_log4cplus_lib} ws2_32 advapi32)
+
+# The encryption-capable SQLite that Ostrune binds by name; programs and tests
+# load it from their own folder.
+set(TORVANIK_SQLCIPHER_PREFIX "${TORVANIK_SQLCIPHER_PREFIX}" CACHE PATH "Cross-built SQLCipher DLL")
+set(TORVANIK_SQLCIPHER_DLL ${TORVANIK_SQLCIPHER_PREFIX}/bin/sqlcipher.dll)

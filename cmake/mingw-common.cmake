@@ -8,13 +8,18 @@ set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
 set(CMAKE_AR           ${TOOLCHAIN_PREFIX}-ar CACHE FILEPATH "")
 set(CMAKE_RANLIB       ${TOOLCHAIN_PREFIX}-ranlib CACHE FILEPATH "")
 
-# Libraries cross-built by tools/install-deps.sh, one prefix per architecture.
+# Libraries cross-built by tools/install-deps.sh, one prefix per architecture;
+# SQLCipher, a DLL loaded by name at run time, has a cache of its own.
+if(DEFINED ENV{TORVANIK_DEPS_CACHE})
+  set(_torvanik_cache "$ENV{TORVANIK_DEPS_CACHE}")
+else()
+  set(_torvanik_cache "/opt/torvanik-deps")
+endif()
 if(NOT DEFINED TORVANIK_DEPS_PREFIX)
-  if(DEFINED ENV{TORVANIK_DEPS_CACHE})
-    set(TORVANIK_DEPS_PREFIX "$ENV{TORVANIK_DEPS_CACHE}/current-${TOOLCHAIN_PREFIX}")
-  else()
-    set(TORVANIK_DEPS_PREFIX "/opt/torvanik-deps/current-${TOOLCHAIN_PREFIX}")
-  endif()
+  set(TORVANIK_DEPS_PREFIX "${_torvanik_cache}/current-${TOOLCHAIN_PREFIX}")
+endif()
+if(NOT DEFINED TORVANIK_SQLCIPHER_PREFIX)
+  set(TORVANIK_SQLCIPHER_PREFIX "${_torvanik_cache}/sqlcipher-current-${TOOLCHAIN_PREFIX}")
 endif()
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX} ${TORVANIK_DEPS_PREFIX})

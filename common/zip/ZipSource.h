@@ -1,12 +1,13 @@
 // Byte sources of a zip archive: a disk file (from its position at open time)
 // or a memory block. Every read is positional and checked against the size.
 #pragma once
+
 #include <windows.h>
 
 #include <cstdint>
 #include <memory>
 
-namespace UiLib {
+namespace zipcore {
 
 class ZipSource {
 public:
@@ -45,6 +46,8 @@ public:
     // current position.
     explicit FileZipSource(HANDLE file);
     ~FileZipSource() override;
+    FileZipSource(const FileZipSource&) = delete;
+    FileZipSource& operator=(const FileZipSource&) = delete;
     bool IsValid() const { return valid_; }
     // Archives of ordinary size are mapped, so items inflate straight from the file's pages.
     const unsigned char* Memory() const override { return view_ ? view_ + start_ : nullptr; }
@@ -60,4 +63,8 @@ private:
     bool valid_ = false;
 };
 
-}  // namespace UiLib
+// Opens a file for reading (others may read it too) as a source; null when it
+// cannot be opened.
+std::unique_ptr<FileZipSource> OpenFileSource(const wchar_t* path);
+
+}  // namespace zipcore

@@ -2,14 +2,14 @@
 // checks at the end that exactly the declared size came out with the declared
 // CRC-32. Output may be taken in any number of pieces.
 #pragma once
-#include "core/markup/ZipSource.h"
+#include "ZipSource.h"
 
 #include <zlib.h>
 
 #include <cstdint>
 #include <vector>
 
-namespace UiLib {
+namespace zipcore {
 
 struct ZipItemLocation {
     uint64_t dataOffset;   // first byte of the item's data in the source
@@ -49,4 +49,4 @@ private:
     std::vector<unsigned char> input_;
 };
 
-}  // namespace UiLib
+}  // namespace zipcore

@@ -1,8 +1,8 @@
-#include "core/markup/ZipSource.h"
+#include "ZipSource.h"
 
 #include <cstring>
 
-namespace UiLib {
+namespace zipcore {
 
 bool MemoryZipSource::Read(uint64_t offset, void* buffer, size_t length) const {
     memcpy(buffer, bytes_ + offset, length);
@@ -49,4 +49,13 @@ bool FileZipSource::Read(uint64_t offset, void* buffer, size_t length) const {
     return true;
 }
 
-}  // namespace UiLib
+std::unique_ptr<FileZipSource> OpenFileSource(const wchar_t* path) {
+    if (!path) return nullptr;
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return nullptr;
+    auto source = std::make_unique<FileZipSource>(file);
+    if (!source->IsValid()) return nullptr;
+    return source;
+}
+
+}  // namespace zipcore

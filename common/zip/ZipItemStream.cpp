@@ -1,8 +1,8 @@
-#include "core/markup/ZipItemStream.h"
+#include "ZipItemStream.h"
 
 #include <algorithm>
 
-namespace UiLib {
+namespace zipcore {
 
 namespace {
 const size_t kFileChunk = 256 * 1024;
@@ -107,4 +107,4 @@ ZipItemStream::Status ZipItemStream::Finish() {
     return complete ? Done : Failed;
 }
 
-}  // namespace UiLib
+}  // namespace zipcore
