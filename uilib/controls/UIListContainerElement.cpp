@@ -1,6 +1,7 @@
 #include "controls/UIListContainerElement.h"
 
 #include "controls/UIListHeader.h"
+#include "controls/UIListRowBehaviour.h"
 #include "core/manager/UIAttributeValue.h"
 #include "core/manager/UIManager.h"
 
@@ -39,59 +40,32 @@ bool CListContainerElementUI::IsExpanded() const { return false; }
 bool CListContainerElementUI::Expand(bool) { return false; }
 void CListContainerElementUI::DrawItemText(HDC, const RECT&) {}
 
-bool CListContainerElementUI::Select(bool select) {
-    if (!IsEnabled()) return false;
-    if (select == m_bSelected) return true;
-    m_bSelected = select;
-    if (select && m_pOwner) m_pOwner->SelectItem(m_iIndex, false);
-    Repaint();
-    return true;
-}
+using RowBehaviour = ListRowBehaviour<CListContainerElementUI>;
 
-bool CListContainerElementUI::Activate() {
-    if (!IsVisible() || !IsEnabled()) return false;
-    if (m_pManager) m_pManager->SendNotify(this, L"itemactivate");
-    return true;
-}
+bool CListContainerElementUI::Select(bool select) { return RowBehaviour::SelectNotifyingOwner(*this, select); }
+
+bool CListContainerElementUI::Activate() { return RowBehaviour::Activate(*this); }
 
 void CListContainerElementUI::SetVisible(bool visible) {
     CContainerUI::SetVisible(visible);
-    if (!IsVisible() && m_bSelected) {
-        m_bSelected = false;
-        if (m_pOwner) m_pOwner->SelectItem(-1, false);
-    }
+    RowBehaviour::AfterVisibilityChange(*this);
 }
 
 void CListContainerElementUI::SetEnabled(bool enable) {
     CContainerUI::SetEnabled(enable);
-    if (!IsEnabled()) m_uButtonState = 0;
+    RowBehaviour::AfterEnableChange(*this);
 }
 
 void CListContainerElementUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
-    if (!name || !value) return;
-    // "selected" takes its value as a boolean: "false" leaves the row as it is.
-    if (Is(name, L"selected")) {
-        if (ParseBoolValue(value)) Select(true);
-        return;
-    }
+    if (!name || !value || RowBehaviour::TakeSelectedAttribute(*this, name, value)) return;
     CContainerUI::SetAttribute(name, value);
 }
 
-void CListContainerElementUI::Repaint() {
-    if (!IsVisible() || !m_pManager) return;
-    RECT area = ListRowRepaintArea(*this);
-    if (ClipToAncestors(area)) m_pManager->InvalidateRect(area);
-}
+void CListContainerElementUI::Repaint() { RowBehaviour::Repaint(*this); }
 
-ListRowState CListContainerElementUI::RowState() const {
-    return ListRowState{m_iIndex, m_bSelected, (m_uButtonState & kHot) != 0, IsEnabled()};
-}
+ListRowState CListContainerElementUI::RowState() const { return RowBehaviour::State(*this); }
 
-void CListContainerElementUI::DrawItemBk(HDC hDC, const RECT& rcItem) {
-    if (!m_pOwner) return;
-    TListInfoUI* info = m_pOwner->GetListInfo();
-    if (info) PaintListRowBackground(hDC, m_pManager, rcItem, m_rcPaint, *info, RowState(), m_sBkImage);
-}
+void CListContainerElementUI::DrawItemBk(HDC hDC, const RECT& rcItem) { RowBehaviour::DrawItemBk(*this, hDC, rcItem); }
 
 void CListContainerElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
     if (!::IntersectRect(&m_rcPaint, &rcPaint, &m_rcItem)) return;

@@ -44,6 +44,7 @@ protected:
     void AlignToColumns();
 
     static const UINT kHot = 0x08;
+    template <typename Row> friend struct ListRowBehaviour;
 
     int m_iIndex = -1;
     bool m_bSelected = false;

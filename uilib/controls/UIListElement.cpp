@@ -2,6 +2,7 @@
 
 #include "controls/LayoutMath.h"
 #include "controls/UIListItemPaint.h"
+#include "controls/UIListRowBehaviour.h"
 #include "core/manager/UIAttributeValue.h"
 #include "core/manager/UIManager.h"
 #include "core/render/UIRender.h"
@@ -35,43 +36,26 @@ bool CListElementUI::IsSelected() const { return m_bSelected; }
 bool CListElementUI::IsExpanded() const { return false; }
 bool CListElementUI::Expand(bool) { return false; }
 
+using RowBehaviour = ListRowBehaviour<CListElementUI>;
+
 void CListElementUI::SetVisible(bool visible) {
     CControlUI::SetVisible(visible);
-    if (!IsVisible() && m_bSelected) {
-        m_bSelected = false;
-        if (m_pOwner) m_pOwner->SelectItem(-1, false);
-    }
+    RowBehaviour::AfterVisibilityChange(*this);
 }
 
 void CListElementUI::SetEnabled(bool enable) {
     CControlUI::SetEnabled(enable);
-    if (!IsEnabled()) m_uButtonState = 0;
+    RowBehaviour::AfterEnableChange(*this);
 }
 
 void CListElementUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
-    if (!name || !value) return;
-    // "selected" takes its value as a boolean: "false" leaves the row as it is.
-    if (Is(name, L"selected")) {
-        if (ParseBoolValue(value)) Select(true);
-        return;
-    }
+    if (!name || !value || RowBehaviour::TakeSelectedAttribute(*this, name, value)) return;
     CControlUI::SetAttribute(name, value);
 }
 
-void CListElementUI::Repaint() {
-    if (!IsVisible() || !m_pManager) return;
-    RECT area = ListRowRepaintArea(*this);
-    if (ClipToAncestors(area)) m_pManager->InvalidateRect(area);
-}
+void CListElementUI::Repaint() { RowBehaviour::Repaint(*this); }
 
-bool CListElementUI::SelectNotifyingOwner(bool select) {
-    if (!IsEnabled()) return false;
-    if (select == m_bSelected) return true;
-    m_bSelected = select;
-    if (select && m_pOwner) m_pOwner->SelectItem(m_iIndex, false);
-    Repaint();
-    return true;
-}
+bool CListElementUI::SelectNotifyingOwner(bool select) { return RowBehaviour::SelectNotifyingOwner(*this, select); }
 
 bool CListElementUI::SelectPlain(bool select) {
     if (!IsEnabled()) return false;
@@ -82,15 +66,9 @@ bool CListElementUI::SelectPlain(bool select) {
     return true;
 }
 
-ListRowState CListElementUI::RowState() const {
-    return ListRowState{m_iIndex, m_bSelected, (m_uButtonState & kHot) != 0, IsEnabled()};
-}
+ListRowState CListElementUI::RowState() const { return RowBehaviour::State(*this); }
 
-void CListElementUI::DrawItemBk(HDC hDC, const RECT& rcItem) {
-    if (!m_pOwner) return;
-    TListInfoUI* info = m_pOwner->GetListInfo();
-    if (info) PaintListRowBackground(hDC, m_pManager, rcItem, m_rcPaint, *info, RowState(), m_sBkImage);
-}
+void CListElementUI::DrawItemBk(HDC hDC, const RECT& rcItem) { RowBehaviour::DrawItemBk(*this, hDC, rcItem); }
 
 // ---- label row ----
 
@@ -103,11 +81,7 @@ LPVOID CListLabelElementUI::GetInterface(const wchar_t* name) {
 
 UINT CListLabelElementUI::GetControlFlags() const { return UIFLAG_WANTRETURN; }
 
-bool CListLabelElementUI::Activate() {
-    if (!IsVisible() || !IsEnabled()) return false;
-    if (m_pManager) m_pManager->SendNotify(this, L"itemactivate");
-    return true;
-}
+bool CListLabelElementUI::Activate() { return RowBehaviour::Activate(*this); }
 
 bool CListLabelElementUI::Select(bool select) { return SelectNotifyingOwner(select); }
 

@@ -38,6 +38,7 @@ protected:
     ListRowState RowState() const;
 
     static const UINT kHot = 0x08;
+    template <typename Row> friend struct ListRowBehaviour;
 
     int m_iIndex = -1;
     bool m_bSelected = false;
