@@ -47,9 +47,9 @@ size_t header_proc(char* data, size_t size, size_t count, void* user) {
         const size_t unit = line.find("bytes");
         const size_t slash = line.find('/');
         if (unit != std::string::npos && slash != std::string::npos) {
-            const char* spec = line.c_str() + unit + 5;
-            while (*spec == ' ') ++spec;
-            if (*spec != '*') state->rangeStart = std::strtoll(spec, nullptr, 10);
+            const char* range = line.c_str() + unit + 5;
+            while (*range == ' ') ++range;
+            if (*range != '*') state->rangeStart = std::strtoll(range, nullptr, 10);
             if (line[slash + 1] != '*') state->rangeTotal = std::strtoll(line.c_str() + slash + 1, nullptr, 10);
         }
     }

@@ -81,45 +81,7 @@ void CListContainerElementUI::DoEvent(TEventUI& event) {
             CContainerUI::DoEvent(event);
         return;
     }
-    switch (event.Type) {
-    case UIEVENT_DBLCLICK:
-        if (IsEnabled()) {
-            Activate();
-            Repaint();
-        }
-        return;
-    case UIEVENT_KEYDOWN:
-        if (IsEnabled() && event.chKey == VK_RETURN) {
-            Activate();
-            Repaint();
-            return;
-        }
-        break;
-    case UIEVENT_MOUSEMOVE:
-        return;
-    case UIEVENT_MOUSELEAVE:
-        m_uButtonState &= ~kHot;
-        Repaint();
-        return;
-    case UIEVENT_MOUSEENTER:
-        if (IsEnabled()) {
-            m_uButtonState |= kHot;
-            Repaint();
-        }
-        return;
-    case UIEVENT_BUTTONDOWN:
-    case UIEVENT_RBUTTONDOWN:
-        if (IsEnabled()) {
-            Select(true);
-            Repaint();
-        }
-        return;
-    case UIEVENT_BUTTONUP:
-        if (IsEnabled() && m_pManager) m_pManager->SendNotify(this, L"itemclick");
-        return;
-    default:
-        break;
-    }
+    if (RowBehaviour::HandleEvent(*this, event)) return;
     if (m_pOwner)
         m_pOwner->DoEvent(event);
     else

@@ -59,6 +59,50 @@ struct ListRowBehaviour {
         if (info) PaintListRowBackground(hDC, row.m_pManager, rcItem, row.m_rcPaint, *info, State(row), row.m_sBkImage);
     }
 
+    // Hover, press, release, double click and Return as every row answers
+    // them. True when the event was handled here.
+    static bool HandleEvent(Row& row, TEventUI& event) {
+        switch (event.Type) {
+        case UIEVENT_MOUSEMOVE:
+            return true;
+        case UIEVENT_MOUSELEAVE:
+            row.m_uButtonState &= ~Row::kHot;
+            Repaint(row);
+            return true;
+        case UIEVENT_MOUSEENTER:
+            if (row.IsEnabled()) {
+                row.m_uButtonState |= Row::kHot;
+                Repaint(row);
+            }
+            return true;
+        case UIEVENT_BUTTONDOWN:
+        case UIEVENT_RBUTTONDOWN:
+            if (row.IsEnabled()) {
+                row.Select(true);
+                Repaint(row);
+            }
+            return true;
+        case UIEVENT_BUTTONUP:
+            if (row.IsEnabled() && row.m_pManager) row.m_pManager->SendNotify(&row, L"itemclick");
+            return true;
+        case UIEVENT_DBLCLICK:
+            if (row.IsEnabled()) {
+                row.Activate();
+                Repaint(row);
+            }
+            return true;
+        case UIEVENT_KEYDOWN:
+            if (row.IsEnabled() && event.chKey == VK_RETURN) {
+                row.Activate();
+                Repaint(row);
+                return true;
+            }
+            return false;
+        default:
+            return false;
+        }
+    }
+
     static bool Activate(Row& row) {
         if (!row.IsVisible() || !row.IsEnabled()) return false;
         if (row.m_pManager) row.m_pManager->SendNotify(&row, L"itemactivate");
