@@ -5,14 +5,8 @@
 #include <wininet.h>
 
 #include <cstdio>
-#include <memory>
 
 namespace {
-
-struct InternetHandleCloser {
-    void operator()(void* handle) const { InternetCloseHandle(static_cast<HINTERNET>(handle)); }
-};
-using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
 
 constexpr DWORD kDownloadBlock = 1024;
 
@@ -41,27 +35,26 @@ HttpDownload::~HttpDownload() { Close(); }
 
 void HttpDownload::Close() {
     file_.Close();
-    if (url_) InternetCloseHandle(static_cast<HINTERNET>(url_));
-    if (session_) InternetCloseHandle(static_cast<HINTERNET>(session_));
-    url_ = session_ = nullptr;
+    url_.Reset();
+    session_.Reset();
 }
 
 bool HttpDownload::Open(const std::wstring& url, const std::wstring& target) {
     Close();
-    session_ = InternetOpenW(nullptr, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    session_.Reset(InternetOpenW(nullptr, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!session_) {
         std::printf("Internet open failed!\n");
         return false;
     }
-    url_ = InternetOpenUrlW(static_cast<HINTERNET>(session_), url.c_str(), nullptr, 0,
-                            INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_TRANSFER_BINARY, 0);
+    url_.Reset(InternetOpenUrlW(session_.Get(), url.c_str(), nullptr, 0,
+                                INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_TRANSFER_BINARY, 0));
     if (!url_) {
         std::printf("Internet open url failed! Error code = %lu\n", GetLastError());
         Close();
         return false;
     }
-    const DWORD status = StatusOf(static_cast<HINTERNET>(url_));
-    contentLength_ = ContentLengthOf(static_cast<HINTERNET>(url_));
+    const DWORD status = StatusOf(url_.Get());
+    contentLength_ = ContentLengthOf(url_.Get());
     std::printf("Status: %lu\nFile size: %llu\n", status, contentLength_);
     if (status != HTTP_STATUS_OK) {
         Close();
@@ -85,7 +78,7 @@ int HttpDownload::Run() {
     char block[kDownloadBlock];
     for (;;) {
         DWORD got = 0;
-        if (!InternetReadFile(static_cast<HINTERNET>(url_), block, sizeof block, &got) || got == 0) break;
+        if (!InternetReadFile(url_.Get(), block, sizeof block, &got) || got == 0) break;
         total += got;
         const int previous = percent;
         percent = contentLength_ ? static_cast<int>(total * 100 / contentLength_) : 0;

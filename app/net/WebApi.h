@@ -8,6 +8,7 @@
 
 #include "web/WebHosts.h"
 #include "win32/ScopedHandle.h"
+#include "win32/ScopedInternetHandle.h"
 
 // GETs `path` (with its query; empty means the root) from `host` and returns
 // the body. Any failure, and any status other than 200, gives "": an error
@@ -34,8 +35,8 @@ public:
 private:
     void Close();
 
-    void* session_ = nullptr;
-    void* url_ = nullptr;
+    ScopedInternetHandle session_;
+    ScopedInternetHandle url_;
     ScopedHandle file_;
     unsigned long long contentLength_ = 0;
 };
