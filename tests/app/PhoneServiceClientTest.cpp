@@ -5,6 +5,7 @@
 #include "PhoneServiceApp.h"
 #include "PhoneServicePeer.h"
 #include "TestPaths.h"
+#include "phonelink/PhoneCounts.h"
 #include "phonelink/PhoneReplySplitter.h"
 #include "phonelink/PhoneServiceClient.h"
 
@@ -244,6 +245,34 @@ TEST(PhoneServiceClient, BackupRepliesNameTheFilesAndARestoreOfTheirCopiesIsConf
         EXPECT_EQ(window.replies[5], "restore_1_/ok");
         EXPECT_EQ(window.replies[6], "restore_2_/differs");
         EXPECT_EQ(app.RestoreResults(), (std::vector<std::string>{"1:ok", "2:differs"}));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PhoneCounts, EachNumberIsReadAfterItsOwnLabel) {
+    const struct {
+        const char* reply;
+        bool found;
+        int contacts, messages, calls;
+    } cases[] = {
+        {"contact(12)_msg(3)_calllog(40)", true, 12, 3, 40},
+        {"calllog(40)_contact(12)_msg(3)", true, 12, 3, 40},
+        {"contact(0)_msg(0)_calllog(0)", true, 0, 0, 0},
+        {"contact(7)", true, 7, -1, -1},
+        {"contact(x)_msg()_calllog(99999999999)", false, -1, -1, -1},
+        {"restoreDir_/sdcard/", false, -1, -1, -1},
+        {"contact(5", false, -1, -1, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply);
+        PhoneCounts counts;
+        EXPECT_EQ(ParsePhoneCounts(c.reply, counts), c.found);
+        EXPECT_EQ(counts.contacts, c.contacts);
+        EXPECT_EQ(counts.messages, c.messages);
+        EXPECT_EQ(counts.calls, c.calls);
     }
 }
 
