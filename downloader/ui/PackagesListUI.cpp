@@ -21,6 +21,8 @@ namespace {
 const wchar_t kItemSkin[] = L"下载管理-downslistitem.xml";
 // Workers post at most this often per task while the status stays the same.
 constexpr DWORD kRefreshIntervalMs = 200;
+constexpr UINT kResumeTimerId = 1001;
+constexpr UINT kResumeCheckMs = 50;
 
 long long FileLength(const std::string& ansiPath) {
     std::error_code error;
@@ -62,6 +64,7 @@ CPackagesListUI::CPackagesListUI(CPaintManagerUI* manager, int workerCount, cons
 }
 
 CPackagesListUI::~CPackagesListUI() {
+    if (!pendingResumes_.empty() && manager_ != nullptr) manager_->KillTimer(this, kResumeTimerId);
     // Workers first: a transfer in flight is cut off and keeps its partial file.
     pool_.reset();
 }
@@ -293,9 +296,33 @@ void CPackagesListUI::Pause(ListedTask* task) {
 }
 
 void CPackagesListUI::Resume(ListedTask* task) {
+    // Waiting again: a transfer still running sees it at its next progress
+    // report and ends; only then may a worker take the task.
     task->status = kStatusWaiting;
     ApplyRefresh(task);
-    pool_->Hand(task);
+    if (task->transfer.load() == nullptr) {
+        pool_->Hand(task);
+        return;
+    }
+    pendingResumes_.push_back(task);
+    if (manager_ != nullptr) manager_->SetTimer(this, kResumeTimerId, kResumeCheckMs);
+}
+
+void CPackagesListUI::DoEvent(TEventUI& event) {
+    if (event.Type != UIEVENT_TIMER || event.wParam != kResumeTimerId) {
+        CListUI::DoEvent(event);
+        return;
+    }
+    for (auto it = pendingResumes_.begin(); it != pendingResumes_.end();) {
+        ListedTask* task = *it;
+        if (task->transfer.load() != nullptr) {
+            ++it;
+            continue;
+        }
+        if (task->status.load() == kStatusWaiting) pool_->Hand(task);
+        it = pendingResumes_.erase(it);
+    }
+    if (pendingResumes_.empty()) manager_->KillTimer(this, kResumeTimerId);
 }
 
 void CPackagesListUI::Delete(ListedTask* task) {

@@ -58,6 +58,7 @@ public:
 
     // IPackageTaskObserver, on a worker thread: posts a refresh.
     void OnPackageProgress(CPackagesTask& task) override;
+    void DoEvent(UiLib::TEventUI& event) override;
 
 private:
     class RowCallback : public UiLib::IDialogBuilderCallback {
@@ -81,6 +82,9 @@ private:
     std::vector<std::unique_ptr<ListedTask>> tasks_;
     std::string downloadFolder_;
     DownloadDatabase database_;
+    // Resumed tasks whose previous transfer has not ended yet: handed to the
+    // workers once it has, so two workers never run one task.
+    std::vector<ListedTask*> pendingResumes_;
     std::unique_ptr<DownWrapper> engineBinding_;
     std::unique_ptr<DownloadPool> pool_;
 };
