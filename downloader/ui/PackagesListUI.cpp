@@ -11,6 +11,8 @@
 #include "win32/FileUtil.h"
 #include "win32/TextConvert.h"
 
+#include <curl/curl.h>
+
 #include <cstring>
 #include <filesystem>
 
@@ -176,6 +178,13 @@ void CPackagesListUI::Filter(bool done, int type) {
 void CPackagesListUI::OnPackageProgress(CPackagesTask& engineTask) {
     auto& task = static_cast<ListedTask&>(engineTask);
     const int status = task.status.load();
+    // Progress reports come from inside the transfer, on its own thread: the
+    // one place its handle may be asked for the speed.
+    if (void* transfer = task.transfer.load()) {
+        double speed = 0;
+        if (curl_easy_getinfo(static_cast<CURL*>(transfer), CURLINFO_SPEED_DOWNLOAD, &speed) == CURLE_OK)
+            task.speed = speed;
+    }
     const DWORD now = GetTickCount();
     const bool changed = task.postedStatus.exchange(status) != status;
     if (!changed && now - task.lastPostTick.load() < kRefreshIntervalMs) return;
