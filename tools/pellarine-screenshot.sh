@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Shows the downloader with three packages in different states under a
 # private Xvfb display and saves the screen as a PNG:
-#   tools/pellarine-screenshot.sh [build dir (default build-x64)] [output png (default pellarine.png)]
+#   tools/pellarine-screenshot.sh [build dir (default build-x64)] [output png (default pellarine.png)] [done]
+# With "done" the three packages finish and the finished tab is shown.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$(cd "${1:-$root/build-x64}" && pwd)"
@@ -21,7 +22,7 @@ cleanup() {
 trap cleanup EXIT
 sleep 1
 
-DISPLAY=$display "$root/tools/wine-run" --build "$build" "$build/bin/downloader_showcase.exe" 30 >"$log" 2>&1 &
+DISPLAY=$display "$root/tools/wine-run" --build "$build" "$build/bin/downloader_showcase.exe" 30 ${3:-} >"$log" 2>&1 &
 showcase=$!
 for _ in $(seq 1 120); do
     grep -q ready "$log" && break

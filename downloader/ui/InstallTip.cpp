@@ -1,3 +1,8 @@
 #include "ui/InstallTip.h"
 
-void ShowInstallTip(HWND, int, int, const wchar_t*) {}
+#include "dialogs/DialogHelpers.h"
+
+void ShowInstallTip(HWND parent, int x, int y, const wchar_t* text) {
+    // No skin folder of its own: the balloon's skin lies beside the window's.
+    ShowBallonTip(L"", L"BallonTip.xml", L"", parent, x, y, text);
+}

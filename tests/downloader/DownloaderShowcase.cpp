@@ -3,7 +3,8 @@
 // One package downloads slowly from the web-service peer, one waits paused
 // with part of it on disk, one fails. Prints "ready" once the rows show
 // that, then keeps the peer and the stand-in main window up for `seconds`.
-//   downloader_showcase <seconds>
+// With "done" the three packages finish instead and the finished tab shows.
+//   downloader_showcase <seconds> [done]
 #include "EngineTestSupport.h"
 #include "MainWindowStandIn.h"
 #include "PngWriter.h"
@@ -39,6 +40,7 @@ std::string Icon(uint32_t colour) {
 
 int wmain(int argc, wchar_t** argv) {
     const int seconds = argc > 1 ? _wtoi(argv[1]) : 20;
+    const bool finished = argc > 2 && std::wstring(argv[2]) == L"done";
     MainWindowStandIn mainWindow;
     ScratchDir dir;
     const std::wstring folder = dir.Path() + L"DownModule\\";
@@ -51,11 +53,18 @@ int wmain(int argc, wchar_t** argv) {
     WebServicePeer::Reply slow;
     slow.contentType = "application/octet-stream";
     slow.file = dir.File(L"rom.zip");
-    slow.pausePerBlockMs = 180;
+    slow.pausePerBlockMs = finished ? 0 : 180;
     peer.SetReply("rom.zip", slow);
     WebServicePeer::Reply missing;
     missing.status = 404;
-    peer.SetReply("weather.apk", missing);
+    if (finished) {
+        WriteFileBytes(dir.File(L"game.apk"), SourceBytes(3 * 1024 * 1024, 5));
+        WriteFileBytes(dir.File(L"weather.apk"), SourceBytes(2 * 1024 * 1024, 6));
+        peer.ServeFile("game.apk", dir.File(L"game.apk"));
+        peer.ServeFile("weather.apk", dir.File(L"weather.apk"));
+    } else {
+        peer.SetReply("weather.apk", missing);
+    }
     const uint32_t colours[3] = {0xFF2F80ED, 0xFF27AE60, 0xFFEB5757};
     const char* icons[3] = {"icon-rom.png", "icon-game.png", "icon-weather.png"};
     for (int i = 0; i < 3; ++i) {
@@ -71,7 +80,7 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = WaitForDownloaderWindow();
     if (window == nullptr) return 2;
     PackageRecord rom = MakeRecord("201", "Kovi ROM 7.1 稳定版", Url(peer, "rom.zip"), "0");
-    PackageRecord game = MakeRecord("202", "天天酷跑", Url(peer, "game.apk"), "2", "1");
+    PackageRecord game = MakeRecord("202", "天天酷跑", Url(peer, "game.apk"), "2", finished ? "" : "1");
     PackageRecord weather = MakeRecord("203", "墨迹天气", Url(peer, "weather.apk"), "1");
     CopyToFixedBuffer(std::to_string(size), rom.Size, sizeof rom.Size);
     CopyToFixedBuffer(std::to_string(36 * 1024 * 1024), game.Size, sizeof game.Size);
@@ -80,7 +89,14 @@ int wmain(int argc, wchar_t** argv) {
         CopyToFixedBuffer(Url(peer, icons[i]), records[i]->PngUrl, sizeof records[i]->PngUrl);
         SendRecord(window, *records[i]);
     }
-    PumpMessagesUntil([&] { return !mainWindow.records.empty(); }, 20000);  // the failure is reported
+    // The failure is reported; or, with "done", all three finish.
+    PumpMessagesUntil([&] { return mainWindow.records.size() >= (finished ? 3u : 1u); }, 60000);
+    if (finished) {
+        const LPARAM tab = MAKELPARAM(155, 64);  // "已完成": every finished package
+        PostMessageW(window, WM_MOUSEMOVE, 0, tab);
+        PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, tab);
+        PostMessageW(window, WM_LBUTTONUP, 0, tab);
+    }
     PumpMessagesUntil([] { return false; }, 4000);                           // progress and speed show
     std::printf("ready\n");
     std::fflush(stdout);
