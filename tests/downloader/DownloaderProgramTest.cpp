@@ -4,6 +4,7 @@
 // kill in the middle of a download and the finish after the restart.
 #include "EngineTestSupport.h"
 #include "MainWindowStandIn.h"
+#include "UiHarness.h"
 #include "ProgramCopy.h"
 #include "SkinLayout.h"
 
@@ -53,7 +54,7 @@ TEST(DownloaderProgramTest, ASecondInstanceReturnsAtOnceAndTheFirstEndsSoonAfter
 
     ScopedHandle second = StartDownloader(folder);
     ProcessGuard secondGuard{second};
-    ASSERT_TRUE(PumpMessagesUntil([&] { return Exited(second); }, 10000));
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return Exited(second); }, 10000));
     DWORD code = 99;
     GetExitCodeProcess(second.Get(), &code);
     EXPECT_EQ(0u, code);
@@ -61,7 +62,7 @@ TEST(DownloaderProgramTest, ASecondInstanceReturnsAtOnceAndTheFirstEndsSoonAfter
 
     mainWindow.Destroy();
     const DWORD gone = GetTickCount();
-    ASSERT_TRUE(PumpMessagesUntil([&] { return Exited(first); }, 5000));
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return Exited(first); }, 5000));
     EXPECT_LT(GetTickCount() - gone, 1500u) << "the watch looks every 200 ms";
     GetExitCodeProcess(first.Get(), &code);
     EXPECT_EQ(0u, code);
@@ -97,7 +98,7 @@ TEST(DownloaderProgramTest, DownloadsReportsInstallsAndFinishesAfterAHardKill) {
     ASSERT_NE(nullptr, window);
     for (const Package& p : packages)
         ASSERT_TRUE(SendRecord(window, MakeRecord(p.id, p.name, Url(peer, p.path), p.type, "", Md5Hex(p.bytes))));
-    ASSERT_TRUE(PumpMessagesUntil(
+    ASSERT_TRUE(uiharness::PumpUntil(
         [&] {
             for (const Package& p : packages)
                 if (Report(mainWindow, p.name, "3") == nullptr) return false;
@@ -116,12 +117,12 @@ TEST(DownloaderProgramTest, DownloadsReportsInstallsAndFinishesAfterAHardKill) {
     EXPECT_EQ(3u, DownloadDatabase(programFolder).LoadTasks().size());
 
     // The ROM's row leads the list of finished packages: install it.
-    PumpMessagesUntil([] { return false; }, 300);
+    uiharness::PumpFor(300);
     const LPARAM at = MAKELPARAM(kFirstRowInstallX, kFirstRowInstallY);
     PostMessageW(window, WM_MOUSEMOVE, 0, at);
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(window, WM_LBUTTONUP, 0, at);
-    ASSERT_TRUE(PumpMessagesUntil([&] { return InstallRequest(mainWindow) != nullptr; }, 5000));
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return InstallRequest(mainWindow) != nullptr; }, 5000));
     const PackageRecord* install = InstallRequest(mainWindow);
     EXPECT_STREQ("0", install->Type);
     EXPECT_EQ(downloads + "Kovi ROM 7.1.zip", std::string(install->ObjectUrl));
@@ -140,7 +141,7 @@ TEST(DownloaderProgramTest, DownloadsReportsInstallsAndFinishesAfterAHardKill) {
     const PackageRecord bigRecord = MakeRecord("104", "大型游戏", Url(peer, "big.bin"), "2", "", Md5Hex(big));
     ASSERT_TRUE(SendRecord(window, bigRecord));
     const std::wstring partial = AnsiToWide(downloads + Ansi("大型游戏") + ".bin.tmp");
-    ASSERT_TRUE(PumpMessagesUntil([&] { return ReadFileBytes(partial).size() >= 1024 * 1024; }, 30000));
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return ReadFileBytes(partial).size() >= 1024 * 1024; }, 30000));
     ASSERT_TRUE(TerminateProcess(downloader.Get(), 9));
     WaitForSingleObject(downloader.Get(), 10000);
     EXPECT_LT(ReadFileBytes(partial).size(), bigSize);
@@ -150,9 +151,9 @@ TEST(DownloaderProgramTest, DownloadsReportsInstallsAndFinishesAfterAHardKill) {
     window = WaitForDownloaderWindow();
     ASSERT_NE(nullptr, window);
     // Restored paused; the main program's request for it resumes it.
-    PumpMessagesUntil([] { return false; }, 500);
+    uiharness::PumpFor(500);
     ASSERT_TRUE(SendRecord(window, bigRecord));
-    ASSERT_TRUE(PumpMessagesUntil([&] { return Report(mainWindow, "大型游戏", "3") != nullptr; }, 60000));
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return Report(mainWindow, "大型游戏", "3") != nullptr; }, 60000));
     EXPECT_EQ(Md5Hex(big), Md5Hex(ReadFileBytes(AnsiToWide(downloads + Ansi("大型游戏") + ".bin"))));
     EXPECT_EQ(2, GetCount(peer, "big.bin"));
     const std::string range = RangeOfGet(peer, "big.bin", 1);
@@ -164,7 +165,7 @@ TEST(DownloaderProgramTest, DownloadsReportsInstallsAndFinishesAfterAHardKill) {
     for (const PackageRecord& record : saved) EXPECT_STREQ("3", record.Err) << record.Name;
 
     mainWindow.Destroy();
-    EXPECT_TRUE(PumpMessagesUntil([&] { return Exited(again); }, 5000)) << "ends with the main program";
+    EXPECT_TRUE(uiharness::PumpUntil([&] { return Exited(again); }, 5000)) << "ends with the main program";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 //   downloader_showcase <seconds> [done]
 #include "EngineTestSupport.h"
 #include "MainWindowStandIn.h"
+#include "UiHarness.h"
 #include "PngWriter.h"
 #include "ProgramCopy.h"
 
@@ -90,17 +91,17 @@ int wmain(int argc, wchar_t** argv) {
         SendRecord(window, *records[i]);
     }
     // The failure is reported; or, with "done", all three finish.
-    PumpMessagesUntil([&] { return mainWindow.records.size() >= (finished ? 3u : 1u); }, 60000);
+    uiharness::PumpUntil([&] { return mainWindow.records.size() >= (finished ? 3u : 1u); }, 60000);
     if (finished) {
         const LPARAM tab = MAKELPARAM(155, 64);  // "已完成": every finished package
         PostMessageW(window, WM_MOUSEMOVE, 0, tab);
         PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, tab);
         PostMessageW(window, WM_LBUTTONUP, 0, tab);
     }
-    PumpMessagesUntil([] { return false; }, 4000);                           // progress and speed show
+    uiharness::PumpFor(4000);  // progress and speed show
     std::printf("ready\n");
     std::fflush(stdout);
-    PumpMessagesUntil([] { return false; }, static_cast<DWORD>(seconds) * 1000);
+    uiharness::PumpFor(static_cast<DWORD>(seconds) * 1000);
     TerminateProcess(downloader.Get(), 0);
     return 0;
 }

@@ -1,6 +1,7 @@
 // A window standing in for the main program's ("UIMainFrame", "Kovi刷机"):
 // it keeps every package record the downloader sends it by WM_COPYDATA.
-// Records arrive only while the creating thread pumps messages.
+// Records arrive only while the creating thread pumps messages
+// (uiharness::PumpUntil).
 #pragma once
 
 #include "record/PackageRecord.h"
@@ -37,21 +38,5 @@ std::string Ansi(const char* utf8);
 // A record for a package request; `name` in UTF-8.
 PackageRecord MakeRecord(const char* id, const char* name, const std::string& url, const char* type,
                          const char* err = "", const std::string& md5 = "");
-
-// Dispatches this thread's messages until `done` holds or the time is up.
-template <class Predicate>
-bool PumpMessagesUntil(Predicate done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        if (GetTickCount() - start > timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 }  // namespace downloadertest

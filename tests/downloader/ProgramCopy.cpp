@@ -1,6 +1,7 @@
 #include "ProgramCopy.h"
 
 #include "MainWindowStandIn.h"
+#include "UiHarness.h"
 #include "TestPaths.h"
 #include "win32/ProcessLauncher.h"
 
@@ -32,7 +33,7 @@ ScopedHandle StartDownloader(const std::wstring& folder) {
 
 HWND WaitForDownloaderWindow(DWORD timeoutMs) {
     HWND found = nullptr;
-    PumpMessagesUntil([&] { return (found = FindWindowW(L"CPellarinesFrame", L"Downloader")) != nullptr; }, timeoutMs);
+    uiharness::PumpUntil([&] { return (found = FindWindowW(L"CPellarinesFrame", L"Downloader")) != nullptr; }, timeoutMs);
     return found;
 }
 
