@@ -169,6 +169,17 @@ INSTANTIATE_TEST_SUITE_P(ByStatus, ExistingNameTest,
                                            ExistingNameCase{"3", false, false, L"Download_ed", false, 1},
                                            ExistingNameCase{"1", true, false, L"Download_ing", false, 2}));
 
+TEST_F(DownloaderWindowTest, ClosingAndThenDestroyingReleasesTheIconWorkerOnce) {
+    Open();
+    const HWND window = frame_->GetHWND();
+    // WM_CLOSE releases the icon worker and destroys the window, whose
+    // WM_DESTROY releases it again: the second release finds nothing.
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window));
+    MSG quit;
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program would end";
+}
+
 struct FilterCase {
     bool done;
     int type;
