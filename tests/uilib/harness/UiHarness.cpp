@@ -1,5 +1,7 @@
 #include "UiHarness.h"
 
+#include <algorithm>
+
 namespace uiharness {
 
 using namespace UiLib;
@@ -131,6 +133,20 @@ Snapshot HarnessWindow::Capture() {
     return ::testing::AssertionFailure() << "rect is " << a.left << "," << a.top << "," << a.right << ","
                                          << a.bottom << " not " << e.left << "," << e.top << "," << e.right << ","
                                          << e.bottom;
+}
+
+int CountTinted(const Snapshot& shot, const RECT& rc, int shift) {
+    int count = 0;
+    for (int y = rc.top; y < rc.bottom; ++y)
+        for (int x = rc.left; x < rc.right; ++x) {
+            const DWORD p = shot.At(x, y);
+            const int main = (p >> shift) & 0xFF;
+            int others = 0;
+            for (int s = 0; s < 24; s += 8)
+                if (s != shift) others = std::max(others, static_cast<int>((p >> s) & 0xFF));
+            count += main - others > 60 ? 1 : 0;
+        }
+    return count;
 }
 
 Snapshot CaptureWindow(HWND hwnd) {
