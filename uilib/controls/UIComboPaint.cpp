@@ -33,14 +33,7 @@ RECT CComboUI::TextRect() const {
 }
 
 void CComboUI::PaintStatusImage(HDC hDC) {
-    if (IsFocused())
-        m_uButtonState |= kFocused;
-    else
-        m_uButtonState &= ~kFocused;
-    if (!IsEnabled())
-        m_uButtonState |= kDisabled;
-    else
-        m_uButtonState &= ~kDisabled;
+    m_uButtonState = WithFocusAndEnabledBits(*this, m_uButtonState);
 
     CUiString* chosen = nullptr;
     if (m_uButtonState & kDisabled)
@@ -87,14 +80,7 @@ void CComboBoxUI::PaintStatusImage(HDC hDC) {
         CComboUI::PaintStatusImage(hDC);
         return;
     }
-    if (IsFocused())
-        m_uButtonState |= kFocused;
-    else
-        m_uButtonState &= ~kFocused;
-    if (!IsEnabled())
-        m_uButtonState |= kDisabled;
-    else
-        m_uButtonState &= ~kDisabled;
+    m_uButtonState = WithFocusAndEnabledBits(*this, m_uButtonState);
     int state = 0;
     if (m_uButtonState & kDisabled)
         state = 4;

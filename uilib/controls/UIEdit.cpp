@@ -293,14 +293,7 @@ void CEditUI::PaintBkColor(HDC hDC) {
 }
 
 void CEditUI::PaintStatusImage(HDC hDC) {
-    if (IsFocused())
-        m_uButtonState |= UISTATE_FOCUSED;
-    else
-        m_uButtonState &= ~UISTATE_FOCUSED;
-    if (!IsEnabled())
-        m_uButtonState |= UISTATE_DISABLED;
-    else
-        m_uButtonState &= ~UISTATE_DISABLED;
+    m_uButtonState = WithFocusAndEnabledBits(*this, m_uButtonState);
 
     CUiString* chosen = nullptr;
     if (m_uButtonState & UISTATE_DISABLED)

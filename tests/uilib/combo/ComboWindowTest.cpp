@@ -5,7 +5,6 @@
 #include "UiHarness.h"
 #include "controls/UICombo.h"
 #include "controls/UIListElement.h"
-#include "core/window/UIDlgBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -336,10 +335,7 @@ TEST(ComboBuilder, SkinElementsMakeCombosWithTheirRows) {
         L"<ComboBox name=\"box\" height=\"30\"/>"
         L"</VerticalLayout></Window>";
     HarnessWindow window;
-    CDialogBuilder builder;
-    CControlUI* root = builder.Create(STRINGorID(kSkin), nullptr, nullptr, &window.Manager());
-    ASSERT_NE(root, nullptr);
-    ASSERT_TRUE(window.Show(root));
+    ASSERT_TRUE(window.ShowSkin(kSkin));
     CComboUI* combo = static_cast<CComboUI*>(window.Manager().FindControl(L"channel"));
     ASSERT_NE(combo, nullptr);
     EXPECT_STREQ(combo->GetClass(), L"ComboUI");

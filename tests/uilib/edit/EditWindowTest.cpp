@@ -5,7 +5,6 @@
 #include "UiHarness.h"
 #include "controls/UIEdit.h"
 #include "controls/UIEditCheck.h"
-#include "core/window/UIDlgBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -278,10 +277,7 @@ TEST(EditBuilder, TheSkinElementMakesAnEdit) {
         L"<Edit name=\"name\" tipvalue=\"请输入\" maxchar=\"8\" password=\"true\"/>"
         L"</VerticalLayout></Window>";
     HarnessWindow window;
-    CDialogBuilder builder;
-    CControlUI* root = builder.Create(STRINGorID(kSkin), nullptr, nullptr, &window.Manager());
-    ASSERT_NE(root, nullptr);
-    ASSERT_TRUE(window.Show(root));
+    ASSERT_TRUE(window.ShowSkin(kSkin));
     CEditUI* edit = static_cast<CEditUI*>(window.Manager().FindControl(L"name"));
     ASSERT_NE(edit, nullptr);
     EXPECT_STREQ(edit->GetClass(), L"EditUI");

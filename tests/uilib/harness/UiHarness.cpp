@@ -1,5 +1,7 @@
 #include "UiHarness.h"
 
+#include "core/window/UIDlgBuilder.h"
+
 #include <algorithm>
 
 namespace uiharness {
@@ -77,6 +79,12 @@ bool HarnessWindow::Show(CControlUI* root) {
     ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
     ::UpdateWindow(hwnd_);
     return PumpUntil([this] { return paints_ > 0 && !manager_.IsUpdateNeeded(); });
+}
+
+bool HarnessWindow::ShowSkin(const wchar_t* xml) {
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(STRINGorID(xml), nullptr, nullptr, &manager_);
+    return root && Show(root);
 }
 
 void HarnessWindow::Settle() {

@@ -52,6 +52,8 @@ public:
 
     // Attaches the tree, shows the window and waits for its first paint.
     bool Show(UiLib::CControlUI* root);
+    // Builds a skin given as XML text into this window and shows it.
+    bool ShowSkin(const wchar_t* xml);
     // Lets pending paints run, so layout is current.
     void Settle();
 
