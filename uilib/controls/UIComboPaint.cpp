@@ -2,6 +2,7 @@
 // combo box's arrow cut from a five-state strip.
 #include "controls/UICombo.h"
 
+#include "controls/LayoutMath.h"
 #include "controls/UIStateImage.h"
 #include "core/manager/UIAttributeValue.h"
 
@@ -27,10 +28,7 @@ void CComboUI::DoPaint(HDC hDC, const RECT& rcPaint) {
     CControlUI::DoPaint(hDC, rcPaint);
 }
 
-RECT CComboUI::TextRect() const {
-    return RECT{m_rcItem.left + m_rcTextPadding.left, m_rcItem.top + m_rcTextPadding.top,
-                m_rcItem.right - m_rcTextPadding.right, m_rcItem.bottom - m_rcTextPadding.bottom};
-}
+RECT CComboUI::TextRect() const { return layout::Shrink(m_rcItem, m_rcTextPadding); }
 
 void CComboUI::PaintStatusImage(HDC hDC) {
     m_uButtonState = WithFocusAndEnabledBits(*this, m_uButtonState);

@@ -1,5 +1,6 @@
 #include "controls/UIEditWnd.h"
 
+#include "controls/LayoutMath.h"
 #include "controls/UIEdit.h"
 #include "core/manager/UIManager.h"
 
@@ -50,12 +51,7 @@ void CEditWnd::Init(CEditUI* owner) {
 }
 
 RECT CEditWnd::CalcPos() const {
-    RECT rc = m_pOwner->GetPos();
-    const RECT padding = m_pOwner->GetTextPadding();
-    rc.left += padding.left;
-    rc.top += padding.top;
-    rc.right -= padding.right;
-    rc.bottom -= padding.bottom;
+    RECT rc = layout::Shrink(m_pOwner->GetPos(), m_pOwner->GetTextPadding());
     CPaintManagerUI* manager = m_pOwner->GetManager();
     if (!manager) return rc;
     // One line of the font, centred, when the area is taller than that.
