@@ -161,6 +161,8 @@ TEST_F(UpdateDialogTest, AFailedUpdateIsSaidAndChangesNothing) {
     ASSERT_TRUE(RunMessagesUntil([&] { return frame->Finished(); }, 20000));
     EXPECT_STREQ(Find(L"ResultText")->GetText(),
                  L"\x5347\x7EA7\x5931\x8D25\xFF0C\x5DF2\x6062\x590D\x539F\x6709\x6587\x4EF6");
+    EXPECT_STREQ(Find(L"DoneTitle")->GetText(), L"\x5347\x7EA7\x5931\x8D25");
+    EXPECT_FALSE(Find(L"DoneMark")->IsVisible());
     EXPECT_EQ(testsupport::ReadFileBytes(values.request.paths.base + L"readme.txt"), "version 1");
     EXPECT_EQ(testsupport::ReadFileBytes(values.request.paths.curjson), updatertest::VersionJson("1.0.0"));
     EXPECT_TRUE(FileExists(values.request.paths.newjson));

@@ -17,9 +17,10 @@ convert -size 602x402 xc:'#F4F7FB' \
 convert -size 602x259 xc:'#F4F7FB' \
     -fill '#1F6FD1' -draw 'rectangle 0,0 601,49' \
     -fill '#2B7DE3' -draw 'rectangle 0,50 601,51' \
-    -fill '#35B26B' -draw 'circle 301,104 301,82' \
-    -stroke '#FFFFFF' -strokewidth 5 -fill none -draw 'polyline 290,104 298,113 314,95' \
-    -stroke '#1559AE' -strokewidth 1 -draw 'rectangle 0,0 601,258' "PNG32:UpgradeDone.png"
+    -fill none -stroke '#1559AE' -strokewidth 1 -draw 'rectangle 0,0 601,258' "PNG32:UpgradeDone.png"
+# The done page's mark: a tick on a green disc.
+convert -size 46x46 xc:none -fill '#35B26B' -draw 'circle 23,23 23,1' \
+    -stroke '#FFFFFF' -strokewidth 5 -fill none -draw 'polyline 12,23 20,32 36,14' "PNG32:DoneMark.png"
 
 # Close button: hot face only, the normal state shows the band through.
 convert -size 30x30 xc:none -fill '#FFFFFF33' -draw 'rectangle 0,0 29,29' \

@@ -8,6 +8,7 @@ using namespace UiLib;
 
 void CInfoListUI::AddChange(const wchar_t* text) {
     auto* row = new CListContainerElementUI;
+    row->SetFixedHeight(kRowHeight);
     auto* line = new CButtonUI;
     line->SetPadding(RECT{4, 0, 0, 0});
     line->SetFixedWidth(508);

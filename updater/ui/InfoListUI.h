@@ -17,6 +17,7 @@ public:
 
     static constexpr UINT kTickTimer = 1000;
     static constexpr UINT kTickPeriodMs = 200;
+    static constexpr int kRowHeight = 36;
 
 private:
     UiLib::CControlUI* MarkOfRow(int row);

@@ -16,6 +16,7 @@ using namespace UiLib;
 namespace {
 
 const wchar_t kFailedText[] = L"\x5347\x7EA7\x5931\x8D25\xFF0C\x5DF2\x6062\x590D\x539F\x6709\x6587\x4EF6";  // 升级失败，已恢复原有文件
+const wchar_t kFailedTitle[] = L"\x5347\x7EA7\x5931\x8D25";  // 升级失败
 
 }  // namespace
 
@@ -166,8 +167,12 @@ void CUpdaterFrame::ShowResult(ApplyResult result) {
     applying_ = false;
     finished_ = true;
     if (CControlUI* close = Find(L"Close1")) close->SetEnabled(true);
-    if (result == ApplyResult::Failed)
+    if (result == ApplyResult::Failed) {
+        // Said plainly: the page must not look like a success.
         if (CControlUI* text = Find(L"ResultText")) text->SetText(kFailedText);
+        if (CControlUI* title = Find(L"DoneTitle")) title->SetText(kFailedTitle);
+        if (CControlUI* mark = Find(L"DoneMark")) mark->SetVisible(false);
+    }
     SelectPage(1);
 }
 
