@@ -156,6 +156,40 @@ TEST_F(UpdaterProcessTest, ChecksDownloadsAppliesReportsAndRestarts) {
     EXPECT_TRUE(reported);
 }
 
+TEST_F(UpdaterProcessTest, TrayIconShowsDuringTheDownloadAndItsExitEndsTheUpdater) {
+    updatertest::WriteFiles(installation, {{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                                           {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")},
+                                           {"autoupdate/curjson", updatertest::VersionJson("1.0.0")},
+                                           {"autoupdate/flagtestsubmit", ""}});  // no main window needed
+    testsupport::WriteFileBytes(scratch.File(L"Update.zip"),
+                                testsupport::BuildZip({{"big.dat", std::string(4 << 20, 'x'), false}}));
+    testpeers::WebServicePeer::Reply slow;
+    slow.file = scratch.File(L"Update.zip");
+    slow.contentType = "application/zip";
+    slow.pausePerBlockMs = 1000;  // a slow line: the download lasts seconds
+    peer.SetReply("files/Update.zip", slow);
+    peer.SetJson("index.php?c=feedback&a=getSoftwareUpdate",
+                 updatertest::VersionJson("2.0.0", "http://" + peer.HostAndPort() + "/files/Update.zip"));
+
+    ScopedHandle check = Start(installation + L"Quellart.exe", L" koviupdate");
+    ASSERT_TRUE(check);
+    HWND tray = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (tray = FindWindowW(L"Kovi\x5347\x7EA7\x7A0B\x5E8F", nullptr)) != nullptr; },
+                        20000));
+    // A second check while this one runs ends at once.
+    ScopedHandle second = Start(installation + L"Quellart.exe", L" koviupdate");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(ExitCodeWithin(second, 10000), 1);
+    // A click shows the balloon; a restarted shell gets the icon again.
+    const UINT callback = WM_USER + 0x64;
+    EXPECT_EQ(SendMessageW(tray, callback, 101, WM_LBUTTONDOWN), 0);
+    SendMessageW(tray, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    // "退出" ends the whole updater at once, in the middle of the download.
+    PostMessageW(tray, WM_DESTROY, 0, 0);
+    EXPECT_EQ(ExitCodeWithin(check, 10000), 0);
+    EXPECT_FALSE(testsupport::PathExists(paths.StagingFolder("2.0.0")));
+}
+
 // The names of the files whose contents differ (the contents are megabytes).
 std::vector<std::string> Differences(const FileSet& actual, const FileSet& expected) {
     std::vector<std::string> names;
