@@ -45,6 +45,14 @@ protected:
     void WritePackage(const std::string& bytes) { testsupport::WriteFileBytes(request.paths.package, bytes); }
     FileSet Installed(const FileSet& names) const { return updatertest::ReadFiles(request.paths.base, names); }
     std::wstring Backup() const { return request.paths.BackupFolder(request.version); }
+    // The journal this update writes, without its items.
+    ApplyJournal Journal() const {
+        ApplyJournal journal;
+        journal.backupFolder = Backup();
+        journal.settingsFile = request.settingsFile;
+        journal.package = request.paths.package;
+        return journal;
+    }
 
     // The installation is exactly the old one: files, version files, no journal.
     void ExpectOldInstallation() {
@@ -142,10 +150,7 @@ TEST_F(ApplyUpdateTest, TestRunChangesNothing) {
 // journal lists them; backups return, added files go.
 TEST_F(ApplyUpdateTest, RecoveryUndoesAnApplyCutOffWhileReplacingFiles) {
     WritePackage(updatertest::PackageOf(kPackageFiles));
-    ApplyJournal journal;
-    journal.backupFolder = Backup();
-    journal.settingsFile = request.settingsFile;
-    journal.package = request.paths.package;
+    ApplyJournal journal = Journal();
     journal.items = {{L"Torvanik.exe", true}, {L"Hemlar.dll", true}, {L"skin\\Torvanik\\a.xml", true},
                      {L"skin\\Torvanik\\b.xml", false}};
     ASSERT_TRUE(WriteApplyJournal(request.paths.applyJournal, journal));
@@ -163,11 +168,7 @@ TEST_F(ApplyUpdateTest, RecoveryUndoesAnApplyCutOffWhileReplacingFiles) {
 
 TEST_F(ApplyUpdateTest, RecoveryCompletesAnApplyWhoseFilesWereAllReplaced) {
     WritePackage(updatertest::PackageOf(kPackageFiles));
-    ApplyJournal journal;
-    journal.backupFolder = Backup();
-    journal.settingsFile = request.settingsFile;
-    journal.package = request.paths.package;
-    ASSERT_TRUE(WriteApplyJournal(request.paths.appliedMarker, journal));
+    ASSERT_TRUE(WriteApplyJournal(request.paths.appliedMarker, Journal()));
     EXPECT_EQ(RecoverInterruptedApply(request.paths), Recovery::Completed);
     EXPECT_EQ(testsupport::ReadFileBytes(request.paths.curjson), updatertest::VersionJson("2.0.0"));
     EXPECT_EQ(testsupport::ReadFileBytes(request.paths.oldjson), updatertest::VersionJson("1.0.0"));

@@ -190,6 +190,30 @@ TEST_F(UpdaterProcessTest, TrayIconShowsDuringTheDownloadAndItsExitEndsTheUpdate
     EXPECT_FALSE(testsupport::PathExists(paths.StagingFolder("2.0.0")));
 }
 
+TEST_F(UpdaterProcessTest, AFailedDownloadOrStagingNeverStartsTheCopy) {
+    updatertest::WriteFiles(installation, {{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                                           {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")},
+                                           {"autoupdate/curjson", updatertest::VersionJson("1.0.0")},
+                                           {"autoupdate/flagtestsubmit", ""}});  // a dialog could show without a main window
+    const std::string whole = updatertest::PackageOf({{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                                                      {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")}});
+    const std::string packages[] = {
+        updatertest::PackageOf({{"Quellart.exe", BinaryFile(L"Quellart.exe")}}),  // no UI library to start with
+        whole.substr(0, whole.size() / 2),                                         // cut short
+    };
+    for (const std::string& package : packages) {
+        testsupport::WriteFileBytes(scratch.File(L"Update.zip"), package);
+        peer.ServeFile("files/Update.zip", scratch.File(L"Update.zip"));
+        peer.SetJson("index.php?c=feedback&a=getSoftwareUpdate",
+                     updatertest::VersionJson("2.0.0", "http://" + peer.HostAndPort() + "/files/Update.zip"));
+        ScopedHandle check = Start(installation + L"Quellart.exe", L" koviupdate");
+        ASSERT_TRUE(check);
+        EXPECT_EQ(ExitCodeWithin(check, 30000), 0);
+        EXPECT_FALSE(WaitFor([] { return FindWindowW(L"Updater", nullptr) != nullptr; }, 3000));
+        EXPECT_EQ(testsupport::ReadFileBytes(paths.curjson), updatertest::VersionJson("1.0.0"));
+    }
+}
+
 // The names of the files whose contents differ (the contents are megabytes).
 std::vector<std::string> Differences(const FileSet& actual, const FileSet& expected) {
     std::vector<std::string> names;
@@ -268,9 +292,12 @@ TEST_F(UpdaterProcessTest, AKilledApplyIsOldOrNewAfterTheNextStartNeverAMix) {
         }
         EXPECT_FALSE(FileExists(at.applyJournal));
         EXPECT_FALSE(FileExists(at.appliedMarker));
-        if (point.arguments == std::wstring(L" replaced") || point.arguments == std::wstring(L" files 99999"))
+        if (point.arguments == std::wstring(L" replaced") || point.arguments == std::wstring(L" files 99999")) {
             EXPECT_EQ(Differences(now, newFiles), none);
-        if (point.arguments == std::wstring(L" files 1")) EXPECT_NE(Differences(now, newFiles), none);
+        }
+        if (point.arguments == std::wstring(L" files 1")) {
+            EXPECT_NE(Differences(now, newFiles), none);
+        }
     }
 }
 

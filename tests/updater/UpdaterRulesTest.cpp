@@ -123,18 +123,15 @@ TEST(InstallReport, ExactUrl) {
               "&os=Windows%207%2064-bit&type=4&state=1&version=1.0.0&msg=UpTo2.0.0&channel=web%26x");
 }
 
-SYSTEMTIME Day(WORD year, WORD month, WORD day) {
-    SYSTEMTIME time = {};
-    time.wYear = year;
-    time.wMonth = month;
-    time.wDay = day;
-    return time;
-}
+// wYear, wMonth, wDayOfWeek, wDay.
+constexpr SYSTEMTIME kDecember10 = {2026, 12, 0, 10};
+constexpr SYSTEMTIME kDecember11 = {2026, 12, 0, 11};
+constexpr SYSTEMTIME kJanuary10 = {2027, 1, 0, 10};
 
 TEST(RefusalDay, DeclinedDatesTable) {
     testsupport::ScratchDir scratch;
     const std::wstring file = scratch.File(L"config.ini");
-    const SYSTEMTIME today = Day(2026, 12, 10);
+    const SYSTEMTIME today = kDecember10;
     struct Case {
         const wchar_t* stored;  // null: no file
         bool declined;
@@ -152,10 +149,10 @@ TEST(RefusalDay, DeclinedDatesTable) {
 TEST(RefusalDay, ADeclineHoldsForThatDateOnly) {
     testsupport::ScratchDir scratch;
     const std::wstring file = scratch.File(L"config.ini");
-    RecordDecline(file, Day(2026, 12, 10));
-    EXPECT_TRUE(DeclinedOn(file, Day(2026, 12, 10)));
-    EXPECT_FALSE(DeclinedOn(file, Day(2026, 12, 11)));
-    EXPECT_FALSE(DeclinedOn(file, Day(2027, 1, 10)));  // the same day of another month
+    RecordDecline(file, kDecember10);
+    EXPECT_TRUE(DeclinedOn(file, kDecember10));
+    EXPECT_FALSE(DeclinedOn(file, kDecember11));
+    EXPECT_FALSE(DeclinedOn(file, kJanuary10));  // the same day of another month
 }
 
 }  // namespace
