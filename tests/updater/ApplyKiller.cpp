@@ -1,0 +1,67 @@
+// Not a test: applies the package of an installation the way the update
+// dialog's apply thread does, and ends its own process hard at a chosen
+// point, for the reliability test.
+//   updater_apply_killer <installation folder> files <n>   killed once n originals are in the backup
+//   updater_apply_killer <installation folder> replaced    killed when all files are in place,
+//                                                          before the settings and version files
+#include <windows.h>
+
+#include <string>
+#include <thread>
+
+#include "core/ApplyUpdate.h"
+#include "core/Flavour.h"
+#include "core/VersionFiles.h"
+
+namespace {
+
+void KillNow() { TerminateProcess(GetCurrentProcess(), 9); }
+
+int CountFiles(const std::wstring& folder) {
+    int count = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            count += CountFiles(folder + name + L"\\");
+        else
+            ++count;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return count;
+}
+
+class KillWhenReplaced : public ApplyObserver {
+public:
+    void OnFilesReplaced() override { KillNow(); }
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    ApplyRequest request;
+    request.paths = UpdatePaths::ForInstallation(argv[1]);
+    request.version = ReadVersionMember(request.paths.newjson, "versionName").value_or("");
+    const ProductFlavour flavour = DescribeFlavour(1, 1);
+    request.keepList = flavour.keepList;
+    request.settingsFile = flavour.settingsFile;
+
+    const std::wstring point = argv[2];
+    KillWhenReplaced killWhenReplaced;
+    if (point == L"files" && argc > 3) {
+        const int files = _wtoi(argv[3]);
+        const std::wstring backup = request.paths.BackupFolder(request.version);
+        std::thread([backup, files] {
+            for (;;) {
+                if (CountFiles(backup) >= files) KillNow();
+                Sleep(1);
+            }
+        }).detach();
+    }
+    const ApplyResult result = ApplyUpdate(request, point == L"replaced" ? &killWhenReplaced : nullptr);
+    return result == ApplyResult::Applied ? 0 : 1;
+}

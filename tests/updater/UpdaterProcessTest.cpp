@@ -1,0 +1,304 @@
+// The updater as programs: the whole update road against the web-service
+// peer with a stand-in main program, and hard kills in the middle of an
+// apply followed by the next start.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+#include "TestPaths.h"
+#include "UpdaterFixture.h"
+#include "WebServicePeer.h"
+#include "ZipWriter.h"
+#include "core/MainProgram.h"
+#include "core/UpdatePaths.h"
+#include "win32/FileUtil.h"
+#include "win32/ProcessLauncher.h"
+#include "win32/TextConvert.h"
+
+namespace {
+
+using updatertest::FileSet;
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > timeoutMs) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+std::string BinaryFile(const wchar_t* name) { return testsupport::ReadFileBytes(testsupport::ProgramFolder() + name); }
+
+ScopedHandle Start(const std::wstring& program, const std::wstring& arguments = L"") {
+    ProcessLaunch launch;
+    launch.application = program.c_str();
+    launch.commandLine = L"\"" + program + L"\"" + arguments;
+    return LaunchProcess(launch);
+}
+
+int ExitCodeWithin(const ScopedHandle& process, DWORD timeoutMs) {
+    if (WaitForSingleObject(process.Get(), timeoutMs) != WAIT_OBJECT_0) return -1000;
+    DWORD code = 0;
+    GetExitCodeProcess(process.Get(), &code);
+    return static_cast<int>(code);
+}
+
+// Lines of the stand-in main program's log, as "start", "quit", ... with the pid.
+std::vector<std::pair<std::string, DWORD>> MainProgramLog(const std::wstring& installation) {
+    std::istringstream text(testsupport::ReadFileBytes(installation + L"mainprogram.log"));
+    std::vector<std::pair<std::string, DWORD>> lines;
+    std::string what;
+    DWORD pid = 0;
+    while (text >> what >> pid) lines.emplace_back(what, pid);
+    return lines;
+}
+
+std::string GbkText(const wchar_t* text) { return WideToAnsi(text, 936); }
+
+class UpdaterProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        installation = updatertest::MakeInstallationFolder(scratch);
+        paths = UpdatePaths::ForInstallation(installation);
+        SetEnvironmentVariableW(L"TORVANIK_API_HOST", Utf8ToWide(peer.HostAndPort()).c_str());
+    }
+    void TearDown() override {
+        TerminateProcessesByImage(L"Torvanik.exe");
+        if (HWND dialog = FindWindowW(L"Updater", nullptr)) PostMessageW(dialog, WM_QUIT, 0, 0);
+    }
+
+    testsupport::ScratchDir scratch;
+    testpeers::WebServicePeer peer;
+    std::wstring installation;
+    UpdatePaths paths;
+};
+
+TEST_F(UpdaterProcessTest, ChecksDownloadsAppliesReportsAndRestarts) {
+    // The installed version 1.0.0.
+    const FileSet installed = {{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                               {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")},
+                               {"Torvanik.exe", BinaryFile(L"standin_torvanik.exe")},
+                               {"readme.txt", "version 1"},
+                               {"data/BrushConfig.dat", "[channel]\r\nvalue=test\r\n"},
+                               {"autoupdate/curjson", updatertest::VersionJson("1.0.0")}};
+    updatertest::WriteFiles(installation, installed);
+    // The package of 2.0.0.
+    const std::string changes = "[2.0.0]\r\ncount=3\r\n1=" + GbkText(L"\x4FEE\x590D\x5237\x673A\x5931\x8D25") +
+                                "\r\n2=" + GbkText(L"\x65B0\x589E\x5907\x4EFD") + "\r\n3=faster\r\n";
+    const FileSet package = {{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                             {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")},
+                             {"Hemlar.dll", BinaryFile(L"Hemlar.dll")},
+                             {"Torvanik.exe", BinaryFile(L"standin_torvanik.exe")},
+                             {"readme.txt", "version 2"},
+                             {"skin/Torvanik/added.xml", "<Window />"},
+                             {"autoupdate/version.ini", changes}};
+    testsupport::WriteFileBytes(scratch.File(L"Update.zip"), updatertest::PackageOf(package));
+    const std::string base = "http://" + peer.HostAndPort() + "/";
+    peer.ServeFile("files/Update.zip", scratch.File(L"Update.zip"));
+    const std::string offered = updatertest::VersionJson("2.0.0", base + "files/Update.zip");
+    peer.SetJson("index.php?c=feedback&a=getSoftwareUpdate", offered);
+
+    ScopedHandle mainProgram = Start(installation + L"Torvanik.exe");
+    ASSERT_TRUE(mainProgram);
+    ASSERT_TRUE(WaitFor([] { return FindWindowW(L"UIMainFrame", L"Kovi\x5237\x673A") != nullptr; }, 10000));
+
+    ScopedHandle check = Start(installation + L"Quellart.exe", L" koviupdate");
+    ASSERT_TRUE(check);
+    EXPECT_EQ(ExitCodeWithin(check, 60000), 0);
+    EXPECT_TRUE(FileExists(paths.StagingFolder("2.0.0") + L"Quellart.exe"));
+
+    // Class 1: the staged copy updates without a click; the main program is
+    // asked to quit and killed first.
+    EXPECT_EQ(ExitCodeWithin(mainProgram, 30000), 0);
+    ASSERT_TRUE(WaitFor([&] { return testsupport::ReadFileBytes(paths.curjson) == offered; }, 60000));
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            dialog = FindWindowW(L"Updater", nullptr);
+            RECT rect = {};
+            return dialog && GetWindowRect(dialog, &rect) && rect.bottom - rect.top == 259;
+        },
+        30000));
+    // "Done" starts the main program again.
+    const LPARAM done = MAKELPARAM(301, 190);
+    SendMessageW(dialog, WM_MOUSEMOVE, 0, done);
+    SendMessageW(dialog, WM_LBUTTONDOWN, MK_LBUTTON, done);
+    SendMessageW(dialog, WM_LBUTTONUP, 0, done);
+    ASSERT_TRUE(WaitFor([&] { return MainProgramLog(installation).size() >= 3; }, 20000));
+
+    const auto log = MainProgramLog(installation);
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[0].first, "start");
+    EXPECT_EQ(log[1], std::make_pair(std::string("quit"), log[0].second));
+    EXPECT_EQ(log[2].first, "start");
+    EXPECT_NE(log[2].second, log[0].second);
+
+    // The installation is the package; the originals it replaced are in the backup.
+    FileSet expected = package;
+    expected.erase("autoupdate/version.ini");
+    EXPECT_EQ(updatertest::ReadFiles(installation, expected), expected);
+    EXPECT_EQ(updatertest::ReadFiles(paths.BackupFolder("2.0.0"), {{"readme.txt", ""}, {"Torvanik.exe", ""}}),
+              (FileSet{{"readme.txt", "version 1"}, {"Torvanik.exe", BinaryFile(L"standin_torvanik.exe")}}));
+    EXPECT_EQ(testsupport::ReadFileBytes(paths.oldjson), updatertest::VersionJson("1.0.0"));
+
+    // The install report, sent once the files were in place.
+    bool reported = false;
+    for (const auto& request : peer.Requests())
+        if (request.path.rfind("index.php?c=feedback&a=pcActionLog&mac=", 0) == 0) {
+            reported = true;
+            EXPECT_NE(request.path.find("&type=4&state=1&version=1.0.0&msg=UpTo2.0.0&channel=test"), std::string::npos)
+                << request.path;
+        }
+    EXPECT_TRUE(reported);
+}
+
+TEST_F(UpdaterProcessTest, TrayIconShowsDuringTheDownloadAndItsExitEndsTheUpdater) {
+    updatertest::WriteFiles(installation, {{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                                           {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")},
+                                           {"autoupdate/curjson", updatertest::VersionJson("1.0.0")},
+                                           {"autoupdate/flagtestsubmit", ""}});  // no main window needed
+    testsupport::WriteFileBytes(scratch.File(L"Update.zip"),
+                                testsupport::BuildZip({{"big.dat", std::string(4 << 20, 'x'), false}}));
+    testpeers::WebServicePeer::Reply slow;
+    slow.file = scratch.File(L"Update.zip");
+    slow.contentType = "application/zip";
+    slow.pausePerBlockMs = 1000;  // a slow line: the download lasts seconds
+    peer.SetReply("files/Update.zip", slow);
+    peer.SetJson("index.php?c=feedback&a=getSoftwareUpdate",
+                 updatertest::VersionJson("2.0.0", "http://" + peer.HostAndPort() + "/files/Update.zip"));
+
+    ScopedHandle check = Start(installation + L"Quellart.exe", L" koviupdate");
+    ASSERT_TRUE(check);
+    HWND tray = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (tray = FindWindowW(L"Kovi\x5347\x7EA7\x7A0B\x5E8F", nullptr)) != nullptr; },
+                        20000));
+    // A second check while this one runs ends at once.
+    ScopedHandle second = Start(installation + L"Quellart.exe", L" koviupdate");
+    ASSERT_TRUE(second);
+    EXPECT_EQ(ExitCodeWithin(second, 10000), 1);
+    // A click shows the balloon; a restarted shell gets the icon again.
+    const UINT callback = WM_USER + 0x64;
+    EXPECT_EQ(SendMessageW(tray, callback, 101, WM_LBUTTONDOWN), 0);
+    SendMessageW(tray, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    // "退出" ends the whole updater at once, in the middle of the download.
+    PostMessageW(tray, WM_DESTROY, 0, 0);
+    EXPECT_EQ(ExitCodeWithin(check, 10000), 0);
+    EXPECT_FALSE(testsupport::PathExists(paths.StagingFolder("2.0.0")));
+}
+
+TEST_F(UpdaterProcessTest, AFailedDownloadOrStagingNeverStartsTheCopy) {
+    updatertest::WriteFiles(installation, {{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                                           {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")},
+                                           {"autoupdate/curjson", updatertest::VersionJson("1.0.0")},
+                                           {"autoupdate/flagtestsubmit", ""}});  // a dialog could show without a main window
+    const std::string whole = updatertest::PackageOf({{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                                                      {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")}});
+    const std::string packages[] = {
+        updatertest::PackageOf({{"Quellart.exe", BinaryFile(L"Quellart.exe")}}),  // no UI library to start with
+        whole.substr(0, whole.size() / 2),                                         // cut short
+    };
+    for (const std::string& package : packages) {
+        testsupport::WriteFileBytes(scratch.File(L"Update.zip"), package);
+        peer.ServeFile("files/Update.zip", scratch.File(L"Update.zip"));
+        peer.SetJson("index.php?c=feedback&a=getSoftwareUpdate",
+                     updatertest::VersionJson("2.0.0", "http://" + peer.HostAndPort() + "/files/Update.zip"));
+        ScopedHandle check = Start(installation + L"Quellart.exe", L" koviupdate");
+        ASSERT_TRUE(check);
+        EXPECT_EQ(ExitCodeWithin(check, 30000), 0);
+        EXPECT_FALSE(WaitFor([] { return FindWindowW(L"Updater", nullptr) != nullptr; }, 3000));
+        EXPECT_EQ(testsupport::ReadFileBytes(paths.curjson), updatertest::VersionJson("1.0.0"));
+    }
+}
+
+// The names of the files whose contents differ (the contents are megabytes).
+std::vector<std::string> Differences(const FileSet& actual, const FileSet& expected) {
+    std::vector<std::string> names;
+    for (const auto& [name, content] : expected) {
+        auto found = actual.find(name);
+        if (found == actual.end() || found->second != content) names.push_back(name);
+    }
+    return names;
+}
+
+// Files of an installation big enough that the apply takes a while.
+FileSet LargeFiles(const char* tag, int count, size_t size) {
+    FileSet files;
+    for (int i = 0; i < count; ++i) {
+        std::string content(size, static_cast<char>('a' + i));
+        content.replace(0, std::string(tag).size(), tag);
+        files["bin/file" + std::to_string(i) + ".dat"] = content;
+    }
+    return files;
+}
+
+TEST_F(UpdaterProcessTest, AKilledApplyIsOldOrNewAfterTheNextStartNeverAMix) {
+    const int kFiles = 16;
+    const FileSet oldFiles = LargeFiles("old", kFiles, 3 << 20);
+    FileSet newFiles = LargeFiles("new", kFiles, 3 << 20);
+    newFiles["bin/added.dat"] = "added by 2.0.0";
+    FileSet names = newFiles;
+    std::vector<testsupport::ZipItem> items;
+    for (const auto& [name, content] : newFiles) items.emplace_back(name, content, false);
+    const std::string package = testsupport::BuildZip(items);
+
+    struct KillPoint {
+        const wchar_t* arguments;
+        const char* what;
+    };
+    const KillPoint points[] = {{L" files 1", "after one file"},
+                                {L" files 8", "half-way"},
+                                {L" replaced", "before the version files"},
+                                {L" files 99999", "not killed"}};
+    for (const KillPoint& point : points) {
+        SCOPED_TRACE(point.what);
+        testsupport::ScratchDir place;
+        const std::wstring folder = updatertest::MakeInstallationFolder(place);
+        const UpdatePaths at = UpdatePaths::ForInstallation(folder);
+        updatertest::WriteFiles(folder, oldFiles);
+        updatertest::WriteFiles(folder, {{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                                         {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")},
+                                         {"autoupdate/curjson", updatertest::VersionJson("1.0.0")},
+                                         {"autoupdate/newjson", updatertest::VersionJson("2.0.0")}});
+        testsupport::WriteFileBytes(at.package, package);
+
+        const std::wstring unslashed = folder.substr(0, folder.size() - 1);  // a "\"" would escape the quote
+        ScopedHandle apply = Start(testsupport::ProgramFolder() + L"updater_apply_killer.exe",
+                                   L" \"" + unslashed + L"\"" + point.arguments);
+        ASSERT_TRUE(apply);
+        const int applyCode = ExitCodeWithin(apply, 60000);
+        EXPECT_TRUE(applyCode == 9 || applyCode == 0) << applyCode;
+
+        // The next start of the updater finishes or undoes the apply first.
+        ScopedHandle next = Start(folder + L"Quellart.exe", L" koviupdate");
+        ASSERT_TRUE(next);
+        ExitCodeWithin(next, 30000);
+
+        const FileSet now = updatertest::ReadFiles(folder, names);
+        const std::string curjson = testsupport::ReadFileBytes(at.curjson);
+        const FileSet backup = updatertest::ReadFiles(at.BackupFolder("2.0.0"), oldFiles);
+        const std::vector<std::string> none;
+        if (Differences(now, newFiles).empty()) {
+            EXPECT_EQ(curjson, updatertest::VersionJson("2.0.0"));
+            EXPECT_EQ(Differences(backup, oldFiles), none);  // every original kept
+        } else {
+            FileSet oldState = oldFiles;
+            oldState["bin/added.dat"] = updatertest::kMissing;
+            EXPECT_EQ(Differences(now, oldState), none) << "neither the old nor the new installation";
+            EXPECT_EQ(curjson, updatertest::VersionJson("1.0.0"));
+        }
+        EXPECT_FALSE(FileExists(at.applyJournal));
+        EXPECT_FALSE(FileExists(at.appliedMarker));
+        if (point.arguments == std::wstring(L" replaced") || point.arguments == std::wstring(L" files 99999")) {
+            EXPECT_EQ(Differences(now, newFiles), none);
+        }
+        if (point.arguments == std::wstring(L" files 1")) {
+            EXPECT_NE(Differences(now, newFiles), none);
+        }
+    }
+}
+
+}  // namespace
