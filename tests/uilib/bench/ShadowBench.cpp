@@ -2,7 +2,7 @@
 // resized by a few pixels a step, alternately shrinking (the shadow is drawn
 // again at once) and growing (drawn at the frame's next paint), and each step
 // is timed until its paint is done. The pixel generation alone is timed too.
-//   uilib_shadow_bench.exe [frames (default 200)]
+//   uilib_shadow_bench.exe [frames (default 200)] [noshadow: the same resize without a shadow]
 #include "BenchFigures.h"
 #include "core/effects/ShadowBitmap.h"
 #include "core/manager/UIContainer.h"
@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 using namespace UiLib;
@@ -42,6 +43,7 @@ void DrainMessages() {
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::atoi(argv[1]) : 200;
+    const bool withShadow = !(argc > 2 && std::strcmp(argv[2], "noshadow") == 0);
     LARGE_INTEGER frequency, a, b;
     ::QueryPerformanceFrequency(&frequency);
 
@@ -69,7 +71,7 @@ int main(int argc, char** argv) {
     g_manager = &manager;
     manager.Init(frame);
     CShadowUI* shadow = manager.GetShadow();
-    shadow->ShowShadow(true);
+    shadow->ShowShadow(withShadow);
     shadow->SetSize(settings.size);
     shadow->SetSharpness(settings.sharpness);
     shadow->SetDarkness(settings.darkness);
@@ -100,6 +102,14 @@ int main(int argc, char** argv) {
         shadow->Update(frame);
         ::QueryPerformanceCounter(&b);
         regeneration.push_back(Milliseconds(a, b, frequency));
+    }
+    if (!withShadow) {
+        std::printf("the same frame without a shadow:\n");
+        std::printf("  live resize, per frame     %.2f ms (median of %d steps; resize and frame paint)\n",
+                    benchfigures::Median(steps), frames);
+        g_manager = nullptr;
+        ::DestroyWindow(frame);
+        return 0;
     }
     std::printf("shadow of an 800x600 frame (size 10, sharpness 10):\n");
     std::printf("  pixel generation           %.2f ms (median of %zu)\n", benchfigures::Median(generation),
