@@ -25,6 +25,8 @@ APT_PACKAGES=(
     cmake ninja-build make build-essential pkg-config dpkg-dev tcl python3
     # running and looking at Windows programs
     wine wine32 wine64 xvfb xauth x11-apps x11-utils imagemagick locales fonts-wqy-microhei
+    # Direct3D 9 under Wine: wined3d draws through OpenGL on Mesa's software renderer
+    libgl1 libglx-mesa0 libgl1-mesa-dri
     # peers and reference tools the tests compare against
     adb sqlite3 sqlcipher unzip zip iproute2 util-linux
     # header-only and prebuilt dependencies

@@ -15,6 +15,7 @@ CControlUI::CControlUI() {
 }
 
 CControlUI::~CControlUI() {
+    FreeActions();
     DestroyListeners(this);
     if (m_pManager) m_pManager->ForgetControl(this);
 }
@@ -234,16 +235,6 @@ void CControlUI::SetStyleName(const wchar_t* styleName, CPaintManagerUI* manager
     m_sStyleName = name;
     Invalidate();
 }
-
-// Action groups are bound by the property-action machinery; the base control
-// keeps these entry points so derived classes can rely on their positions.
-// Property actions are declared for the skins that name them; the library
-// does not run them yet, so these do nothing.
-void CControlUI::SetAction(const wchar_t* actionNames, CPaintManagerUI* manager) {}
-void CControlUI::OnPropertyActionTimer(IUiTimer* timer, tagTProperty* property) {}
-void CControlUI::OnGroupActionTimer(IUiTimer* timer, tagTActionGroup* group) {}
-bool CControlUI::OnAGroupNotify(TNotifyUI& msg, tagTActionGroup* group) { return true; }
-bool CControlUI::OnAGroupEvent(TEventUI& event, tagTActionGroup* group) { return true; }
 
 CControlUI* CControlUI::FindControl(FINDCONTROLPROC proc, LPVOID data, UINT flags) {
     if ((flags & UIFIND_VISIBLE) != 0 && !IsVisible()) return nullptr;
@@ -561,10 +552,6 @@ TEffectAge* CControlUI::GetMouseInEffect() { return &m_tMouseInEffects; }
 TEffectAge* CControlUI::GetMouseOutEffect() { return &m_tMouseOutEffects; }
 TEffectAge* CControlUI::GetClickInEffect() { return &m_tMouseClickEffects; }
 
-// The library has no effect runner: effects are kept as attributes but not
-// played.
-void CControlUI::TriggerEffects(TEffectAge* effect) {}
-void CControlUI::SetEffectsStyle(const wchar_t* effectStyle, TEffectAge* effect) {}
 
 bool CControlUI::ClipToAncestors(RECT& rc) const {
     for (CControlUI* parent = m_pParent; parent; parent = parent->GetParent()) {

@@ -187,8 +187,7 @@ public:
     virtual CUiString GetStyleName();
     virtual void SetStyleName(const wchar_t* styleName, CPaintManagerUI* manager = nullptr);
 
-    // 65-69: property actions; the manager keeps action groups, but no
-    // action is run yet and these do nothing.
+    // 65-69: property actions, bound from the manager's action groups.
     virtual void SetAction(const wchar_t* actionNames, CPaintManagerUI* manager = nullptr);
     virtual void OnPropertyActionTimer(IUiTimer* timer, tagTProperty* property);
     virtual void OnGroupActionTimer(IUiTimer* timer, tagTActionGroup* group);
@@ -236,6 +235,13 @@ public:
     virtual TEffectAge* GetClickInEffect();
     virtual void TriggerEffects(TEffectAge* effect = nullptr);
     virtual void SetEffectsStyle(const wchar_t* effectStyle, TEffectAge* effect = nullptr);
+
+    // Offers a notification or an event to the bound action groups; a
+    // matching group starts. The control's listeners call these.
+    void RunNotifyActions(TNotifyUI& msg);
+    void RunEventActions(TEventUI& event);
+    // The action that plays now, or null.
+    const wchar_t* GetRunningActionName() const;
 
     void Invalidate();
     bool IsUpdateNeeded() const { return m_bUpdateNeeded; }
@@ -295,6 +301,11 @@ protected:
     // Layout request for a size or placement change: a float control only
     // redoes itself, a laid-out one asks its parent.
     void MarkSizeChanged();
+    void StartActionGroup(tagTActionGroup* group);
+    void FreeActions();
+    // The attribute's value as four words, and writing it back.
+    void ReadActionValue(const tagTProperty& property, INT32 (&value)[4]);
+    void WriteActionValue(const tagTProperty& property, const INT32 (&value)[4]);
 
     bool m_bAnimEffects = false;
     CUiString m_sEffectStyle;

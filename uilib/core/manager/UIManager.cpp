@@ -1,6 +1,7 @@
 // Message routing, focus, notifications and painting of the paint manager.
 #include "core/manager/UIManager.h"
 
+#include "core/effects/EffectSpooler.h"
 #include "core/manager/UIContainer.h"
 #include "core/render/UIRenderInternal.h"
 
@@ -131,6 +132,7 @@ bool CPaintManagerUI::AttachRoot(CControlUI* control) {
     m_bUpdateNeeded = true;
     m_bFirstLayout = true;
     m_bFocusNeeded = true;
+    m_shadow.Create(this);
     if (!control) return false;
     control->SetManager(this, control->GetParent(), true);
     control->FindControl(CollectNamedControl, this, UIFIND_ALL);
@@ -433,6 +435,9 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
     switch (message) {
     case WM_SIZE:
         if (m_pFocus) SendEvent(m_pFocus, UIEVENT_WINDOWSIZE, m_pFocus);
+        // The snapshot no longer fits the window.
+        if (CEffectSpooler::Instance().IsPrepared() && CEffectSpooler::Instance().GetWindow() == m_hWndPaint)
+            DropEffects();
         m_bUpdateNeeded = true;
         if (m_pRoot) m_pRoot->MarkLayoutDirty();
         return true;
@@ -562,6 +567,7 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
         m_bMouseCapture = true;
         SendEvent(control, message == WM_LBUTTONDOWN ? UIEVENT_BUTTONDOWN : UIEVENT_RBUTTONDOWN, control, wParam,
                   lParam, keys);
+        if (message == WM_LBUTTONDOWN) DropEffects();
         break;
     }
     case WM_LBUTTONUP: {
@@ -599,7 +605,7 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
         PrintClient(reinterpret_cast<HDC>(wParam), lParam);
         break;
     case UIMSG_EFFECT_FRAME:
-        // No effect runner exists to send effect frames; one that arrives is dropped.
+        OnEffectFrame();
         return true;
     case UIMSG_RESTYLE:
         if (m_pRoot) Restyle(m_pRoot, wParam, lParam);
@@ -758,6 +764,7 @@ bool CPaintManagerUI::OnPaint() {
         DrawCaret(ps.hdc, ps.rcPaint);
     }
     ::EndPaint(m_hWndPaint, &ps);
+    if (HasEffectWork()) ::PostMessageW(m_hWndPaint, UIMSG_EFFECT_FRAME, 0, 0);
     if (m_bUpdateNeeded) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
     return true;
 }
@@ -901,6 +908,49 @@ void CPaintManagerUI::DrawCaret(HDC hDC, const RECT& rcPaint) {
     if (!::IntersectRect(&visible, &rcPaint, &m_rcCaret)) return;
     DWORD color = GetDefaultFontColor();
     if (color > 0x00FFFFFF) CRenderEngine::DrawColor(hDC, visible, color);
+}
+
+// ---- control effects ----
+
+void CPaintManagerUI::AddAnimationJob(const tagEffectJob& job) {
+    tagEffectJob queued = job;
+    queued.hWnd = m_hWndPaint;
+    CEffectSpooler::Instance().AddJob(queued);
+    if (m_hWndPaint) ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
+}
+
+bool CPaintManagerUI::HasEffectWork() const {
+    const CEffectSpooler& spooler = CEffectSpooler::Instance();
+    if (!m_hWndPaint) return false;
+    if (spooler.IsPrepared()) return spooler.GetWindow() == m_hWndPaint;
+    for (int i = 0; i < spooler.JobCount(); ++i)
+        if (spooler.JobAt(i)->hWnd == m_hWndPaint) return true;
+    return false;
+}
+
+// Another window's running animation is left alone.
+void CPaintManagerUI::DropEffects() {
+    CEffectSpooler& spooler = CEffectSpooler::Instance();
+    if (spooler.IsPrepared() && spooler.GetWindow() != m_hWndPaint) return;
+    if (spooler.JobCount() > 0 || spooler.IsInitialised()) spooler.CleanUp();
+}
+
+void CPaintManagerUI::OnEffectFrame() {
+    CEffectSpooler& spooler = CEffectSpooler::Instance();
+    if (spooler.IsPrepared()) {
+        if (spooler.GetWindow() != m_hWndPaint) return;
+        if (!spooler.Render()) spooler.CleanUp();
+        PAINTSTRUCT ps = {};
+        ::BeginPaint(m_hWndPaint, &ps);
+        ::EndPaint(m_hWndPaint, &ps);
+        ::InvalidateRect(m_hWndPaint, nullptr, FALSE);
+        return;
+    }
+    if (!HasEffectWork()) return;
+    if (spooler.IsInitialised() && spooler.GetWindow() != m_hWndPaint) spooler.CleanUp();
+    // Without Direct3D the jobs are dropped and the window paints as usual.
+    if (!spooler.Init(m_hWndPaint) || !spooler.PrepareAnimation(m_hWndPaint)) spooler.CleanUp();
+    ::InvalidateRect(m_hWndPaint, nullptr, TRUE);
 }
 
 }  // namespace UiLib

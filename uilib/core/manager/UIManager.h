@@ -5,10 +5,13 @@
 // images, styles and timers.
 #pragma once
 #include "core/markup/SkinZip.h"
+#include "core/effects/EffectJob.h"
 #include "core/base/StdArrays.h"
 #include "core/base/StdStringPtrMap.h"
 #include "core/manager/UIControl.h"
 #include "core/manager/UIInterfaces.h"
+#include "core/manager/UIShadow.h"
+#include "core/manager/UITrayIcon.h"
 #include "core/render/UIRender.h"
 #include "core/base/UiLibApi.h"
 #include "core/base/UiString.h"
@@ -276,6 +279,12 @@ public:
     DWORD GetDefaultSelectedBkColor() const;
     void SetDefaultSelectedBkColor(DWORD color) { m_dwDefaultSelectedBkColor = color; }
 
+    // --- shadow, tray icon and control effects ---
+    CShadowUI* GetShadow() { return &m_shadow; }
+    CUiTrayIcon* GetTrayObject() { return &m_trayObject; }
+    // Queues a copy of a control's effect job for this window and asks for a paint, which starts it.
+    void AddAnimationJob(const tagEffectJob& job);
+
     // --- timers ---
     bool SetTimer(CControlUI* control, UINT timerId, UINT elapse);
     bool KillTimer(CControlUI* control, UINT timerId);
@@ -328,6 +337,10 @@ private:
                                     bool autoStart, bool loop, bool reverse);
 
     UINT AllocateWindowTimerId();
+    // The effect frame tick: one Direct3D frame, or the start of a new animation.
+    void OnEffectFrame();
+    bool HasEffectWork() const;
+    void DropEffects();
 
     HWND m_hWndPaint = nullptr;
     HDC m_hDcPaint = nullptr;
@@ -402,6 +415,9 @@ private:
     DWORD m_dwDefaultLinkFontColor = 0xFF0000FF;
     DWORD m_dwDefaultLinkHoverFontColor = 0xFFD3215F;
     DWORD m_dwDefaultSelectedBkColor = 0xFFBAE4FF;
+
+    CShadowUI m_shadow;
+    CUiTrayIcon m_trayObject;
 
     // Timers.
     CStdPtrArray m_aTimers;

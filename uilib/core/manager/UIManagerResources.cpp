@@ -3,6 +3,8 @@
 // sheets, option and action groups, window settings and default colours.
 #include "core/manager/UIManager.h"
 
+#include "core/effects/EffectSpooler.h"
+
 #include "core/manager/UIAttributeValue.h"
 #include "core/markup/UiResources.h"
 
@@ -71,6 +73,8 @@ CPaintManagerUI::CPaintManagerUI() : m_pDefaultStyles(new CStdStringPtrMap(83)) 
 }
 
 CPaintManagerUI::~CPaintManagerUI() {
+    // An animation over this window cannot outlive it.
+    if (m_hWndPaint && CEffectSpooler::Instance().GetWindow() == m_hWndPaint) CEffectSpooler::Instance().CleanUp();
     DrainDelayedCleanup();
     for (int i = 0; i < m_aAsyncNotify.GetSize(); ++i) delete static_cast<TNotifyUI*>(m_aAsyncNotify.GetAt(i));
     m_aAsyncNotify.Empty();

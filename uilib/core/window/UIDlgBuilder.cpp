@@ -191,8 +191,9 @@ void CDialogBuilder::ReadResources(CMarkupItem& root, CPaintManagerUI* manager) 
             ReadStyles(node, manager);
         } else if (Is(name, L"EffectsStyles")) {
             ReadEffectsStyles(node, manager);
+        } else if (Is(name, L"ActionScript")) {
+            ReadActionScript(node, manager);
         }
-        // "ActionScript" groups need the property-action machinery, which the manager does not hold yet.
     }
 }
 
@@ -303,7 +304,94 @@ void CDialogBuilder::ApplyWindowAttributes(CMarkupItem& root, CPaintManagerUI* m
             manager->SetDefaultLinkHoverFontColor(ParseColorValue(value));
         } else if (Is(key, L"selectedcolor")) {
             manager->SetDefaultSelectedBkColor(ParseColorValue(value));
+        } else {
+            ApplyShadowOrTrayAttribute(key, value, manager);
         }
+    }
+}
+
+namespace {
+
+// "true" or not, absent counting as not.
+bool Flag(CMarkupItem& node, const wchar_t* key) {
+    const wchar_t* value = node.AttributeValue(key);
+    return value && Is(value, L"true");
+}
+
+// A decimal attribute, or `fallback` when it is absent.
+int Number(CMarkupItem& node, const wchar_t* key, int fallback) {
+    return node.HasAttribute(key) ? ParseIntValue(node.AttributeValue(key)) : fallback;
+}
+
+}  // namespace
+
+void CDialogBuilder::ReadActionScript(CMarkupItem& node, CPaintManagerUI* manager) {
+    for (CMarkupItem group = node.Child(); group.IsValid(); group = group.Sibling()) {
+        if (!Is(group.Name(), L"AGroup")) continue;
+        if (!group.HasAttribute(L"name") || !group.HasAttribute(L"msgtype") || !group.HasAttribute(L"msgvalue"))
+            continue;
+        CUiString name = group.AttributeValue(L"name");
+        CUiString msgType = group.AttributeValue(L"msgtype");
+        CUiString msgValue = group.AttributeValue(L"msgvalue");
+        const int interval = Number(group, L"defaultinterval", 0);
+        const int total = Number(group, L"defaulttimer", 0);
+        const bool autoStart = Flag(group, L"defaultautostart");
+        const bool loop = Flag(group, L"defaultloop");
+        const bool reverse = Flag(group, L"defaultreverse");
+        bool created = false;
+        if (Is(msgType, L"notify"))
+            created = manager->AddActionGroupNotify(name, msgValue, interval, total, autoStart, loop, reverse);
+        else if (Is(msgType, L"event"))
+            created = manager->AddActionGroupEvent(name, ParseIntValue(msgValue), interval, total, autoStart, loop,
+                                                   reverse);
+        if (!created) continue;
+        for (CMarkupItem property = group.Child(); property.IsValid(); property = property.Sibling()) {
+            if (!Is(property.Name(), L"Property")) continue;
+            if (!property.HasAttribute(L"name") || !property.HasAttribute(L"type") ||
+                !property.HasAttribute(L"startvalue") || !property.HasAttribute(L"endvalue"))
+                continue;
+            CUiString start = property.AttributeValue(L"startvalue");
+            CUiString end = property.AttributeValue(L"endvalue");
+            if (start == end) continue;
+            const int ownInterval = Number(property, L"interval", 0);
+            const int ownTotal = Number(property, L"timer", 0);
+            manager->AddPropertyAction(name, property.AttributeValue(L"name"), property.AttributeValue(L"type"), start,
+                                       end, ownInterval > 0 ? ownInterval : interval,
+                                       ownTotal > 0 ? ownTotal : total,
+                                       property.HasAttribute(L"autostart") ? Flag(property, L"autostart") : autoStart,
+                                       property.HasAttribute(L"loop") ? Flag(property, L"loop") : loop,
+                                       property.HasAttribute(L"reverse") ? Flag(property, L"reverse") : reverse);
+        }
+    }
+}
+
+void CDialogBuilder::ApplyShadowOrTrayAttribute(const wchar_t* key, const wchar_t* value, CPaintManagerUI* manager) {
+    CShadowUI* shadow = manager->GetShadow();
+    if (Is(key, L"trayiconid")) {
+        int id = ParseIntValue(value);
+        if (id > 0) manager->GetTrayObject()->CreateTrayIcon(manager->GetPaintWindow(), static_cast<UINT>(id));
+    } else if (Is(key, L"traytiptext")) {
+        manager->GetTrayObject()->SetTooltipText(value);
+    } else if (Is(key, L"shadowsize")) {
+        int size = ParseIntValue(value);
+        if (size <= 20) shadow->SetSize(size);
+    } else if (Is(key, L"shadowsharpness")) {
+        int sharpness = ParseIntValue(value);
+        if (sharpness >= 0 && sharpness <= 20) shadow->SetSharpness(static_cast<unsigned int>(sharpness));
+    } else if (Is(key, L"shadowdarkness")) {
+        int darkness = ParseIntValue(value);
+        if (darkness >= 0 && darkness <= 255) shadow->SetDarkness(static_cast<unsigned int>(darkness));
+    } else if (Is(key, L"shadowposition")) {
+        SIZE offset = ParseSizeValue(value);
+        if (offset.cx <= 20) shadow->SetPosition(offset.cx, offset.cy);
+    } else if (Is(key, L"shadowcolor")) {
+        shadow->SetColor(ParseColorValue(value));
+    } else if (Is(key, L"shadowcorner")) {
+        shadow->SetShadowCorner(ParseRectValue(value));
+    } else if (Is(key, L"shadowimage")) {
+        shadow->SetImage(value);
+    } else if (Is(key, L"showshadow")) {
+        shadow->ShowShadow(Is(value, L"true"));
     }
 }
 

@@ -63,6 +63,8 @@ private:
     void ApplyWindowAttributes(CMarkupItem& root, CPaintManagerUI* manager);
     void ReadStyles(CMarkupItem& node, CPaintManagerUI* manager);
     void ReadEffectsStyles(CMarkupItem& node, CPaintManagerUI* manager);
+    void ReadActionScript(CMarkupItem& node, CPaintManagerUI* manager);
+    void ApplyShadowOrTrayAttribute(const wchar_t* key, const wchar_t* value, CPaintManagerUI* manager);
     void Include(CMarkupItem& node, CControlUI* parent, CPaintManagerUI* manager);
     CControlUI* CreateControl(const wchar_t* pstrClass) const;
     void ApplyAttributes(CMarkupItem& node, CControlUI* control, CPaintManagerUI* manager);

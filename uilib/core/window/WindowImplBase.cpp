@@ -38,7 +38,10 @@ void WindowImplBase::SetSkinFailureHandler(SkinFailureHandler handler) {
     g_skinFailure = handler ? handler : &DefaultSkinFailure;
 }
 
-WindowImplBase::~WindowImplBase() = default;
+WindowImplBase::~WindowImplBase() {
+    CUiTrayIcon* tray = m_PaintManager.GetTrayObject();
+    if (tray->IsCreated()) tray->DeleteTrayIcon();
+}
 
 void WindowImplBase::OnFinalMessage(HWND) {
     m_PaintManager.RemovePreMessageFilter(this);
