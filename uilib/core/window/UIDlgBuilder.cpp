@@ -10,6 +10,8 @@
 #include "controls/UIListContainerElement.h"
 #include "controls/UIListElement.h"
 #include "controls/UIListHeader.h"
+#include "controls/UIMenu.h"
+#include "controls/UIMenuElement.h"
 #include "controls/UIOption.h"
 #include "controls/UISlider.h"
 #include "controls/UITabLayout.h"
@@ -70,6 +72,8 @@ const KnownClass kKnownClasses[] = {
     {L"ListTextElement", &Make<CListTextElementUI>},
     {L"ListImageTextElement", &Make<CListImageTextElementUI>},
     {L"ListContainerElement", &Make<CListContainerElementUI>},
+    {L"Menu", &Make<CMenuUI>},
+    {L"MenuElement", &Make<CMenuElementUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {
