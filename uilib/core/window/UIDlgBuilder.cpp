@@ -13,6 +13,7 @@
 #include "controls/UIMenu.h"
 #include "controls/UIMenuElement.h"
 #include "controls/UIOption.h"
+#include "controls/UIRichEdit.h"
 #include "controls/UISlider.h"
 #include "controls/UITabLayout.h"
 #include "controls/UIText.h"
@@ -74,6 +75,7 @@ const KnownClass kKnownClasses[] = {
     {L"ListContainerElement", &Make<CListContainerElementUI>},
     {L"Menu", &Make<CMenuUI>},
     {L"MenuElement", &Make<CMenuElementUI>},
+    {L"RichEdit", &Make<CRichEditUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {
