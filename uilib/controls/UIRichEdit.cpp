@@ -1,5 +1,6 @@
 #include "controls/UIRichEdit.h"
 
+#include "controls/LayoutMath.h"
 #include "controls/UIRichEditHost.h"
 #include "core/manager/UIAttributeValue.h"
 #include "core/manager/UIManager.h"
@@ -23,14 +24,6 @@ const UINT kDisabled = 0x04;
 const UINT kHot = 0x08;
 const int kDefaultLimit = 0x7FFF;
 const UINT kUtf16CodePage = 1200;
-
-RECT Deflate(RECT rc, const RECT& by) {
-    rc.left += by.left;
-    rc.top += by.top;
-    rc.right -= by.right;
-    rc.bottom -= by.bottom;
-    return rc;
-}
 }  // namespace
 
 CRichEditUI::CRichEditUI() = default;
@@ -177,19 +170,19 @@ void CRichEditUI::DoInit() {
     }
 }
 
-RECT CRichEditUI::GetClientArea() const { return m_pTwh ? m_pTwh->GetClientRect() : Deflate(m_rcItem, m_rcTextPadding); }
+RECT CRichEditUI::GetClientArea() const { return m_pTwh ? m_pTwh->GetClientRect() : layout::Shrink(m_rcItem, m_rcTextPadding); }
 
 void CRichEditUI::SetPos(RECT rc) {
     CControlUI::SetPos(rc);
     auto innerRect = [this] {
-        RECT inner = Deflate(m_rcItem, m_rcInset);
+        RECT inner = layout::Shrink(m_rcItem, m_rcInset);
         if (IsBarVisible(m_pVerticalScrollBar)) inner.right -= m_pVerticalScrollBar->GetFixedWidth();
         if (IsBarVisible(m_pHorizontalScrollBar)) inner.bottom -= m_pHorizontalScrollBar->GetFixedHeight();
         return inner;
     };
     RECT inner = innerRect();
     if (m_pTwh) {
-        m_pTwh->SetClientRect(Deflate(inner, m_rcTextPadding));
+        m_pTwh->SetClientRect(layout::Shrink(inner, m_rcTextPadding));
         if (m_pVerticalScrollBar && (!m_pVerticalScrollBar->IsVisible() || m_bVScrollBarFixing)) {
             const RECT client = m_pTwh->GetClientRect();
             LONG width = client.right - client.left + m_pVerticalScrollBar->GetFixedWidth();
@@ -206,7 +199,7 @@ void CRichEditUI::SetPos(RECT rc) {
                 m_bVScrollBarFixing = false;
             }
             inner = innerRect();
-            m_pTwh->SetClientRect(Deflate(inner, m_rcTextPadding));
+            m_pTwh->SetClientRect(layout::Shrink(inner, m_rcTextPadding));
         }
     }
     const int bottom = m_rcItem.bottom - m_rcInset.bottom;

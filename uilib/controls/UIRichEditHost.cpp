@@ -268,13 +268,30 @@ void CTxtWinHost::TxViewChange(WINBOOL) {
     if (m_re->OnTxViewChanged()) m_re->Invalidate();
 }
 
+bool CTxtWinHost::UsesEmulatedCaret() const {
+    // A background-transparent (layered) window shows no system caret: the
+    // paint manager draws one instead.
+    CPaintManagerUI* manager = m_re->GetManager();
+    return manager && manager->IsBackgroundTransparent();
+}
+
 WINBOOL CTxtWinHost::TxCreateCaret(HBITMAP hbmp, INT xWidth, INT yHeight) {
+    // The system caret is made in both cases: the manager's caret follows its position.
     return ::CreateCaret(PaintWindow(), hbmp, xWidth, yHeight);
 }
 
-WINBOOL CTxtWinHost::TxShowCaret(WINBOOL fShow) { return fShow ? ::ShowCaret(PaintWindow()) : ::HideCaret(PaintWindow()); }
+WINBOOL CTxtWinHost::TxShowCaret(WINBOOL fShow) {
+    if (UsesEmulatedCaret()) {
+        const bool canShow = !m_re->IsReadOnly() && m_re->IsVisible() && m_re->IsEnabled();
+        return m_re->GetManager()->ShowCaret(fShow && canShow);
+    }
+    return fShow ? ::ShowCaret(PaintWindow()) : ::HideCaret(PaintWindow());
+}
 
-WINBOOL CTxtWinHost::TxSetCaretPos(INT x, INT y) { return ::SetCaretPos(x, y); }
+WINBOOL CTxtWinHost::TxSetCaretPos(INT x, INT y) {
+    if (UsesEmulatedCaret()) return m_re->GetManager()->SetCaretPos(m_re, x, y);
+    return ::SetCaretPos(x, y);
+}
 
 WINBOOL CTxtWinHost::TxSetTimer(UINT idTimer, UINT uTimeout) {
     m_dwFlags |= kTimer;

@@ -103,6 +103,7 @@ public:
 private:
     virtual ~CTxtWinHost();
     HWND PaintWindow() const;
+    bool UsesEmulatedCaret() const;
     void BuildCharFormat(HFONT font);
 
     ULONG m_cRefs = 1;
