@@ -172,6 +172,17 @@ void CMenuWnd::PlaceSubMenu() {
     ::MoveWindow(m_hWnd, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, FALSE);
 }
 
+void CMenuWnd::ApplyRoundCorners() {
+    const SIZE round = m_pm.GetRoundCorner();
+    // Square corners need no region; a window region also costs every paint a clip.
+    if (round.cx <= 0 && round.cy <= 0) return;
+    RECT rc = {};
+    ::GetWindowRect(m_hWnd, &rc);
+    HRGN region = ::CreateRoundRectRgn(0, 0, rc.right - rc.left + 1, rc.bottom - rc.top + 1, round.cx, round.cy);
+    // The window owns the region from here on.
+    if (region && !::SetWindowRgn(m_hWnd, region, TRUE)) ::DeleteObject(region);
+}
+
 void CMenuWnd::GiveBackSubItems() {
     if (!m_pOwner) return;
     m_pOwner->SetManager(m_pOwner->GetManager(), m_pOwner->GetParent(), false);
@@ -186,14 +197,7 @@ LRESULT CMenuWnd::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             CreateTopMenu();
         break;
     case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED) {
-            const SIZE round = m_pm.GetRoundCorner();
-            RECT rc = {};
-            ::GetWindowRect(m_hWnd, &rc);
-            HRGN region = ::CreateRoundRectRgn(0, 0, rc.right - rc.left + 1, rc.bottom - rc.top + 1, round.cx, round.cy);
-            // The window owns the region from here on.
-            if (region && !::SetWindowRgn(m_hWnd, region, TRUE)) ::DeleteObject(region);
-        }
+        if (wParam != SIZE_MINIMIZED) ApplyRoundCorners();
         break;
     case WM_KILLFOCUS:
         if (!IsMenuWindow(reinterpret_cast<HWND>(wParam))) ObserverImpl::Instance().Broadcast(kMenuCloseAll, nullptr);

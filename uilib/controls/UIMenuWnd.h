@@ -53,6 +53,7 @@ private:
     void PlaceSubMenu();
     // The owner's sub-items go back to the owner's window and tree.
     void GiveBackSubItems();
+    void ApplyRoundCorners();
     RECT WorkArea() const;
     int RootInsetHeight() const;
 
