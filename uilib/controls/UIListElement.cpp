@@ -130,16 +130,7 @@ void CListLabelElementUI::DoPaint(HDC hDC, const RECT& rcPaint) {
 
 void CListLabelElementUI::DrawItemText(HDC hDC, const RECT& rcItem) {
     if (m_sText.IsEmpty() || !m_pOwner) return;
-    TListInfoUI* info = m_pOwner->GetListInfo();
-    RECT rc = layout::Shrink(rcItem, info->rcTextPadding);
-    const DWORD colour = ListRowTextColor(*info, RowState());
-    if (info->bShowHtml) {
-        int links = 0;
-        CRenderEngine::DrawRichText(hDC, m_pManager, rc, m_sText, colour, nullptr, nullptr, &links,
-                                    DT_SINGLELINE | info->uTextStyle);
-    } else {
-        CRenderEngine::DrawTextW(hDC, m_pManager, rc, m_sText, colour, info->nFont, DT_SINGLELINE | info->uTextStyle);
-    }
+    PaintListRowText(hDC, m_pManager, rcItem, m_sText, *m_pOwner->GetListInfo(), RowState());
 }
 
 }  // namespace UiLib

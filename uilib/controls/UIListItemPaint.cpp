@@ -52,6 +52,23 @@ DWORD ListRowTextColor(const TListInfoUI& info, const ListRowState& state) {
     return colour;
 }
 
+void PaintListRowText(HDC hDC, CPaintManagerUI* manager, const RECT& rcItem, const wchar_t* text,
+                      const TListInfoUI& info, const ListRowState& state) {
+    RECT rc = rcItem;
+    rc.left += info.rcTextPadding.left;
+    rc.top += info.rcTextPadding.top;
+    rc.right -= info.rcTextPadding.right;
+    rc.bottom -= info.rcTextPadding.bottom;
+    const DWORD colour = ListRowTextColor(info, state);
+    if (info.bShowHtml) {
+        int links = 0;
+        CRenderEngine::DrawRichText(hDC, manager, rc, text, colour, nullptr, nullptr, &links,
+                                    DT_SINGLELINE | info.uTextStyle);
+    } else {
+        CRenderEngine::DrawTextW(hDC, manager, rc, text, colour, info.nFont, DT_SINGLELINE | info.uTextStyle);
+    }
+}
+
 RECT ListRowRepaintArea(const CControlUI& row) {
     RECT area = row.GetPos();
     CControlUI* parent = row.GetParent();

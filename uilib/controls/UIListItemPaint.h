@@ -22,6 +22,11 @@ void PaintListRowBackground(HDC hDC, CPaintManagerUI* manager, const RECT& rcIte
 
 DWORD ListRowTextColor(const TListInfoUI& info, const ListRowState& state);
 
+// A row's own text on one line inside the shared text padding, in the
+// colour of its state, with inline tags when the list shows them.
+void PaintListRowText(HDC hDC, CPaintManagerUI* manager, const RECT& rcItem, const wchar_t* text,
+                      const TListInfoUI& info, const ListRowState& state);
+
 // The parent's rectangle less its inset and visible scroll bars, met with
 // the row's; the whole row when it has no container parent.
 RECT ListRowRepaintArea(const CControlUI& row);

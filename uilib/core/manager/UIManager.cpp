@@ -179,8 +179,11 @@ bool CPaintManagerUI::RemoveTranslator(ITranslateAccelerator* translator) {
 void CPaintManagerUI::AddDelayedCleanup(CControlUI* control) {
     if (!control) return;
     control->SetManager(this, nullptr, false);
+    // One pending message drains the whole list: emptying a list of 10,000
+    // rows would otherwise post 10,000 messages.
+    const bool firstPending = m_aDelayedCleanup.IsEmpty();
     m_aDelayedCleanup.Add(control);
-    if (m_hWndPaint) ::PostMessageW(m_hWndPaint, UIMSG_DELAYED_CLEANUP, 0, 0);
+    if (firstPending && m_hWndPaint) ::PostMessageW(m_hWndPaint, UIMSG_DELAYED_CLEANUP, 0, 0);
 }
 
 void CPaintManagerUI::DrainDelayedCleanup() {

@@ -12,7 +12,10 @@
 #include "controls/UIListContainerElement.h"
 #include "controls/UIListElement.h"
 #include "controls/UIListHeader.h"
+#include "controls/UIMenu.h"
+#include "controls/UIMenuElement.h"
 #include "controls/UIOption.h"
+#include "controls/UIRichEdit.h"
 #include "controls/UISlider.h"
 #include "controls/UITabLayout.h"
 #include "controls/UIText.h"
@@ -75,6 +78,9 @@ const KnownClass kKnownClasses[] = {
     {L"Edit", &Make<CEditUI>},
     {L"Combo", &Make<CComboUI>},
     {L"ComboBox", &Make<CComboBoxUI>},
+    {L"Menu", &Make<CMenuUI>},
+    {L"MenuElement", &Make<CMenuElementUI>},
+    {L"RichEdit", &Make<CRichEditUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {
