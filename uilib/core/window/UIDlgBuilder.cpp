@@ -1,6 +1,7 @@
 #include "core/window/UIDlgBuilder.h"
 
 #include "controls/UIAnimationTabLayout.h"
+#include "controls/UIChart.h"
 #include "controls/UIChildLayout.h"
 #include "controls/UIDateTime.h"
 #include "controls/UIFadeButton.h"
@@ -73,6 +74,7 @@ const KnownClass kKnownClasses[] = {
     {L"ListContainerElement", &Make<CListContainerElementUI>},
     {L"TreeView", &Make<CTreeViewUI>},
     {L"TreeNode", &Make<CTreeNodeUI>},
+    {L"ChartView", &Make<CChartViewUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {
