@@ -1,10 +1,12 @@
 #include "core/window/UIDlgBuilder.h"
 
+#include "controls/UIActiveX.h"
 #include "controls/UIAnimationTabLayout.h"
 #include "controls/UIChart.h"
 #include "controls/UIChildLayout.h"
 #include "controls/UIDateTime.h"
 #include "controls/UIFadeButton.h"
+#include "controls/UIFlash.h"
 #include "controls/UIGifAnim.h"
 #include "controls/UIHorizontalLayout.h"
 #include "controls/UIList.h"
@@ -18,6 +20,7 @@
 #include "controls/UITileLayout.h"
 #include "controls/UITreeView.h"
 #include "controls/UIVerticalLayout.h"
+#include "controls/UIWebBrowser.h"
 #include "core/manager/UIAttributeValue.h"
 #include "core/manager/UIContainer.h"
 #include "core/manager/UIManager.h"
@@ -75,6 +78,9 @@ const KnownClass kKnownClasses[] = {
     {L"TreeView", &Make<CTreeViewUI>},
     {L"TreeNode", &Make<CTreeNodeUI>},
     {L"ChartView", &Make<CChartViewUI>},
+    {L"ActiveX", &Make<CActiveXUI>},
+    {L"Flash", &Make<CFlashUI>},
+    {L"WebBrowser", &Make<CWebBrowserUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {
