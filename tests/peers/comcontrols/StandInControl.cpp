@@ -89,7 +89,7 @@ STDMETHODIMP StandInControl::QueryInterface(REFIID riid, void** ppv) {
         *ppv = static_cast<IOleInPlaceActiveObject*>(this);
     else if (riid == IID_IViewObject || riid == IID_IViewObject2)
         *ppv = static_cast<IViewObjectEx*>(this);
-    else if (riid == IID_IViewObjectEx && AnswersWindowless())
+    else if (riid == IID_IViewObjectEx && AnswersHitTests())
         *ppv = static_cast<IViewObjectEx*>(this);
     else if (riid == IID_IPersistStreamInit)
         *ppv = static_cast<IPersistStreamInit*>(this);

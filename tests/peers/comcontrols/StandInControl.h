@@ -16,7 +16,7 @@ class EventPoint;
 // Called as the module unloads: its window procedure goes with it.
 void UnregisterWindowClass();
 
-enum class Kind { Windowless, Windowed, FailingInit, Flash, Browser };
+enum class Kind { Windowless, PlainView, Windowed, FailingInit, Flash, Browser };
 
 class StandInControl : public IOleObject,
                        public IOleInPlaceObjectWindowless,
@@ -111,7 +111,8 @@ protected:
     EventPoint* m_events = nullptr;
 
 private:
-    bool AnswersWindowless() const { return m_kind == Kind::Windowless; }
+    bool AnswersWindowless() const { return m_kind == Kind::Windowless || m_kind == Kind::PlainView; }
+    bool AnswersHitTests() const { return m_kind == Kind::Windowless; }
     bool AnswersEvents() const { return m_kind == Kind::Flash || m_kind == Kind::Browser; }
     HRESULT ActivateWindowless(IOleClientSite* site);
     HRESULT ActivateWindowed(IOleClientSite* site);

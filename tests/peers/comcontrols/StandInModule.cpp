@@ -33,6 +33,7 @@ public:
 
 IOleObject* CreateControl(REFCLSID clsid) {
     if (clsid == CLSID_StandInWindowless) return new StandInControl(Kind::Windowless, L"windowless");
+    if (clsid == CLSID_StandInPlainView) return new StandInControl(Kind::PlainView, L"plainview");
     if (clsid == CLSID_StandInWindowed) return new StandInControl(Kind::Windowed, L"windowed");
     if (clsid == CLSID_StandInFailingInit) return new StandInControl(Kind::FailingInit, L"failing");
     if (clsid == kClsidFlash) return new StandInFlash;

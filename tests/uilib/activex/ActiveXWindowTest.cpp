@@ -21,6 +21,7 @@ namespace {
 const wchar_t kWindowlessId[] = L"{5A1E0001-7C3B-4D2A-9E61-3F0B8C1D2E01}";
 const wchar_t kWindowedId[] = L"{5A1E0002-7C3B-4D2A-9E61-3F0B8C1D2E01}";
 const wchar_t kFailingId[] = L"{5A1E0003-7C3B-4D2A-9E61-3F0B8C1D2E01}";
+const wchar_t kPlainViewId[] = L"{5A1E0004-7C3B-4D2A-9E61-3F0B8C1D2E01}";
 const wchar_t kUnknownId[] = L"{5A1E00FF-7C3B-4D2A-9E61-3F0B8C1D2E01}";
 
 // A 100 x 60 ActiveX control at (20, 30) of a 200 x 150 window.
@@ -107,6 +108,20 @@ TEST_F(ActiveXTest, WindowlessObjectGetsTheMouseOnlyWhereItIsHitOrHoldsTheCaptur
     host.window->MouseMove(100, 61);
     EXPECT_FALSE(standIn.Logged(L"windowless message 0x200"));
     ::ReleaseCapture();
+}
+
+TEST_F(ActiveXTest, WindowlessObjectWithoutHitTestingGetsNoMouse) {
+    StandInClient standIn;
+    HostWindow host(Skin(kPlainViewId));
+    ASSERT_TRUE(host.shown);
+    EXPECT_TRUE(standIn.Logged(L"plainview activated windowless ok"));
+    Snapshot shot = host.window->Capture();
+    EXPECT_EQ(shot.At(70, 60), 0xFF8000u);  // drawn through its plain view object
+    standIn.ClearLog();
+    host.window->MouseMove(40, 60);
+    host.window->MouseDown(40, 60);
+    host.window->MouseUp(40, 60);
+    EXPECT_EQ(standIn.Log().find(L"plainview message"), std::wstring::npos);
 }
 
 TEST_F(ActiveXTest, TeardownGivesEveryReferenceBack) {
