@@ -86,7 +86,11 @@ private:
 }  // namespace
 }  // namespace standin
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
+// The COM entry points a host finds by name (plain names on i686 too).
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv);
+extern "C" __declspec(dllexport) HRESULT STDAPICALLTYPE DllCanUnloadNow();
+
+HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     IOleObject* probe = standin::CreateControl(clsid);
@@ -99,7 +103,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* ppv) {
     return hr;
 }
 
-STDAPI DllCanUnloadNow() { return standin::LiveObjects() == 0 ? S_OK : S_FALSE; }
+HRESULT STDAPICALLTYPE DllCanUnloadNow() { return standin::LiveObjects() == 0 ? S_OK : S_FALSE; }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_DETACH) standin::UnregisterWindowClass();
