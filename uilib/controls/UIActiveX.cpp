@@ -4,6 +4,8 @@
 #include "core/manager/UIAttributeValue.h"
 #include "core/manager/UIManager.h"
 
+#include <ocidl.h>
+
 #include <cwchar>
 
 namespace UiLib {
@@ -283,6 +285,21 @@ LRESULT CActiveXUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, b
     const HRESULT hr = windowless->OnWindowMessage(message, wParam, lParam, &result);
     if (hr == S_OK) handled = reportHandled;
     return result;
+}
+
+HRESULT CActiveXUI::ConnectEventSink(IUnknown* source, const IID& events, IDispatch* sink, DWORD& cookie,
+                                     bool advise) {
+    if (!source || (!advise && cookie == 0)) return S_FALSE;
+    ComRef<IConnectionPointContainer> container;
+    HRESULT hr = source->QueryInterface(IID_IConnectionPointContainer, container.OutVoid());
+    if (FAILED(hr) || !container) return FAILED(hr) ? hr : E_NOINTERFACE;
+    ComRef<IConnectionPoint> point;
+    hr = container->FindConnectionPoint(events, point.Out());
+    if (FAILED(hr) || !point) return FAILED(hr) ? hr : E_NOINTERFACE;
+    if (advise) return point->Advise(sink, &cookie);
+    hr = point->Unadvise(cookie);
+    cookie = 0;
+    return hr;
 }
 
 LRESULT CActiveXUI::PassKeyToObject(MSG* msg) {

@@ -53,6 +53,10 @@ protected:
 
     // Shows or hides a windowed object's window as the control shows.
     void SyncHostWindowVisibility();
+    // Connects `sink` to the `events` connection point of `source` (keeping
+    // the cookie) or disconnects it; S_FALSE without a source or, when
+    // disconnecting, without a connection.
+    static HRESULT ConnectEventSink(IUnknown* source, const IID& events, IDispatch* sink, DWORD& cookie, bool advise);
     // A key message (0x100 to 0x109) to the object's in-place active part
     // while the keyboard focus lies in the host window or below it; S_FALSE
     // for any other message or focus.

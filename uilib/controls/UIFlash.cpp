@@ -1,7 +1,5 @@
 #include "controls/UIFlash.h"
 
-#include <ocidl.h>
-
 #include <cwchar>
 
 namespace UiLib {
@@ -78,22 +76,7 @@ bool CFlashUI::DoCreateControl() {
 
 HRESULT CFlashUI::RegisterEventHandler(bool advise) {
     if (!m_pFlash) return S_FALSE;
-    if (!advise && m_dwCookie == 0) return S_FALSE;
-    IConnectionPointContainer* container = nullptr;
-    HRESULT hr = GetControl(IID_IConnectionPointContainer, reinterpret_cast<LPVOID*>(&container));
-    if (FAILED(hr) || !container) return FAILED(hr) ? hr : E_NOINTERFACE;
-    IConnectionPoint* point = nullptr;
-    hr = container->FindConnectionPoint(kIIDShockwaveFlashEvents, &point);
-    container->Release();
-    if (FAILED(hr) || !point) return FAILED(hr) ? hr : E_NOINTERFACE;
-    if (advise) {
-        hr = point->Advise(static_cast<IDispatch*>(this), &m_dwCookie);
-    } else {
-        hr = point->Unadvise(m_dwCookie);
-        m_dwCookie = 0;
-    }
-    point->Release();
-    return hr;
+    return ConnectEventSink(m_pUnk, kIIDShockwaveFlashEvents, static_cast<IDispatch*>(this), m_dwCookie, advise);
 }
 
 STDMETHODIMP CFlashUI::QueryInterface(REFIID riid, void** ppv) {

@@ -187,14 +187,10 @@ void CTreeNodeUI::UpdateItemTextColorForHover(bool entering) {
 }
 
 void CTreeNodeUI::DoEvent(TEventUI& event) {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_pOwner)
-            m_pOwner->DoEvent(event);
-        else
-            CContainerUI::DoEvent(event);
-        return;
-    }
+    // A mouse-disabled node's mouse events go on to the owner, untouched here.
+    const bool passedOn = !IsMouseEnabled() && IsMouseEvent(event.Type);
     CListContainerElementUI::DoEvent(event);
+    if (passedOn) return;
     if (event.Type == UIEVENT_DBLCLICK && IsEnabled()) {
         if (m_pManager) m_pManager->SendNotify(this, L"itemdbclick");
         Invalidate();
@@ -237,14 +233,8 @@ void CTreeNodeUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
         m_pCheckBox->ApplyAttributeList(value);
     else if (Is(name, L"itemattr"))
         m_pItemButton->ApplyAttributeList(value);
-    else if (Is(name, L"itemtextcolor"))
-        SetItemTextColor(ParseColorValue(value));
-    else if (Is(name, L"itemhottextcolor"))
-        SetItemHotTextColor(ParseColorValue(value));
-    else if (Is(name, L"selitemtextcolor"))
-        SetSelItemTextColor(ParseColorValue(value));
-    else if (Is(name, L"selitemhottextcolor"))
-        SetSelItemHotTextColor(ParseColorValue(value));
+    else if (TakeItemColourAttribute(*this, name, value))
+        return;
     else if (Is(name, L"defaultexpand"))
         m_pFolderButton->SetSelected(ParseBoolValue(value));
     else

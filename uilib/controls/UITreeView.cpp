@@ -226,15 +226,7 @@ void CTreeViewUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
         SetVisibleCheckBtn(ParseBoolValue(value));
     else if (Is(name, L"itemminwidth"))
         SetItemMinWidth(static_cast<UINT>(std::max(0, ParseIntValue(value))));
-    else if (Is(name, L"itemtextcolor"))
-        SetItemTextColor(ParseColorValue(value));
-    else if (Is(name, L"itemhottextcolor"))
-        SetItemHotTextColor(ParseColorValue(value));
-    else if (Is(name, L"selitemtextcolor"))
-        SetSelItemTextColor(ParseColorValue(value));
-    else if (Is(name, L"selitemhottextcolor"))
-        SetSelItemHotTextColor(ParseColorValue(value));
-    else
+    else if (!TakeItemColourAttribute(*this, name, value))
         CListUI::SetAttribute(name, value);
 }
 

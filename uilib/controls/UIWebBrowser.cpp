@@ -3,7 +3,6 @@
 #include "core/manager/UIAttributeValue.h"
 #include "core/manager/UIManager.h"
 
-#include <ocidl.h>
 
 #include <cwchar>
 
@@ -100,22 +99,7 @@ void CWebBrowserUI::Navigate(const wchar_t* url) {
 
 HRESULT CWebBrowserUI::RegisterEventHandler(bool advise) {
     if (!m_pWebBrowser2) return S_FALSE;
-    if (!advise && m_dwCookie == 0) return S_FALSE;
-    IConnectionPointContainer* container = nullptr;
-    HRESULT hr = m_pWebBrowser2->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
-    if (FAILED(hr) || !container) return FAILED(hr) ? hr : E_NOINTERFACE;
-    IConnectionPoint* point = nullptr;
-    hr = container->FindConnectionPoint(kDIIDWebBrowserEvents2, &point);
-    container->Release();
-    if (FAILED(hr) || !point) return FAILED(hr) ? hr : E_NOINTERFACE;
-    if (advise) {
-        hr = point->Advise(static_cast<IDispatch*>(this), &m_dwCookie);
-    } else {
-        hr = point->Unadvise(m_dwCookie);
-        m_dwCookie = 0;
-    }
-    point->Release();
-    return hr;
+    return ConnectEventSink(m_pWebBrowser2, kDIIDWebBrowserEvents2, static_cast<IDispatch*>(this), m_dwCookie, advise);
 }
 
 HRESULT CWebBrowserUI::Download(IMoniker* moniker, IBindCtx* context, DWORD bindVerb, LONG bindFlags,

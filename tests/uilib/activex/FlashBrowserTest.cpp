@@ -63,61 +63,17 @@ public:
         for (VARIANT& v : values_)
             if (v.vt == VT_BSTR) ::VariantClear(&v);
     }
-    Args& Text(const wchar_t* text) {
-        VARIANT v;
-        ::VariantInit(&v);
-        v.vt = VT_BSTR;
-        v.bstrVal = ::SysAllocString(text);
-        return Push(v);
-    }
-    Args& Long(long value) {
-        VARIANT v;
-        ::VariantInit(&v);
-        v.vt = VT_I4;
-        v.lVal = value;
-        return Push(v);
-    }
-    Args& LongRef(long* value) {
-        VARIANT v;
-        ::VariantInit(&v);
-        v.vt = VT_I4 | VT_BYREF;
-        v.plVal = value;
-        return Push(v);
-    }
+    Args& Text(const wchar_t* text) { return Push(VT_BSTR, [text](VARIANT& v) { v.bstrVal = ::SysAllocString(text); }); }
+    Args& Long(long value) { return Push(VT_I4, [value](VARIANT& v) { v.lVal = value; }); }
+    Args& LongRef(long* value) { return Push(VT_I4 | VT_BYREF, [value](VARIANT& v) { v.plVal = value; }); }
     Args& Bool(bool value) {
-        VARIANT v;
-        ::VariantInit(&v);
-        v.vt = VT_BOOL;
-        v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE;
-        return Push(v);
+        return Push(VT_BOOL, [value](VARIANT& v) { v.boolVal = value ? VARIANT_TRUE : VARIANT_FALSE; });
     }
-    Args& BoolRef(VARIANT_BOOL* value) {
-        VARIANT v;
-        ::VariantInit(&v);
-        v.vt = VT_BOOL | VT_BYREF;
-        v.pboolVal = value;
-        return Push(v);
-    }
-    Args& VariantRef(VARIANT* value) {
-        VARIANT v;
-        ::VariantInit(&v);
-        v.vt = VT_VARIANT | VT_BYREF;
-        v.pvarVal = value;
-        return Push(v);
-    }
-    Args& Dispatch(IDispatch* value) {
-        VARIANT v;
-        ::VariantInit(&v);
-        v.vt = VT_DISPATCH;
-        v.pdispVal = value;
-        return Push(v);
-    }
+    Args& BoolRef(VARIANT_BOOL* value) { return Push(VT_BOOL | VT_BYREF, [value](VARIANT& v) { v.pboolVal = value; }); }
+    Args& VariantRef(VARIANT* value) { return Push(VT_VARIANT | VT_BYREF, [value](VARIANT& v) { v.pvarVal = value; }); }
+    Args& Dispatch(IDispatch* value) { return Push(VT_DISPATCH, [value](VARIANT& v) { v.pdispVal = value; }); }
     Args& DispatchRef(IDispatch** value) {
-        VARIANT v;
-        ::VariantInit(&v);
-        v.vt = VT_DISPATCH | VT_BYREF;
-        v.ppdispVal = value;
-        return Push(v);
+        return Push(VT_DISPATCH | VT_BYREF, [value](VARIANT& v) { v.ppdispVal = value; });
     }
     DISPPARAMS* Params() {
         reversed_.assign(values_.rbegin(), values_.rend());
@@ -127,7 +83,12 @@ public:
     }
 
 private:
-    Args& Push(VARIANT v) {
+    template <class Fill>
+    Args& Push(VARTYPE type, Fill fill) {
+        VARIANT v;
+        ::VariantInit(&v);
+        v.vt = type;
+        fill(v);
         values_.push_back(v);
         return *this;
     }
