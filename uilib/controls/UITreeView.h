@@ -93,24 +93,6 @@ public:
 private:
     friend class CTreeViewUI;
 
-// The four item text colour keys that a node and a tree view both take,
-// each to the setter of the same name; false for any other key.
-template <class Target>
-bool TakeItemColourAttribute(Target& target, const wchar_t* name, const wchar_t* value) {
-    void (Target::*setter)(DWORD) = nullptr;
-    if (std::wcscmp(name, L"itemtextcolor") == 0)
-        setter = &Target::SetItemTextColor;
-    else if (std::wcscmp(name, L"itemhottextcolor") == 0)
-        setter = &Target::SetItemHotTextColor;
-    else if (std::wcscmp(name, L"selitemtextcolor") == 0)
-        setter = &Target::SetSelItemTextColor;
-    else if (std::wcscmp(name, L"selitemhottextcolor") == 0)
-        setter = &Target::SetSelItemHotTextColor;
-    if (!setter) return false;
-    (target.*setter)(ParseColorValue(value));
-    return true;
-}
-
     // Shows the indentation strip one step deeper than the parent's, and
     // so for the node's own descendants.
     void IndentBelow(CTreeNodeUI* parent);

@@ -98,6 +98,32 @@ private:
     DISPPARAMS params_ = {nullptr, nullptr, 0, 0};
 };
 
+// One event fired at the connected sink: what it answers and the one
+// handler call it makes (null: none).
+struct EventCase {
+    const char* name;
+    DISPID id;
+    std::function<void(Args&)> build;
+    HRESULT result;
+    const wchar_t* call;
+};
+
+void RunEventCases(StandInClient& standIn, const std::vector<EventCase>& cases, std::vector<std::wstring>& calls) {
+    for (const EventCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        calls.clear();
+        Args args;
+        c.build(args);
+        EXPECT_EQ(standIn.Fire(c.id, args.Params()), c.result);
+        if (c.call) {
+            ASSERT_EQ(calls.size(), 1u);
+            EXPECT_EQ(calls[0], c.call);
+        } else {
+            EXPECT_TRUE(calls.empty());
+        }
+    }
+}
+
 struct HostWindow {
     explicit HostWindow(const std::wstring& element) {
         window.reset(new HarnessWindow(200, 150));
@@ -132,14 +158,7 @@ TEST_F(FlashTest, EventsReachTheHandlerWithTheirArgumentsChecked) {
     flash->SetFlashEventHandler(&recorder);
 
     long progress = 75;
-    struct Case {
-        const char* name;
-        DISPID id;
-        std::function<void(Args&)> build;
-        HRESULT result;
-        const wchar_t* call;  // null: the handler is not called
-    };
-    const Case cases[] = {
+    const std::vector<EventCase> cases = {
         {"FSCommand in its natural order", kFSCommand, [](Args& a) { a.Text(L"quit").Text(L"now"); }, S_OK,
          L"fscommand quit now"},
         {"FSCommand with one argument", kFSCommand, [](Args& a) { a.Text(L"quit"); }, DISP_E_BADPARAMCOUNT, nullptr},
@@ -153,19 +172,7 @@ TEST_F(FlashTest, EventsReachTheHandlerWithTheirArgumentsChecked) {
         {"ready state", kReadyStateChange, [](Args& a) { a.Long(4); }, S_OK, L"ready 4"},
         {"any other event", 12345, [](Args& a) { a.Long(1); }, S_OK, nullptr},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        recorder.calls.clear();
-        Args args;
-        c.build(args);
-        EXPECT_EQ(standIn.Fire(c.id, args.Params()), c.result);
-        if (c.call) {
-            ASSERT_EQ(recorder.calls.size(), 1u);
-            EXPECT_EQ(recorder.calls[0], c.call);
-        } else {
-            EXPECT_TRUE(recorder.calls.empty());
-        }
-    }
+    RunEventCases(standIn, cases, recorder.calls);
 }
 
 TEST_F(FlashTest, TeardownReleasesTheHandlerOnceAndDisconnects) {
@@ -317,14 +324,7 @@ TEST_F(BrowserTest, EventsReachTheHandlerWithTheirArgumentsChecked) {
     VARIANT_BOOL cancel = VARIANT_FALSE;
     IDispatch* newWindow = nullptr;
 
-    struct Case {
-        const char* name;
-        DISPID id;
-        std::function<void(Args&)> build;
-        HRESULT result;
-        const wchar_t* call;
-    };
-    const Case cases[] = {
+    const std::vector<EventCase> cases = {
         {"before navigating", kBeforeNavigate2,
          [&](Args& a) {
              a.Dispatch(page).VariantRef(&url).VariantRef(&empty).VariantRef(&empty).VariantRef(&empty)
@@ -355,19 +355,7 @@ TEST_F(BrowserTest, EventsReachTheHandlerWithTheirArgumentsChecked) {
         {"status text", 102, [](Args& a) { a.Text(L"busy"); }, S_OK, nullptr},
         {"an event not handled", 999, [](Args&) {}, DISP_E_MEMBERNOTFOUND, nullptr},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        recorder.calls.clear();
-        Args args;
-        c.build(args);
-        EXPECT_EQ(standIn.Fire(c.id, args.Params()), c.result);
-        if (c.call) {
-            ASSERT_EQ(recorder.calls.size(), 1u);
-            EXPECT_EQ(recorder.calls[0], c.call);
-        } else {
-            EXPECT_TRUE(recorder.calls.empty());
-        }
-    }
+    RunEventCases(standIn, cases, recorder.calls);
     // The cancel flags the handler set reached the browser's variables.
     EXPECT_EQ(cancel, VARIANT_TRUE);
     // An event interface other than none is refused.
