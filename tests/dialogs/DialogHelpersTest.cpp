@@ -107,6 +107,10 @@ TEST(DialogHelpers, PlacedAtThePointOrCentredOnTheParentWhenEitherIsMinusOne) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
         RECT placed = {};
         DialogDriver driver(L"CMsgBox", [&](HWND hwnd) {
+            // The dialog is placed after it appears and before its modal loop
+            // disables the owner: read its place once the owner is disabled.
+            HWND owner = ::GetWindow(hwnd, GW_OWNER);
+            for (int i = 0; i < 500 && owner && ::IsWindowEnabled(owner); ++i) ::Sleep(10);
             ::GetWindowRect(hwnd, &placed);
             ClickAt(hwnd, 285, 12);
         });
