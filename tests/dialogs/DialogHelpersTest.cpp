@@ -23,10 +23,13 @@ void UseProgramFolderSkins() {
     CPaintManagerUI::SetResourcePath(L"");
 }
 
+// The dialog once its modal loop runs: it is created visible, so it can be
+// found before it is placed; a sent message is handled only by the loop.
 HWND WaitForWindow(const wchar_t* className) {
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 2000; ++i) {
         if (HWND hwnd = ::FindWindowW(className, nullptr)) {
-            if (::IsWindowVisible(hwnd)) return hwnd;
+            DWORD_PTR result = 0;
+            if (::SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result)) return hwnd;
         }
         ::Sleep(10);
     }
@@ -107,10 +110,6 @@ TEST(DialogHelpers, PlacedAtThePointOrCentredOnTheParentWhenEitherIsMinusOne) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
         RECT placed = {};
         DialogDriver driver(L"CMsgBox", [&](HWND hwnd) {
-            // The dialog is placed after it appears and before its modal loop
-            // disables the owner: read its place once the owner is disabled.
-            HWND owner = ::GetWindow(hwnd, GW_OWNER);
-            for (int i = 0; i < 500 && owner && ::IsWindowEnabled(owner); ++i) ::Sleep(10);
             ::GetWindowRect(hwnd, &placed);
             ClickAt(hwnd, 285, 12);
         });

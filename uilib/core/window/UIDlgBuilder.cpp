@@ -4,7 +4,9 @@
 #include "controls/UIAnimationTabLayout.h"
 #include "controls/UIChart.h"
 #include "controls/UIChildLayout.h"
+#include "controls/UICombo.h"
 #include "controls/UIDateTime.h"
+#include "controls/UIEdit.h"
 #include "controls/UIFadeButton.h"
 #include "controls/UIFlash.h"
 #include "controls/UIGifAnim.h"
@@ -81,6 +83,9 @@ const KnownClass kKnownClasses[] = {
     {L"ActiveX", &Make<CActiveXUI>},
     {L"Flash", &Make<CFlashUI>},
     {L"WebBrowser", &Make<CWebBrowserUI>},
+    {L"Edit", &Make<CEditUI>},
+    {L"Combo", &Make<CComboUI>},
+    {L"ComboBox", &Make<CComboBoxUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {
