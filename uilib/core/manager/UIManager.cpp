@@ -693,7 +693,13 @@ void CPaintManagerUI::HideTooltip() {
 // ---- painting ----
 
 void CPaintManagerUI::InvalidateRect(const RECT& rc) {
-    if (m_hWndPaint) ::InvalidateRect(m_hWndPaint, &rc, FALSE);
+    RECT covered;
+    const bool alreadyInvalid = ::IntersectRect(&covered, &rc, &m_rcSystemInvalid) && ::EqualRect(&covered, &rc);
+    if (m_hWndPaint && !alreadyInvalid) {
+        ::InvalidateRect(m_hWndPaint, &rc, FALSE);
+        const auto area = [](const RECT& r) { return static_cast<long long>(r.right - r.left) * (r.bottom - r.top); };
+        if (area(rc) > area(m_rcSystemInvalid)) m_rcSystemInvalid = rc;
+    }
     if (::IsRectEmpty(&m_rcLayeredUpdate))
         m_rcLayeredUpdate = rc;
     else
@@ -734,6 +740,8 @@ void CPaintManagerUI::LayoutTree() {
 }
 
 bool CPaintManagerUI::OnPaint() {
+    // Whatever happens next, the window's invalid area is the system's to tell again.
+    ::SetRectEmpty(&m_rcSystemInvalid);
     RECT update = {0, 0, 0, 0};
     if (!::GetUpdateRect(m_hWndPaint, &update, FALSE)) return true;
     PAINTSTRUCT ps = {};

@@ -351,6 +351,10 @@ private:
     bool m_bOffscreenLayered = false;
     RECT m_rcLayeredUpdate = {0, 0, 0, 0};
     bool m_bFullLayeredRepaint = false;
+    // The largest rectangle handed to the system as invalid since the last
+    // paint began: a rectangle inside it is invalid already, so a burst of
+    // small invalidations (thousands of rows changing) costs one system call.
+    RECT m_rcSystemInvalid = {0, 0, 0, 0};
 
     CControlUI* m_pRoot = nullptr;
     CControlUI* m_pFocus = nullptr;

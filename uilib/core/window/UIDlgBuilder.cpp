@@ -1,11 +1,14 @@
 #include "core/window/UIDlgBuilder.h"
 
+#include "controls/UIActiveX.h"
 #include "controls/UIAnimationTabLayout.h"
+#include "controls/UIChart.h"
 #include "controls/UIChildLayout.h"
 #include "controls/UICombo.h"
 #include "controls/UIDateTime.h"
 #include "controls/UIEdit.h"
 #include "controls/UIFadeButton.h"
+#include "controls/UIFlash.h"
 #include "controls/UIGifAnim.h"
 #include "controls/UIHorizontalLayout.h"
 #include "controls/UIList.h"
@@ -20,7 +23,9 @@
 #include "controls/UITabLayout.h"
 #include "controls/UIText.h"
 #include "controls/UITileLayout.h"
+#include "controls/UITreeView.h"
 #include "controls/UIVerticalLayout.h"
+#include "controls/UIWebBrowser.h"
 #include "core/manager/UIAttributeValue.h"
 #include "core/manager/UIContainer.h"
 #include "core/manager/UIManager.h"
@@ -75,6 +80,12 @@ const KnownClass kKnownClasses[] = {
     {L"ListTextElement", &Make<CListTextElementUI>},
     {L"ListImageTextElement", &Make<CListImageTextElementUI>},
     {L"ListContainerElement", &Make<CListContainerElementUI>},
+    {L"TreeView", &Make<CTreeViewUI>},
+    {L"TreeNode", &Make<CTreeNodeUI>},
+    {L"ChartView", &Make<CChartViewUI>},
+    {L"ActiveX", &Make<CActiveXUI>},
+    {L"Flash", &Make<CFlashUI>},
+    {L"WebBrowser", &Make<CWebBrowserUI>},
     {L"Edit", &Make<CEditUI>},
     {L"Combo", &Make<CComboUI>},
     {L"ComboBox", &Make<CComboBoxUI>},
@@ -433,6 +444,26 @@ void CDialogBuilder::ApplyAttributes(CMarkupItem& node, CControlUI* control, CPa
     }
 }
 
+bool CDialogBuilder::ParseTreeNode(CMarkupItem& element, CControlUI* parent, CPaintManagerUI* manager) {
+    CTreeNodeUI* parentNode = static_cast<CTreeNodeUI*>(parent->GetInterface(L"TreeNode"));
+    CTreeViewUI* view = parentNode ? nullptr : static_cast<CTreeViewUI*>(parent->GetInterface(L"TreeView"));
+    if (!parentNode && !view) return false;
+    CTreeNodeUI* node = new CTreeNodeUI;
+    // The node joins first, so that its own children go straight into the view.
+    if (parentNode ? !parentNode->Add(node) : !view->AddNode(node)) {
+        delete node;
+        return true;
+    }
+    if (manager) {
+        node->SetManager(manager, nullptr, false);
+        if (const wchar_t* defaults = manager->GetDefaultAttributeList(L"TreeNode")) node->ApplyAttributeList(defaults);
+    }
+    for (int i = 0; i < element.AttributeCount(); ++i) node->SetAttribute(element.AttributeName(i), element.AttributeValue(i));
+    ParseChildren(&element, node, manager);
+    if (manager) node->SetManager(nullptr, nullptr, false);
+    return true;
+}
+
 CControlUI* CDialogBuilder::ParseChildren(CMarkupItem* pRoot, CControlUI* pParent, CPaintManagerUI* pManager) {
     if (!pRoot) return nullptr;
     IContainerUI* container = nullptr;
@@ -445,10 +476,17 @@ CControlUI* CDialogBuilder::ParseChildren(CMarkupItem* pRoot, CControlUI* pParen
             if (node.HasAttributes()) Include(node, pParent, pManager);
             continue;
         }
+        if (pParent && Is(name, L"TreeNode")) {
+            if (!ParseTreeNode(node, pParent, pManager)) return nullptr;
+            continue;
+        }
         CControlUI* control = CreateControl(name);
         if (!control) continue;
         ParseChildren(&node, control, pManager);
-        if (pParent) {
+        if (CTreeNodeUI* treeNode = pParent ? static_cast<CTreeNodeUI*>(pParent->GetInterface(L"TreeNode")) : nullptr) {
+            // A control inside a tree node joins the node's row.
+            treeNode->GetRowLayout()->Add(control);
+        } else if (pParent) {
             if (!containerAsked) {
                 container = static_cast<IContainerUI*>(pParent->GetInterface(L"IContainer"));
                 containerAsked = true;

@@ -66,6 +66,9 @@ private:
     void ReadActionScript(CMarkupItem& node, CPaintManagerUI* manager);
     void ApplyShadowOrTrayAttribute(const wchar_t* key, const wchar_t* value, CPaintManagerUI* manager);
     void Include(CMarkupItem& node, CControlUI* parent, CPaintManagerUI* manager);
+    // A "TreeNode" element under a tree view or a tree node; false when the
+    // parent is neither, which ends the parse of that level.
+    bool ParseTreeNode(CMarkupItem& element, CControlUI* parent, CPaintManagerUI* manager);
     CControlUI* CreateControl(const wchar_t* pstrClass) const;
     void ApplyAttributes(CMarkupItem& node, CControlUI* control, CPaintManagerUI* manager);
 
