@@ -256,7 +256,7 @@ bool VOvoduReridOro::OnAppMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESU
             OnRecommendItem(reinterpret_cast<const PackageRecord*>(lParam));
             return true;
         case appmsg::kFreshViewScreen:
-            OnFreshViewScreen();
+            OnFreshViewScreen(wParam != 0);
             return true;
         case appmsg::kPrepareHelper:
             OutputDebugStringA("backup_From_Brevlin");

@@ -67,7 +67,7 @@ private:
     void OnPhoneConnectFail();
     void OnPhoneOffline();
     void OnAndroidId(char* text);
-    void OnFreshViewScreen();
+    void OnFreshViewScreen(bool arrived);
     void ConnectNow();
     void ShowConnectFailPopup();
     bool FlashingUnderWay();

@@ -8,6 +8,7 @@
 
 #include "controls/UITabLayout.h"
 #include "device/UsbArrival.h"
+#include "dialogs/DialogHelpers.h"
 #include "dialogs/SmallDialogs.h"
 #include "log/Log.h"
 #include "messages/AppMessages.h"
@@ -128,14 +129,13 @@ void VOvoduReridOro::OnPhoneConnect(PhoneConnectReport* received) {
     }
     if (CControlUI* status = Find(L"TextPhoneStatue")) status->SetText((name + L" 已连接").c_str());
     SetVisible(L"gif", false);
-    if (plugin_) {
-        const std::string typeAndSid = (phone_.phoneTypeId + "," + phone_.sid).substr(0, 259);
-        SendToPlugin(L"romflash_connect", reinterpret_cast<WPARAM>(report->record.recoveryUrl),
-                     reinterpret_cast<LPARAM>(typeAndSid.c_str()));
-        auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"));
-        if (tabs && tabs->GetCurSel() == 0)
-            if (CControlUI* refresh = Find(L"BtnPhoneFrush")) m_PaintManager.SendNotify(refresh, L"click", 2, 0);
-    }
+    const std::string typeAndSid = (phone_.phoneTypeId + "," + phone_.sid).substr(0, 259);
+    SendToPlugin(L"romflash_connect", reinterpret_cast<WPARAM>(report->record.recoveryUrl),
+                 reinterpret_cast<LPARAM>(typeAndSid.c_str()));
+    // The phone's screen is shown on the my-phone page, with or without the plug-in.
+    auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"));
+    if (tabs && tabs->GetCurSel() == 0)
+        if (CControlUI* refresh = Find(L"BtnPhoneFrush")) m_PaintManager.SendNotify(refresh, L"click", 2, 0);
     SetVisible(L"HoLayUP", false);
     SetVisible(L"HoLayDown", false);
     SetVisible(L"HoSecondLayLeft", true);
@@ -189,8 +189,12 @@ void VOvoduReridOro::OnAndroidId(char* text) {
     if (HANDLE thread = StartConnectPhoneThread(MakePhoneJob())) CloseHandle(thread);
 }
 
-void VOvoduReridOro::OnFreshViewScreen() {
+void VOvoduReridOro::OnFreshViewScreen(bool arrived) {
     OutputDebugStringA("WM_FRESHVIEW_SCREEN");
+    if (!arrived) {
+        screenRefresh_ = 0;
+        return;
+    }
     const std::wstring folder = std::wstring(CPaintManagerUI::GetResourcePath()) + L"Torvanik";
     CreateDirectoryW(folder.c_str(), nullptr);
     CreateDirectoryW((folder + L"\\PhoneScreen").c_str(), nullptr);
@@ -203,6 +207,14 @@ void VOvoduReridOro::OnFreshViewScreen() {
     if (CControlUI* screen = Find(L"LabelPhoneUI")) {
         screen->SetBkImage(picture.c_str());
         screen->Invalidate();
+    }
+    // The confirmation only for a refresh the user asked for.
+    if (screenRefresh_ == 1) {
+        if (CControlUI* refresh = Find(L"BtnPhoneFrush")) {
+            POINT at = {refresh->GetPos().left - 30, refresh->GetPos().top - 52};
+            ClientToScreen(m_hWnd, &at);
+            ShowBallonTip(L"skin\\Torvanik", L"BallonTip.xml", L"BallonTip", m_hWnd, at.x, at.y, L"刷新成功");
+        }
     }
     screenRefresh_ = 0;
 }
