@@ -21,7 +21,10 @@ std::wstring DeviceBridge::PhoneVersion() const {
     auto fn = Export<WideOutFn>("GetPhoneVersion");
     wchar_t model[260] = {};
     if (fn) fn(model);
-    return std::wstring(model, BoundedLength(model, 260));
+    // The model arrives as the phone printed it, line end included.
+    std::wstring text(model, BoundedLength(model, 260));
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    return text;
 }
 
 bool DeviceBridge::AndroidId(std::string& id) const {
