@@ -43,6 +43,10 @@ run "$bin/web_service_peer.exe" --port "$port" --site "Z:$TORVANIK_ROOT/tests/pe
 # The simulated phone: the adb server stand-in with the demo phone's scenario.
 export ADB_PEER_PHONE="Z:$session/phone" ADB_PEER_SCENARIO="Z:$TORVANIK_ROOT/tests/peers/adbserver/demo/phone.txt"
 export ADB_PEER_LOG="Z:$session/adb-requests.log"
+# devcon lists the demo phone's ADB interface, so the phone's USB ids are known.
+mkdir -p "$session/tools"
+cp "$TORVANIK_ROOT"/tests/peers/tools/demo/*.scenario "$session/tools/"
+export TORVANIK_STANDIN_DIR="Z:$session/tools"
 (cd "$installation/Rirorivuvi" && run RirorivUvi.exe fork-server server >"$session/adb-server.out" 2>&1 </dev/null &)
 
 echo "Starting Torvanik.exe from $installation on display $DISPLAY"

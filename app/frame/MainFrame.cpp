@@ -7,7 +7,10 @@
 #include <process.h>
 #include <windowsx.h>
 
+#include "device/DeviceEnumerator.h"
+#include "device/UsbArrival.h"
 #include "frame/MyphoneUI.h"
+#include "messages/AppMessages.h"
 #include "frame/VersionText.h"
 #include "log/FrameLog.h"
 #include "net/ApiRequests.h"
@@ -16,11 +19,12 @@
 #include "web/WkeEngine.h"
 #include "web/WkeWebkitUI.h"
 
+#include "controls/UITabLayout.h"
+
 using namespace UiLib;
 
 namespace {
 
-constexpr UINT kPackageJsonMessage = 0x523;
 constexpr int kIconResource = 109;
 HWND g_scriptWindow = nullptr;
 
@@ -32,7 +36,7 @@ jsValue WKE_CALL OnScriptMsgBox(jsExecState es) {
     const wchar_t* text = engine.ToStringW(es, engine.Arg(es, 1));
     // Sent, not posted: the engine's texts are valid only during this call.
     if (IsWindow(g_scriptWindow))
-        SendMessageW(g_scriptWindow, kPackageJsonMessage, reinterpret_cast<WPARAM>(json), reinterpret_cast<LPARAM>(text));
+        SendMessageW(g_scriptWindow, appmsg::kPackageJson, reinterpret_cast<WPARAM>(json), reinterpret_cast<LPARAM>(text));
     return engine.Undefined();
 }
 
@@ -53,7 +57,7 @@ void CloseDownloaderWindow() {
     if (HWND downloader = FindWindowW(L"CPellarinesFrame", L"Downloader")) SendMessageW(downloader, WM_CLOSE, 0, 0);
 }
 
-VOvoduReridOro::VOvoduReridOro() {
+VOvoduReridOro::VOvoduReridOro() : devices_(std::make_unique<SetupApiDeviceEnumerator>()) {
     AttachFrameLog(GetModuleFolderW() + L"\\log\\frame.log");
     LOG4CPLUS_WARN(FrameLogger(), LOG4CPLUS_TEXT("This is a <Warn> log message... VOvoduReridOro"));
 }
@@ -64,8 +68,9 @@ VOvoduReridOro::~VOvoduReridOro() {
 }
 
 void VOvoduReridOro::StopServices() {
-    // The local request server and the phone-service client join the frame
-    // here; both are stopped before the web engine shuts down.
+    // Stopped before the web engine shuts down; the stop keeps answering the
+    // workers' sent messages while it waits for them.
+    localServer_.Stop();
 }
 
 void VOvoduReridOro::OnFinalMessage(HWND hWnd) {
@@ -91,7 +96,8 @@ CControlUI* VOvoduReridOro::CreateControl(const wchar_t* className) {
             brevlin_ = nullptr;
             return nullptr;
         }
-        return create(&m_PaintManager);
+        plugin_ = create(&m_PaintManager);
+        return plugin_;
     }
     return nullptr;
 }
@@ -153,13 +159,19 @@ void VOvoduReridOro::Init() {
         progress->SetAttribute(L"value", L"43");
         progress->SetVisible(false);
     }
+    StartupJob report{m_hWnd, hemlar_, ApiHost(), GetModuleFolderW()};
+    if (HANDLE thread = StartStartupReportThread(report)) CloseHandle(thread);
+    OutputDebugStringA("PNT VOvoduReridOro::Ini AppRecommandThread");
     ShowVersion();
     if (CControlUI* gif = Find(L"gif")) gif->SetVisible(false);
     if (CControlUI* percent = Find(L"TextCelphonePercent")) percent->SetVisible(false);
     OutputDebugStringA("PNT VOvoduReridOro::Ini RegisterUSBNoticefy");
+    if (hemlar_) RegisterDeviceBroadcasts(m_hWnd);
     OutputDebugStringA("PNT VOvoduReridOro::Ini SetAndroidClient");
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) PostQuitMessage(0);
+    localServer_.SetTargetWindow(m_hWnd);
+    if (!localServer_.Start()) LOG4CPLUS_WARN(FrameLogger(), LOG4CPLUS_TEXT("The local request server did not start"));
     OutputDebugStringA("PNT VOvoduReridOro::Ini IOCPBegin");
     OutputDebugStringA("PNT VOvoduReridOro::Ini End");
 }
@@ -190,18 +202,6 @@ LRESULT VOvoduReridOro::OnNcHitTest(UINT, WPARAM, LPARAM lParam, BOOL& bHandled)
     return HitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
 }
 
-void VOvoduReridOro::OnCopyData(const COPYDATASTRUCT* data) {
-    OutputDebugStringA("PNT WM_COPYDATA  消息接收");
-    if (!data || !data->lpData) return;
-    // Only the updater's request is handled here; the text is compared within
-    // the bytes actually sent, never past them.
-    static const wchar_t kUpdateClose[] = L"UpdateClose";
-    const size_t chars = data->cbData / sizeof(wchar_t);
-    const auto* text = static_cast<const wchar_t*>(data->lpData);
-    const size_t length = wcsnlen(text, chars);
-    if (length == wcslen(kUpdateClose) && wmemcmp(text, kUpdateClose, length) == 0) PostQuitMessage(0);
-}
-
 LRESULT VOvoduReridOro::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
         case WM_NCLBUTTONDBLCLK:
@@ -212,8 +212,70 @@ LRESULT VOvoduReridOro::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         case WM_COPYDATA:
             OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
             return 0;
-        default:
+        case WM_DEVICECHANGE:
+            if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam &&
+                reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam)->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE)
+                OnDeviceChange(reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam), wParam);
+            return 0;
+        default: {
+            LRESULT result = 0;
+            if (OnAppMessage(uMsg, wParam, lParam, result)) return result;
             return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+        }
+    }
+}
+
+bool VOvoduReridOro::OnAppMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    switch (uMsg) {
+        case appmsg::kPackageJson:
+            result = SendRomToDownloader(reinterpret_cast<const char*>(wParam));
+            return true;
+        case appmsg::kResizePane:
+            if (webRecentNews_) webRecentNews_->SetPos({280, 110, 995, 660});
+            return true;
+        case appmsg::kPhoneConnect:
+            OnPhoneConnect(reinterpret_cast<PhoneConnectReport*>(wParam));
+            return true;
+        case appmsg::kOpenSidPage:
+            OnOpenSidPage();
+            return true;
+        case appmsg::kPhoneConnectFail:
+            OnPhoneConnectFail();
+            return true;
+        case appmsg::kPhoneOffline:
+            OnPhoneOffline();
+            return true;
+        case appmsg::kAndroidId:
+            OnAndroidId(reinterpret_cast<char*>(wParam));
+            return true;
+        case appmsg::kNews:
+            OnNews(wParam, reinterpret_cast<const NewsItem*>(lParam));
+            return true;
+        case appmsg::kRecommendItem:
+            OnRecommendItem(reinterpret_cast<const PackageRecord*>(lParam));
+            return true;
+        case appmsg::kFreshViewScreen:
+            OnFreshViewScreen(wParam != 0);
+            return true;
+        case appmsg::kPrepareHelper:
+            OutputDebugStringA("backup_From_Brevlin");
+            return true;
+        case appmsg::kRomflashConnect:
+            ConnectNow();
+            return true;
+        case appmsg::kRomflashApps:
+            if (auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"))) tabs->SelectItem(3);
+            return true;
+        case appmsg::kRetryConnect:
+            if (CControlUI* connect = Find(L"BtnConnectNow")) m_PaintManager.SendNotify(connect, L"click", 0, 0);
+            else ConnectNow();
+            return true;
+        case appmsg::kLocalServerData:
+            OnLocalServerData(reinterpret_cast<const LocalServerDelivery*>(lParam));
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -254,6 +316,15 @@ void VOvoduReridOro::Notify(TNotifyUI& msg) {
     if (msg.sType == L"click" && msg.pSender && msg.pSender->GetName() == L"BtnMin") {
         SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
         return;
+    }
+    if (msg.sType == L"click" && msg.pSender) {
+        const CUiString name = msg.pSender->GetName();
+        if (name == L"BtnConnectNow") {
+            ConnectNow();
+        } else if (name == L"BtnPhoneFrush" && screenRefresh_ == 0) {
+            screenRefresh_ = msg.wParam == 2 ? 2 : 1;
+            if (HANDLE thread = StartScreenshotThread(MakePhoneJob())) CloseHandle(thread);
+        }
     }
     WindowImplBase::Notify(msg);
 }

@@ -6,11 +6,21 @@
 
 #include <windows.h>
 
-#include <string>
+#include <dbt.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "connect/PhoneConnectRecord.h"
+#include "connect/PhoneWorkers.h"
 #include "core/window/WindowImplBase.h"
+#include "localserver/LocalServer.h"
+#include "record/PackageRecord.h"
+#include "startup/StartupReport.h"
 
 class CWkeWebkitUI;
+class IDeviceEnumerator;
 
 class VOvoduReridOro : public UiLib::WindowImplBase {
 public:
@@ -44,17 +54,53 @@ protected:
 private:
     void Init();
     void OnMenuItem(const wchar_t* item);
-    void OnCopyData(const COPYDATASTRUCT* data);
     void ShowVersion();
     UiLib::CControlUI* Find(const wchar_t* name) const;
+    void SetVisible(const wchar_t* name, bool visible);
+    // Handles the frame's private messages; false for any other message.
+    bool OnAppMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    // The phone: arrival and removal, the workers' reports, the connect button.
+    void OnDeviceChange(const DEV_BROADCAST_HDR* header, WPARAM event);
+    void OnPhoneConnect(PhoneConnectReport* report);
+    void OnOpenSidPage();
+    void OnPhoneConnectFail();
+    void OnPhoneOffline();
+    void OnAndroidId(char* text);
+    void OnFreshViewScreen(bool arrived);
+    void ConnectNow();
+    void ShowConnectFailPopup();
+    bool FlashingUnderWay();
+    PhoneJob MakePhoneJob() const;
+    // Tells the plug-in's page control; nothing when the plug-in is missing.
+    void SendToPlugin(const wchar_t* type, WPARAM wParam, LPARAM lParam);
+
+    // Packages: copy-data from the downloader and the updater, package JSON
+    // from the web pane and the start-up report, local-port requests.
+    void OnCopyData(const COPYDATASTRUCT* data);
+    void OnInstallRequest(PackageRecord& record);
+    LRESULT SendRomToDownloader(const char* json);
+    void OnLocalServerData(const LocalServerDelivery* delivery);
+
+    // The start-up report's items.
+    void OnNews(WPARAM index, const NewsItem* item);
+    void OnRecommendItem(const PackageRecord* app);
 
     HMODULE hemlar_ = nullptr;
     HMODULE brevlin_ = nullptr;
+    UiLib::CControlUI* plugin_ = nullptr;  // the plug-in's page control
     HANDLE ticketsMutex_ = nullptr;
     int screenRefresh_ = 0;  // 0 idle, 1 asked by the user, 2 asked by the program
     std::string androidId_;
     std::wstring vendorId_, productId_;
+    std::wstring devicePath_;  // of the phone's last arrival
+    PhoneServerData phone_;    // the web service's data of the connected phone
+    std::wstring phoneName_;
     char largeIconUrl_[260] = {};
+    std::unique_ptr<IDeviceEnumerator> devices_;
+    std::vector<NewsItem> news_;
+    std::vector<PackageRecord> apps_;
+    LocalServer localServer_;
 
     UiLib::CControlUI* closeButton_ = nullptr;
     UiLib::CControlUI* minButton_ = nullptr;

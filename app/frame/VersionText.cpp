@@ -5,16 +5,10 @@
 #include <memory>
 #include <sstream>
 
+#include "net/JsonReply.h"
 #include "win32/TextConvert.h"
 
 namespace {
-
-bool ParseObject(const std::string& text, Json::Value& root) {
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    return reader->parse(text.data(), text.data() + text.size(), &root, &errors) && root.isObject();
-}
 
 std::wstring VersionOf(const Json::Value& root) {
     const Json::Value& value = root["versionName"];
@@ -36,11 +30,11 @@ std::string ReadWholeFile(const std::wstring& path) {
 std::wstring ReadInstalledVersion(const std::wstring& curjsonPath) {
     const std::string content = ReadWholeFile(curjsonPath);
     Json::Value root;
-    if (ParseObject(content, root)) return VersionOf(root);
+    if (ParseJsonObject(content, root)) return VersionOf(root);
     std::istringstream lines(content);
     for (std::string line; std::getline(lines, line);) {
         if (line.find("versionName") == std::string::npos) continue;
-        if (ParseObject(line, root)) return VersionOf(root);
+        if (ParseJsonObject(line, root)) return VersionOf(root);
     }
     return {};
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "AdbTestPeers.h"
 #include "TorvanikProcess.h"
 #include "core/manager/UIManager.h"
 #include "frame/MainFrame.h"
@@ -27,6 +28,9 @@ bool QuitPosted() {
 }  // namespace
 
 TEST(MainFrameMenu, ExitClosesTheDownloaderAndEndsTheMessageLoop) {
+    // The frame's start-up probe asks for a phone: a running server answers
+    // it, so no server of the probe's own outlives the test.
+    AdbServerPeer adb;
     CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
     CPaintManagerUI::SetResourcePath((apptest::InstallationFolder() + L"skin").c_str());
     CPaintManagerUI::SetResourceZip(L"Torvanik.zip", false);

@@ -1,0 +1,32 @@
+// The main frame's private window messages: WM_USER plus a fixed offset. The
+// workers, the local server, the plug-in and the other programs reach the
+// user interface only through these.
+#pragma once
+
+#include <windows.h>
+
+namespace appmsg {
+
+constexpr UINT kPackageJson = WM_USER + 291;           // 0x523, S: UTF-8 JSON of one package
+constexpr UINT kResizePane = WM_USER + 295;            // 0x527
+constexpr UINT kPhoneConnect = WM_USER + 296;          // 0x528, P: PhoneConnectReport*, freed by the frame
+constexpr UINT kOpenSidPage = WM_USER + 297;           // 0x529
+constexpr UINT kPhoneConnectFail = WM_USER + 298;      // 0x52A, P
+constexpr UINT kPhoneOffline = WM_USER + 299;          // 0x52B, P
+constexpr UINT kStartPhoneLink = WM_USER + 300;        // 0x52C, P
+constexpr UINT kNews = WM_USER + 370;                  // 0x572, S: news index
+constexpr UINT kRecommendItem = WM_USER + 371;         // 0x573, S: app index
+constexpr UINT kAndroidId = WM_USER + 372;             // 0x574, P: heap text, freed by the frame
+constexpr UINT kFreshViewScreen = WM_USER + 373;       // 0x575, P
+constexpr UINT kHideLoading1 = WM_USER + 380;          // 0x57C, S
+constexpr UINT kHideLoading2 = WM_USER + 390;          // 0x586, S
+constexpr UINT kPrepareHelper = WM_USER + 501;         // 0x5F5
+constexpr UINT kRomflashBackup = WM_USER + 502;        // 0x5F6
+constexpr UINT kRomflashRestore = WM_USER + 503;       // 0x5F7
+constexpr UINT kRomflashGames = WM_USER + 504;         // 0x5F8
+constexpr UINT kRomflashApps = WM_USER + 505;          // 0x5F9
+constexpr UINT kRomflashConnect = WM_USER + 506;       // 0x5FA
+constexpr UINT kRetryConnect = WM_USER + 1000;         // 0x7E8, P: wParam 1
+constexpr UINT kLocalServerData = WM_USER + 2001;      // 0xBD1, S: lParam the local server's delivery
+
+}  // namespace appmsg

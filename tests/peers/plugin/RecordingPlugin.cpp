@@ -1,0 +1,65 @@
+// Stands in for the flashing plug-in Brevlin.dll in the main program's tests:
+// exports new_CBrevlinsUI, returns a plain page control that listens to the
+// host's notifications and appends every "romflash_" one it is sent to the
+// file named by TORVANIK_PLUGIN_LOG, one UTF-8 line each:
+//   <type>\t<wParam text>\t<lParam text>\t<phone name label>\t<phone status label>
+// For "romflash_update_downloader" the wParam text is the record's
+// "Type|ObjectUrl|Err".
+#include <windows.h>
+
+#include <fstream>
+#include <string>
+
+#include "core/manager/UIControl.h"
+#include "core/manager/UIManager.h"
+#include "record/PackageRecord.h"
+#include "win32/TextConvert.h"
+
+using namespace UiLib;
+
+namespace {
+
+std::string Field(const char* text, size_t capacity) { return WideToUtf8(AnsiToWide(std::string(text, BoundedLength(text, capacity)))); }
+
+class RecordingPage : public CControlUI, public INotifyUI {
+public:
+    explicit RecordingPage(CPaintManagerUI* manager) : host_(manager) { host_->AddNotifier(this); }
+    ~RecordingPage() override { host_->RemoveNotifier(this); }
+
+    void Notify(TNotifyUI& msg) override {
+        if (msg.pSender != this) return;
+        const std::string type = WideToUtf8(msg.sType.GetData());
+        if (type.compare(0, 9, "romflash_") != 0) return;
+        std::string first, second;
+        if (type == "romflash_update_downloader" && msg.wParam) {
+            const auto* record = reinterpret_cast<const PackageRecord*>(msg.wParam);
+            first = Field(record->Type, sizeof record->Type) + "|" + Field(record->ObjectUrl, sizeof record->ObjectUrl) +
+                    "|" + Field(record->Err, sizeof record->Err);
+        } else if (type == "romflash_connect") {
+            first = msg.wParam ? Field(reinterpret_cast<const char*>(msg.wParam), 260) : "";
+            second = msg.lParam ? Field(reinterpret_cast<const char*>(msg.lParam), 260) : "";
+        }
+        Append(type + "\t" + first + "\t" + second + "\t" + LabelText(L"textConnectPhoneName") + "\t" +
+               LabelText(L"TextPhoneStatue") + "\n");
+    }
+
+private:
+    std::string LabelText(const wchar_t* name) const {
+        CControlUI* label = host_->FindControl(name);
+        return label ? WideToUtf8(label->GetText().GetData()) : std::string();
+    }
+
+    static void Append(const std::string& line) {
+        wchar_t path[MAX_PATH] = {};
+        if (!GetEnvironmentVariableW(L"TORVANIK_PLUGIN_LOG", path, MAX_PATH)) return;
+        std::ofstream(path, std::ios::binary | std::ios::app) << line;
+    }
+
+    CPaintManagerUI* host_;
+};
+
+}  // namespace
+
+extern "C" __declspec(dllexport) CControlUI* __cdecl new_CBrevlinsUI(CPaintManagerUI* manager) {
+    return manager ? new RecordingPage(manager) : nullptr;
+}

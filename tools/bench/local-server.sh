@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Load on the main program's local download-request server: 1,000 requests
+# from 50 concurrent loopback clients while 20 idle connections stay open.
+# Prints the request rate, the worst latency and the lost requests; run after
+# tools/build.sh.
+#   tools/bench/local-server.sh [requests] [concurrent clients] [idle connections]
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+. "$here/paths.sh"
+if [ -z "${TORVANIK_IN_NETNS:-}" ]; then
+    exec unshare --net env TORVANIK_IN_NETNS=1 bash "$0" "$@"
+fi
+ip link set lo up
+. "$here/wine-session.sh"
+build="$TEST_BUILD_DIR"
+trap 'wine_session_stop "$build"' EXIT
+wine_session_start "$build"
+cd "$build/bin"
+"$here/wine-run" --build "$build" "$build/bin/local_server_bench.exe" "${1:-1000}" "${2:-50}" "${3:-20}"
