@@ -16,6 +16,7 @@
 #include "controls/UIOption.h"
 #include "controls/UITabLayout.h"
 #include "core/manager/UIManager.h"
+#include "web/WebHosts.h"
 #include "web/WkeWebkitUI.h"
 #include "win32/FileUtil.h"
 #include "win32/ProcessKill.h"

@@ -1,6 +1,7 @@
 // The page's worker threads: the ROM check, the flash and app installs. Each
 // gets its own copy of its request, and reaches the page only through the
 // UI thread.
+#include <windows.h>
 #include <commdlg.h>
 
 #include <cstdlib>

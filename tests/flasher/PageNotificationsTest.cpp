@@ -5,6 +5,7 @@
 #include "HostWindow.h"
 #include "TestPaths.h"
 #include "controls/UIOption.h"
+#include "controls/UITabLayout.h"
 #include "record/PackageRecord.h"
 
 #include <gtest/gtest.h>
