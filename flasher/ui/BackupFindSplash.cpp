@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <memory>
 
+#include "NotifyRecord.h"
 #include "core/manager/UIManager.h"
 
 using namespace UiLib;
@@ -34,13 +35,7 @@ void CCountDownTimerUI_BackupFindSplash::DoEvent(TEventUI& event) {
     if (event.Type == UIEVENT_TIMER && event.wParam == kCountDownTimer) {
         if (m_pManager) m_pManager->KillTimer(this, kCountDownTimer);
         armed_ = false;
-        TNotifyUI msg;
-        msg.sType = L"romflash_phonedata_status";
-        msg.pSender = this;
-        msg.dwTimestamp = GetTickCount();
-        msg.ptMouse = {0, 0};
-        msg.wParam = 0;
-        msg.lParam = 0;
+        TNotifyUI msg = MakeNotify(L"romflash_phonedata_status", this);
         if (owner_) owner_->Notify(msg);
         return;
     }
@@ -66,13 +61,7 @@ void CBackupFindSplash::Notify(TNotifyUI& msg) {
 LRESULT CBackupFindSplash::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TIMER && wParam == kFallbackTimer) {
         KillTimer(GetHWND(), kFallbackTimer);
-        TNotifyUI msg;
-        msg.sType = L"romflash_phonedata_status";
-        msg.pSender = nullptr;
-        msg.dwTimestamp = GetTickCount();
-        msg.ptMouse = {0, 0};
-        msg.wParam = 0;
-        msg.lParam = 0;
+        TNotifyUI msg = MakeNotify(L"romflash_phonedata_status");
         Notify(msg);
         return 0;
     }

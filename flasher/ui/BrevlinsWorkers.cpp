@@ -11,6 +11,7 @@
 #include "BrevlinsUI.h"
 #include "BrushProgressUI.h"
 #include "FlashSteps.h"
+#include "NotifyRecord.h"
 #include "PluginDialogs.h"
 #include "PluginState.h"
 #include "PreFlash.h"
@@ -70,13 +71,7 @@ public:
             page_->SelectStep(kPageBackup);
             if (!fromDownloader_) return;
             // A downloaded ROM goes straight on to flashing.
-            TNotifyUI click;
-            click.sType = L"click";
-            click.pSender = page_->FindSubControl(L"FlashDecided");
-            click.dwTimestamp = GetTickCount();
-            click.ptMouse = {0, 0};
-            click.wParam = 0;
-            click.lParam = 0;
+            TNotifyUI click = MakeNotify(L"click", page_->FindSubControl(L"FlashDecided"));
             if (click.pSender) page_->Notify(click);
         });
     }

@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "FlashSteps.h"
+#include "NotifyRecord.h"
 #include "core/manager/UIManager.h"
 
 using namespace UiLib;
@@ -15,13 +16,7 @@ constexpr UINT kShortestPeriod = 10;  // a 0 ms timer would spin
 
 void Tell(INotifyUI* owner, const wchar_t* type) {
     if (!owner) return;
-    TNotifyUI msg;
-    msg.sType = type;
-    msg.pSender = nullptr;
-    msg.dwTimestamp = GetTickCount();
-    msg.ptMouse = {0, 0};
-    msg.wParam = 0;
-    msg.lParam = 0;
+    TNotifyUI msg = MakeNotify(type);
     owner->Notify(msg);
 }
 

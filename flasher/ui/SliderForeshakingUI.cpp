@@ -87,26 +87,15 @@ void CSliderForeshakingUI::SetAttribute(const wchar_t* name, const wchar_t* valu
     CSliderUI::SetAttribute(name, value);
 }
 
-bool CSliderForeshakingUI::DrawOrForget(HDC hDC, CUiString& image, const CUiString& modify) {
-    if (image.IsEmpty()) return false;
-    if (DrawImage(hDC, image, modify)) return true;
-    image.Empty();
-    return false;
+// A picture that fails to draw (not there yet, a passing read error) keeps
+// its name, so the next paint tries it again.
+bool CSliderForeshakingUI::DrawIfSet(HDC hDC, const CUiString& image, const CUiString& modify) {
+    return !image.IsEmpty() && DrawImage(hDC, image, modify);
 }
 
 void CSliderForeshakingUI::PaintStatusImage(HDC hDC) {
     NormaliseRange();
-    const long long range = static_cast<long long>(m_nMax) - m_nMin;
-    const int width = m_rcItem.right - m_rcItem.left, height = m_rcItem.bottom - m_rcItem.top;
-    RECT fore = {0, 0, 0, 0};
-    if (m_bHorizontal) {
-        fore.right = Scale(width, static_cast<long long>(m_nValue) - m_nMin, range);
-        fore.bottom = height;
-    } else {
-        fore.top = Scale(height, static_cast<long long>(m_nMax) - m_nValue, range);
-        fore.right = width;
-        fore.bottom = height;
-    }
+    const RECT fore = ForeRect();
 
     if (!m_sForeImage.IsEmpty()) {
         CUiString modify;
@@ -117,16 +106,16 @@ void CSliderForeshakingUI::PaintStatusImage(HDC hDC) {
             modify.Format(L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", fore.left, fore.top, fore.right, fore.bottom,
                           fore.left + shift, fore.top, fore.right + shift, fore.bottom);
         }
-        DrawOrForget(hDC, m_sForeImage, modify);
+        DrawIfSet(hDC, m_sForeImage, modify);
     }
 
     RECT thumb = GetThumbRect();
     CUiString thumbModify;
     thumbModify.Format(L"dest='%d,%d,%d,%d'", thumb.left - m_rcItem.left, thumb.top - m_rcItem.top,
                        thumb.right - m_rcItem.left, thumb.bottom - m_rcItem.top);
-    if (thumbPushed_) DrawOrForget(hDC, thumbPushedImage_, thumbModify);
-    else if (thumbHot_) DrawOrForget(hDC, thumbHotImage_, thumbModify);
-    DrawOrForget(hDC, thumbImage_, thumbModify);
+    if (thumbPushed_) DrawIfSet(hDC, thumbPushedImage_, thumbModify);
+    else if (thumbHot_) DrawIfSet(hDC, thumbHotImage_, thumbModify);
+    DrawIfSet(hDC, thumbImage_, thumbModify);
 
     // A maximum of zero was normalised away above, so the division is safe.
     const int percent = m_nMax != 0 ? static_cast<int>(static_cast<long long>(m_nValue) * 100 / m_nMax) : 0;

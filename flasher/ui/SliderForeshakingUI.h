@@ -23,7 +23,7 @@ public:
 private:
     void StartShaking();
     void StopShaking();
-    bool DrawOrForget(HDC hDC, UiLib::CUiString& image, const UiLib::CUiString& modify);
+    bool DrawIfSet(HDC hDC, const UiLib::CUiString& image, const UiLib::CUiString& modify);
 
     bool shaking_ = false;
     int shakeWidth_ = -1;  // -1: the skin asked for no shaking

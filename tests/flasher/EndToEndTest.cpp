@@ -26,9 +26,11 @@ namespace {
 constexpr UINT kPrepareHelper = WM_USER + 501, kBackup = WM_USER + 502;
 constexpr DWORD kFlashLimitMs = 240000;
 
+// What the screen shows of the host window, the web view's own window
+// included (after the page's slide-in has finished).
 void Screenshot(BrevlinHost& host, const wchar_t* name) {
-    host.Window().Settle();
-    const uiharness::Snapshot shot = uiharness::CaptureWindow(host.Window().Hwnd());
+    uiharness::PumpFor(1200);
+    const uiharness::Snapshot shot = uiharness::CaptureScreen(host.Window().Hwnd());
     std::vector<uint32_t> argb(shot.pixels.size());
     for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | shot.pixels[i];
     const std::wstring folder = testsupport::ProgramFolder() + L"screenshots\\";
@@ -94,6 +96,13 @@ protected:
         EXPECT_EQ(7u, host_.Main().Messages().back().wParam);
         for (WPARAM bit : {1, 2, 4}) host_.Send(L"romflash_backup_recevie", bit, 1);
     }
+    // A matching ROM with the recovery package at `recoveryPath`, to the result page.
+    void FlashToTheEnd(const char* recoveryPath) {
+        ConnectPhone(RecoveryUrl(recoveryPath));
+        ChooseRom(WriteRom(L"mi4.zip", "cancro", "MI 4LTE"));
+        CompleteBackup();
+        ASSERT_TRUE(host_.WaitForPage(4, kFlashLimitMs));
+    }
     std::wstring WriteRom(const wchar_t* name, const std::string& device, const std::string& model) {
         const std::wstring rom = roms_.File(name);
         testsupport::WriteFileBytes(rom, flashfixtures::RomPackage(device, model));
@@ -130,8 +139,9 @@ TEST_F(EndToEnd, RomIsFlashedThroughRecovery) {
     CompleteBackup();
     EXPECT_EQ(1, host_.Main().Count(kPrepareHelper));
     EXPECT_EQ(3, host_.CurrentPage());
-    Screenshot(host_, L"brevlin-2-backup.png");
-    ASSERT_TRUE(uiharness::PumpUntil([&] { return host_.TextOf(L"FlashingsText-CheckingSomething").find(L"推送ROM包") != std::wstring::npos; }, kFlashLimitMs));
+    Screenshot(host_, L"brevlin-2-backing-up.png");
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return host_.TextOf(L"FlashingProgressTitle") == L"正在刷机"; },
+                                     kFlashLimitMs));
     Screenshot(host_, L"brevlin-3-pushing.png");
     ASSERT_TRUE(host_.WaitForPage(4, kFlashLimitMs));
     EXPECT_EQ(L"恭喜，设备已完成刷机！", host_.TextOf(L"DonePageInfo"));
@@ -146,10 +156,7 @@ TEST_F(EndToEnd, RomIsFlashedThroughRecovery) {
 }
 
 TEST_F(EndToEnd, MissingRecoveryPackageEndsInTheErrorPage) {
-    ConnectPhone(RecoveryUrl("rec/missing.zip"));
-    ChooseRom(WriteRom(L"mi4.zip", "cancro", "MI 4LTE"));
-    CompleteBackup();
-    ASSERT_TRUE(host_.WaitForPage(4, kFlashLimitMs));
+    FlashToTheEnd("rec/missing.zip");
     EXPECT_EQ(L"刷机方案下载失败，请稍后重试！", host_.TextOf(L"DonePageInfo"));
     Screenshot(host_, L"brevlin-5-error.png");
     EXPECT_EQ("", Calls());  // no script ran: none reached the scripts' adb
@@ -157,10 +164,7 @@ TEST_F(EndToEnd, MissingRecoveryPackageEndsInTheErrorPage) {
 }
 
 TEST_F(EndToEnd, ScriptStoppingHalfWayEndsInTheErrorPage) {
-    ConnectPhone(RecoveryUrl("rec/halfway.zip"));
-    ChooseRom(WriteRom(L"mi4.zip", "cancro", "MI 4LTE"));
-    CompleteBackup();
-    ASSERT_TRUE(host_.WaitForPage(4, kFlashLimitMs));
+    FlashToTheEnd("rec/halfway.zip");
     EXPECT_EQ(L"刷机方案下载失败，请稍后重试！", host_.TextOf(L"DonePageInfo"));
     EXPECT_TRUE(testsupport::PathExists(Scripts() + L"wiped.txt"));
 }

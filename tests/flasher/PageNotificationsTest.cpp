@@ -2,6 +2,7 @@
 // program's notifications move its pages, its buttons send the main window
 // its messages, the backup items make the backup mask, and requests the page
 // cannot take are refused with a balloon.
+#include "AdbTestPeers.h"
 #include "HostWindow.h"
 #include "TestPaths.h"
 #include "controls/UIOption.h"
@@ -175,6 +176,10 @@ TEST_F(PageTest, RomRequestWhileFlashingIsRefused) {
 }
 
 TEST_F(PageTest, AppInstallResultIsShown) {
+    // An adb server without a phone, stopped again at the end (one the bridge
+    // started itself would outlive the test).
+    AdbServerPeer adb;
+    adb.SetScenario("state=none\n");
     DialogCloser closer;
     Connect("http://127.0.0.1/rec/cancro.zip");
     PackageRecord app = Request("1", true, "C:\\apps\\missing.apk");

@@ -67,25 +67,27 @@ DialogCloser::~DialogCloser() {
     thread_.join();
 }
 
-// A visible top-level window of this process with that class, or null:
-// other test programs on the same display have dialogs of their own.
+// A top-level window of this process with that class, or null: other test
+// programs on the same display have dialogs of their own.
+struct WindowSearch {
+    const wchar_t* name;
+    HWND found;
+};
+
+static BOOL CALLBACK MatchOwnWindow(HWND hwnd, LPARAM data) {
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (process != GetCurrentProcessId() || wcscmp(name, search->name) != 0) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
 static HWND OwnWindow(const wchar_t* className) {
-    struct Search {
-        const wchar_t* name;
-        HWND found;
-    } search = {className, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD process = 0;
-            GetWindowThreadProcessId(hwnd, &process);
-            wchar_t name[64] = {};
-            GetClassNameW(hwnd, name, 64);
-            if (process != GetCurrentProcessId() || wcscmp(name, s->name) != 0) return TRUE;
-            s->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search = {className, nullptr};
+    EnumWindows(&MatchOwnWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -115,6 +115,9 @@ void RebootThroughServer(const std::string& target) {
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    // A server that never answers must not hold the script that called us.
+    const DWORD waitMs = 3000;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&waitMs), sizeof waitMs);
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_port = htons(5037);
