@@ -54,3 +54,5 @@ phone_frames FlashingGif-5-wipe.gif '#E0703A'
 phone_frames FlashingGif-6-relive.gif '#35B26B'
 phone_frames 备份配图.gif '#7A5CD6'
 
+convert -size 96x96 xc:none -fill '#E0503A' -draw 'circle 48,48 48,4' \
+    -stroke '#FFFFFF' -strokewidth 8 -draw 'line 32,32 64,64' -draw 'line 64,32 32,64' PNG32:result_error.png

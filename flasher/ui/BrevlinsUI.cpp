@@ -245,7 +245,12 @@ void CBrevlinsUI::OnTabSelect(int page) {
             if (back) back->SetVisible(false);
             break;
         case kPageResult:
-            if (progress_) SetTextOf(L"DonePageInfo", progress_->ResultText());
+            if (progress_) {
+                SetTextOf(L"DonePageInfo", progress_->ResultText());
+                const bool succeeded = !flashsteps::IsFailure(progress_->CurrentStep());
+                if (CControlUI* icon = Find(L"DonePageIcon"))
+                    icon->SetBkImage(succeeded ? L"result_icon.png" : L"result_error.png");
+            }
             break;
         default:
             break;
