@@ -2,15 +2,20 @@
 // sockets: replies cut at their boundaries, requests made before the link
 // waiting for it, a refused or dropped link, a second link replacing the
 // first, and Stop while a reply waits for the very thread that stops.
+#include "PhoneServiceApp.h"
 #include "PhoneServicePeer.h"
+#include "TestPaths.h"
+#include "phonelink/PhoneCounts.h"
 #include "phonelink/PhoneReplySplitter.h"
 #include "phonelink/PhoneServiceClient.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
+using testpeers::PhoneServiceApp;
 using testpeers::PhoneServicePeer;
 
 namespace {
@@ -194,6 +199,81 @@ TEST(PhoneServiceClient, StopReturnsWhileAReplyWaitsForTheStoppingThread) {
     client.Stop();
     EXPECT_LT(::GetTickCount() - start, 2000u);
     EXPECT_LE(window.replies.size(), 1u);
+}
+
+// The client against the stand-in app over a phone folder: a backup of all
+// three items arrives as three replies naming files that hold the phone's
+// data; a restore of pushed copies is confirmed byte for byte.
+TEST(PhoneServiceClient, BackupRepliesNameTheFilesAndARestoreOfTheirCopiesIsConfirmed) {
+    for (bool legacy : {false, true}) {
+        SCOPED_TRACE(legacy ? "legacy storage" : "storage/emulated/0");
+        testsupport::ScratchDir phone;
+        testpeers::PhoneData data = testpeers::MakePhoneData(40, 90, 25);
+        PhoneServiceApp app(phone.Path(), data, legacy);
+        PhoneServicePeer peer(app.Responder());
+        ReplyWindow window;
+        CClient client;
+        client.Start(window.Hwnd(), L"127.0.0.1", peer.Port());
+        client.Send("queryData");
+        ASSERT_TRUE(window.WaitFor(1));
+        EXPECT_EQ(window.replies[0], "contact(40)_msg(90)_calllog(25)");
+        client.Send("backup_7");
+        ASSERT_TRUE(window.WaitFor(4));
+        const std::string stamp = app.LastStamp();
+        const char* storage = legacy ? "legacy" : "0";
+        for (int i = 0; i < 3; ++i) {
+            int bit = 1 << i;
+            std::string name = stamp + "." + testpeers::PhoneData::ExtensionOf(bit);
+            EXPECT_EQ(window.replies[1 + i], "backup_" + std::to_string(bit) + "_/storage/emulated/0/doruvadedi/" + name);
+            std::wstring onPhone = phone.Path() + L"storage\\emulated\\" + std::wstring(storage, storage + std::strlen(storage)) +
+                                   L"\\doruvadedi\\" + std::wstring(name.begin(), name.end());
+            EXPECT_EQ(testsupport::ReadFileBytes(onPhone), data.FileOf(bit));
+        }
+        client.Send("getDir");
+        ASSERT_TRUE(window.WaitFor(5));
+        EXPECT_EQ(window.replies[4], std::string("restoreDir_") + PhoneServiceApp::kRestoreFolder + "/");
+        // Push copies: contacts intact, messages changed by one byte.
+        std::wstring restoreFolder = phone.Path() + L"storage\\emulated\\" +
+                                     std::wstring(storage, storage + std::strlen(storage)) + L"\\doruvadedi\\restore\\";
+        std::wstring wideStamp(stamp.begin(), stamp.end());
+        ASSERT_TRUE(testsupport::WriteFileBytes(restoreFolder + wideStamp + L".vcf", data.vcf));
+        std::string changed = data.xml;
+        changed[changed.size() / 2] ^= 1;
+        ASSERT_TRUE(testsupport::WriteFileBytes(restoreFolder + wideStamp + L".xml", changed));
+        client.Send("restore_3_" + stamp + "_" + stamp);
+        ASSERT_TRUE(window.WaitFor(7));
+        EXPECT_EQ(window.replies[5], "restore_1_/ok");
+        EXPECT_EQ(window.replies[6], "restore_2_/differs");
+        EXPECT_EQ(app.RestoreResults(), (std::vector<std::string>{"1:ok", "2:differs"}));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(PhoneCounts, EachNumberIsReadAfterItsOwnLabel) {
+    const struct {
+        const char* reply;
+        bool found;
+        int contacts, messages, calls;
+    } cases[] = {
+        {"contact(12)_msg(3)_calllog(40)", true, 12, 3, 40},
+        {"calllog(40)_contact(12)_msg(3)", true, 12, 3, 40},
+        {"contact(0)_msg(0)_calllog(0)", true, 0, 0, 0},
+        {"contact(7)", true, 7, -1, -1},
+        {"contact(x)_msg()_calllog(99999999999)", false, -1, -1, -1},
+        {"restoreDir_/sdcard/", false, -1, -1, -1},
+        {"contact(5", false, -1, -1, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reply);
+        PhoneCounts counts;
+        EXPECT_EQ(ParsePhoneCounts(c.reply, counts), c.found);
+        EXPECT_EQ(counts.contacts, c.contacts);
+        EXPECT_EQ(counts.messages, c.messages);
+        EXPECT_EQ(counts.calls, c.calls);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,162 @@
+#include "backup/BackupListFile.h"
+
+#include "util/ProcessUtil.h"
+#include "win32/FileUtil.h"
+#include "win32/ScopedHandle.h"
+#include "win32/TextConvert.h"
+
+#include <rapidxml/rapidxml.hpp>
+#include <rapidxml/rapidxml_print.hpp>
+
+#include <cstring>
+#include <iterator>
+
+namespace {
+
+const char kRoot[] = "config";
+const char kEntry[] = "Element";
+const char* const kAttributes[] = {"time", "phoneName", "pathDir"};
+
+struct Extension {
+    int bit;
+    const wchar_t* suffix;
+};
+const Extension kExtensions[] = {{1, L".vcf"}, {2, L".xml"}, {4, L".vcl"}};
+
+// A stored text: UTF-8 as the file declares, or the ANSI code page of files
+// written before texts were stored as UTF-8.
+std::wstring DecodeStoredText(std::string_view text) {
+    if (text.empty()) return {};
+    int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0);
+    return length > 0 ? Utf8ToWide(text) : AnsiToWide(text);
+}
+
+bool ReadFileBytes(const std::wstring& file, std::string& bytes) {
+    ScopedHandle handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return false;
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(handle.Get(), &size) || size.QuadPart > (64 << 20)) return false;
+    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    return bytes.empty() || (::ReadFile(handle.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+                             read == bytes.size());
+}
+
+// Writes beside the list, then moves the new file over it.
+bool ReplaceFileContent(const std::wstring& file, const std::string& content) {
+    std::wstring temporary = file + L".tmp";
+    {
+        ScopedHandle handle(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!handle) return false;
+        DWORD written = 0;
+        if (!::WriteFile(handle.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) ||
+            written != content.size() || !::FlushFileBuffers(handle.Get())) {
+            handle.Reset();
+            ::DeleteFileW(temporary.c_str());
+            return false;
+        }
+    }
+    if (::MoveFileExW(temporary.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    ::DeleteFileW(temporary.c_str());
+    return false;
+}
+
+// The list as records, read from the file; false when it is not a list.
+bool ParseList(const std::wstring& file, std::vector<BackupRecord>& records) {
+    records.clear();
+    std::string bytes;
+    if (!ReadFileBytes(file, bytes) || bytes.empty()) return false;
+    bytes.push_back('\0');
+    rapidxml::xml_document<> document;
+    try {
+        document.parse<0>(&bytes[0]);
+    } catch (const rapidxml::parse_error&) {
+        return false;
+    }
+    rapidxml::xml_node<>* root = document.first_node(kRoot);
+    if (!root) return false;
+    for (auto* node = root->first_node(kEntry); node; node = node->next_sibling(kEntry)) {
+        std::string texts[3];
+        for (int i = 0; i < 3; ++i) {
+            if (auto* attribute = node->first_attribute(kAttributes[i]))
+                texts[i] = WideToAnsi(DecodeStoredText({attribute->value(), attribute->value_size()}));
+        }
+        records.push_back(MakeBackupRecord(texts[0], texts[1], texts[2]));
+    }
+    return true;
+}
+
+std::string FieldAsUtf8(const char* field, size_t capacity) {
+    return WideToUtf8(AnsiToWide({field, BoundedLength(field, capacity)}));
+}
+
+bool WriteList(const std::wstring& file, const std::vector<BackupRecord>& records) {
+    rapidxml::xml_document<> document;
+    auto* declaration = document.allocate_node(rapidxml::node_pi, "xml", "version='1.0' encoding='utf-8'");
+    document.append_node(declaration);
+    auto* root = document.allocate_node(rapidxml::node_element, kRoot);
+    document.append_node(root);
+    std::vector<std::string> texts;  // the attribute values must outlive printing
+    texts.reserve(records.size() * 3);
+    for (const BackupRecord& record : records) {
+        auto* entry = document.allocate_node(rapidxml::node_element, kEntry);
+        texts.push_back(FieldAsUtf8(record.time, sizeof record.time));
+        texts.push_back(FieldAsUtf8(record.phoneName, sizeof record.phoneName));
+        texts.push_back(FieldAsUtf8(record.path, sizeof record.path));
+        for (int i = 0; i < 3; ++i) {
+            const std::string& value = texts[texts.size() - 3 + i];
+            entry->append_attribute(document.allocate_attribute(kAttributes[i], value.c_str(), 0, value.size()));
+        }
+        root->append_node(entry);
+    }
+    std::string content;
+    rapidxml::print(std::back_inserter(content), document, 0);
+    return ReplaceFileContent(file, content);
+}
+
+}  // namespace
+
+BackupRecord MakeBackupRecord(std::string_view time, std::string_view phoneName, std::string_view path) {
+    BackupRecord record = {};
+    CopyToFixedBuffer(time, record.time, sizeof record.time);
+    CopyToFixedBuffer(phoneName, record.phoneName, sizeof record.phoneName);
+    CopyToFixedBuffer(path, record.path, sizeof record.path);
+    return record;
+}
+
+int BackupFileMask(const BackupRecord& record) {
+    std::wstring base = AnsiToWide({record.path, BoundedLength(record.path, sizeof record.path)});
+    int mask = 0;
+    for (const Extension& extension : kExtensions)
+        if (FileExists(base + extension.suffix)) mask |= extension.bit;
+    return mask;
+}
+
+std::wstring BackupListPath() { return GetModuleFolderW() + L"\\data\\DataBackRes.xml"; }
+
+bool CreateBackupList(const std::wstring& file) { return WriteList(file, {}); }
+
+bool LoadBackupList(const std::wstring& file, std::vector<BackupRecord>& records) {
+    if (!ParseList(file, records)) return false;
+    WriteList(file, records);
+    return true;
+}
+
+bool AppendBackupRecord(const std::wstring& file, const BackupRecord& record) {
+    std::vector<BackupRecord> records;
+    if (!ParseList(file, records)) return false;
+    records.push_back(record);
+    return WriteList(file, records);
+}
+
+bool DeleteBackupRecords(const std::wstring& file, std::string_view time) {
+    std::vector<BackupRecord> records;
+    if (!ParseList(file, records)) return false;
+    std::vector<BackupRecord> kept;
+    for (const BackupRecord& record : records)
+        if (std::string_view(record.time, BoundedLength(record.time, sizeof record.time)) != time) kept.push_back(record);
+    return WriteList(file, kept);
+}
