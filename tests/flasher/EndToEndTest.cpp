@@ -92,7 +92,7 @@ protected:
     }
     // What the main program does when asked for a backup: each piece arrives.
     void CompleteBackup() {
-        ASSERT_TRUE(uiharness::PumpUntil([&] { return host_.Main().Count(kBackup) == 1; }, 30000));
+        ASSERT_TRUE(uiharness::PumpUntil([&] { return host_.Main().Count(kBackup) == 1; }, 120000));
         EXPECT_EQ(7u, host_.Main().Messages().back().wParam);
         for (WPARAM bit : {1, 2, 4}) host_.Send(L"romflash_backup_recevie", bit, 1);
     }
