@@ -28,6 +28,7 @@ installation_place(UiLib_u .)
 installation_place(Brevlin .)
 installation_place(Quellart .)
 installation_place(Pellarine DownModule Pellarine_u.exe)
+installation_place(UiLib_u DownModule)
 # Stand-ins for third-party pieces.
 installation_place(wke_standin .)
 installation_place(adb_server_peer Rirorivuvi RirorivUvi.exe)
@@ -42,6 +43,7 @@ add_custom_target(installation ALL
   ${_commands}
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${_skin_source} ${_inst}/skin/Torvanik
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/skins/BrevlinsUI ${_inst}/skin/BrevlinsUI
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/skins/Pellarine ${_inst}/DownModule/skins/Pellarine
   COMMAND ${CMAKE_COMMAND} -E tar cf ${_inst}/skin/Torvanik.zip --format=zip ${_skin_files}
   # Settings and the recorded version are the user's once installed: only placed when missing.
   COMMAND ${CMAKE_COMMAND} -DSOURCE=${CMAKE_SOURCE_DIR}/app/install -DTARGET=${_inst}

@@ -12,6 +12,7 @@ class PartialFile {
 public:
     // Opens (creating when absent) for appending; false when it cannot.
     bool Open(const std::wstring& path);
+    bool IsOpen() const { return static_cast<bool>(file_); }
     int64_t Size() const { return size_; }
     bool Append(const char* data, size_t length);
     bool Flush();

@@ -118,7 +118,13 @@ int download_proc(IProgress* task, std::atomic<void*>* slot, const std::atomic<b
 
     PartialFile file;
     const std::wstring widePartial = AnsiToWide(partial);
-    if (!file.Open(widePartial)) {
+    // A task paused and resumed at once may still have its previous transfer
+    // winding down on another worker, holding the partial file: wait for it.
+    for (int waits = 0; !file.Open(widePartial) && GetLastError() == ERROR_SHARING_VIOLATION && waits < 60; ++waits) {
+        if (stop != nullptr && stop->load()) break;
+        Sleep(50);
+    }
+    if (!file.IsOpen()) {
         EngineLog("下载出错：\n 文件名： " + partial + "\n 地址： " + task->url);
         return kDownloadCannotOpen;
     }

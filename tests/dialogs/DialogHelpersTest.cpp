@@ -23,10 +23,13 @@ void UseProgramFolderSkins() {
     CPaintManagerUI::SetResourcePath(L"");
 }
 
+// The dialog once its modal loop runs: it is created visible, so it can be
+// found before it is placed; a sent message is handled only by the loop.
 HWND WaitForWindow(const wchar_t* className) {
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 2000; ++i) {
         if (HWND hwnd = ::FindWindowW(className, nullptr)) {
-            if (::IsWindowVisible(hwnd)) return hwnd;
+            DWORD_PTR result = 0;
+            if (::SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &result)) return hwnd;
         }
         ::Sleep(10);
     }

@@ -7,7 +7,6 @@
 #include "controls/UIOption.h"
 #include "controls/UISlider.h"
 #include "controls/UIText.h"
-#include "core/window/UIDlgBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -35,12 +34,9 @@ const wchar_t kSkin[] = LR"(<Window size="300,200">
 
 TEST(ControlsBuilder, EveryBasicControlIsMadeByItsElementName) {
     HarnessWindow window(300, 200);
-    CDialogBuilder builder;
     RecordingNotifier notifier;
     window.Manager().AddNotifier(&notifier);
-    CControlUI* root = builder.Create(STRINGorID(kSkin), nullptr, nullptr, &window.Manager());
-    ASSERT_NE(root, nullptr);
-    ASSERT_TRUE(window.Show(root));
+    ASSERT_TRUE(window.ShowSkin(kSkin));
 
     const struct {
         const wchar_t* name;

@@ -14,22 +14,6 @@ using namespace uiharness;
 
 namespace {
 
-// Pixels inside `rc` whose strongest channel is the given one (16 red,
-// 0 blue) by a clear margin: antialiased text keeps its hue.
-int CountTinted(const Snapshot& shot, const RECT& rc, int shift) {
-    int count = 0;
-    for (int y = rc.top; y < rc.bottom; ++y)
-        for (int x = rc.left; x < rc.right; ++x) {
-            DWORD p = shot.At(x, y);
-            int main = (p >> shift) & 0xFF;
-            int others = 0;
-            for (int s = 0; s < 24; s += 8)
-                if (s != shift) others = std::max(others, static_cast<int>((p >> s) & 0xFF));
-            count += main - others > 60 ? 1 : 0;
-        }
-    return count;
-}
-
 TEST(Label, AlignmentAttributesSetAndClearTheDrawTextFlags) {
     struct Case {
         const wchar_t* attributes;

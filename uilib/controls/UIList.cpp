@@ -1,6 +1,7 @@
 #include "controls/UIList.h"
 
 #include "controls/UIListHeader.h"
+#include "controls/UIListInfoKeys.h"
 #include "core/manager/UIAttributeValue.h"
 #include "core/manager/UIManager.h"
 #include "core/manager/UIScrollBar.h"
@@ -472,49 +473,14 @@ void CListUI::DoEvent(TEventUI& event) {
 
 bool CListUI::SetInfoAttribute(const wchar_t* name, const wchar_t* value) {
     TListInfoUI& info = m_ListInfo;
-    struct ColourKey {
-        const wchar_t* key;
-        DWORD TListInfoUI::*field;
-    };
-    static const ColourKey kColours[] = {
-        {L"itemtextcolor", &TListInfoUI::dwTextColor},
-        {L"itembkcolor", &TListInfoUI::dwBkColor},
-        {L"itemselectedtextcolor", &TListInfoUI::dwSelectedTextColor},
-        {L"itemselectedbkcolor", &TListInfoUI::dwSelectedBkColor},
-        {L"itemhottextcolor", &TListInfoUI::dwHotTextColor},
-        {L"itemhotbkcolor", &TListInfoUI::dwHotBkColor},
-        {L"itemdisabledtextcolor", &TListInfoUI::dwDisabledTextColor},
-        {L"itemdisabledbkcolor", &TListInfoUI::dwDisabledBkColor},
-        {L"itemlinecolor", &TListInfoUI::dwLineColor},
-    };
-    struct ImageKey {
-        const wchar_t* key;
-        CUiString TListInfoUI::*field;
-    };
-    static const ImageKey kImages[] = {
-        {L"itembkimage", &TListInfoUI::sBkImage},
-        {L"itemselectedimage", &TListInfoUI::sSelectedImage},
-        {L"itemhotimage", &TListInfoUI::sHotImage},
-        {L"itemdisabledimage", &TListInfoUI::sDisabledImage},
-    };
-    for (const ColourKey& entry : kColours) {
-        if (!Is(name, entry.key)) continue;
-        info.*entry.field = ParseColorValue(value);
-        Invalidate();
-        return true;
-    }
-    for (const ImageKey& entry : kImages) {
-        if (!Is(name, entry.key)) continue;
-        info.*entry.field = value;
+    if (SetListInfoColorOrImage(info, name, value)) {
         Invalidate();
         return true;
     }
     if (Is(name, L"itemfont")) {
         info.nFont = ParseIntValue(value);
     } else if (Is(name, L"itemalign")) {
-        if (std::wcsstr(value, L"left")) info.uTextStyle &= ~(DT_CENTER | DT_RIGHT);
-        if (std::wcsstr(value, L"center")) info.uTextStyle = (info.uTextStyle & ~DT_RIGHT) | DT_CENTER;
-        if (std::wcsstr(value, L"right")) info.uTextStyle = (info.uTextStyle & ~DT_CENTER) | DT_RIGHT;
+        SetListInfoAlign(info, value);
     } else if (Is(name, L"itemendellipsis")) {
         if (ParseBoolValue(value))
             info.uTextStyle |= DT_END_ELLIPSIS;

@@ -1,5 +1,9 @@
 #include "UiHarness.h"
 
+#include "core/window/UIDlgBuilder.h"
+
+#include <algorithm>
+
 namespace uiharness {
 
 using namespace UiLib;
@@ -77,6 +81,12 @@ bool HarnessWindow::Show(CControlUI* root) {
     return PumpUntil([this] { return paints_ > 0 && !manager_.IsUpdateNeeded(); });
 }
 
+bool HarnessWindow::ShowSkin(const wchar_t* xml) {
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(STRINGorID(xml), nullptr, nullptr, &manager_);
+    return root && Show(root);
+}
+
 void HarnessWindow::Settle() {
     DispatchPending();
     ::UpdateWindow(hwnd_);
@@ -131,6 +141,20 @@ Snapshot HarnessWindow::Capture() {
     return ::testing::AssertionFailure() << "rect is " << a.left << "," << a.top << "," << a.right << ","
                                          << a.bottom << " not " << e.left << "," << e.top << "," << e.right << ","
                                          << e.bottom;
+}
+
+int CountTinted(const Snapshot& shot, const RECT& rc, int shift) {
+    int count = 0;
+    for (int y = rc.top; y < rc.bottom; ++y)
+        for (int x = rc.left; x < rc.right; ++x) {
+            const DWORD p = shot.At(x, y);
+            const int main = (p >> shift) & 0xFF;
+            int others = 0;
+            for (int s = 0; s < 24; s += 8)
+                if (s != shift) others = std::max(others, static_cast<int>((p >> s) & 0xFF));
+            count += main - others > 60 ? 1 : 0;
+        }
+    return count;
 }
 
 // Draws `width` x `height` pixels into a 32-bit bitmap with `draw` and reads them back.

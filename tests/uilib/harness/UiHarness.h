@@ -33,6 +33,10 @@ struct Snapshot {
     DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
+// Pixels inside `rc` whose strongest channel is the given one (16 red,
+// 8 green, 0 blue) by a clear margin: antialiased text keeps its hue.
+int CountTinted(const Snapshot& shot, const RECT& rc, int shift);
+
 // Paints a window's client area through WM_PRINTCLIENT into a 32-bit bitmap.
 Snapshot CaptureWindow(HWND hwnd);
 // What the screen shows of a window, its child windows included.
@@ -50,6 +54,8 @@ public:
 
     // Attaches the tree, shows the window and waits for its first paint.
     bool Show(UiLib::CControlUI* root);
+    // Builds a skin given as XML text into this window and shows it.
+    bool ShowSkin(const wchar_t* xml);
     // Lets pending paints run, so layout is current.
     void Settle();
 

@@ -2,7 +2,9 @@
 
 #include "controls/UIAnimationTabLayout.h"
 #include "controls/UIChildLayout.h"
+#include "controls/UICombo.h"
 #include "controls/UIDateTime.h"
+#include "controls/UIEdit.h"
 #include "controls/UIFadeButton.h"
 #include "controls/UIGifAnim.h"
 #include "controls/UIHorizontalLayout.h"
@@ -70,6 +72,9 @@ const KnownClass kKnownClasses[] = {
     {L"ListTextElement", &Make<CListTextElementUI>},
     {L"ListImageTextElement", &Make<CListImageTextElementUI>},
     {L"ListContainerElement", &Make<CListContainerElementUI>},
+    {L"Edit", &Make<CEditUI>},
+    {L"Combo", &Make<CComboUI>},
+    {L"ComboBox", &Make<CComboBoxUI>},
 };
 
 std::vector<LPCREATECONTROL>& Creators() {

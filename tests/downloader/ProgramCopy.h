@@ -1,0 +1,24 @@
+// The real Pellarine_u.exe copied with its DLL and skin into a scratch
+// folder (its database and downloads land beside it), started and found.
+#pragma once
+
+#include "win32/ScopedHandle.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace downloadertest {
+
+// Copies the program, UiLib_u.dll and skins\Pellarine from the test's own
+// folder into `folder` (with a trailing backslash).
+bool CopyDownloaderProgram(const std::wstring& folder);
+
+// Starts "<folder>Pellarine_u.exe"; an empty handle when it cannot.
+ScopedHandle StartDownloader(const std::wstring& folder);
+
+// The downloader's window ("CPellarinesFrame", "Downloader") once it exists,
+// pumping this thread's messages while it waits; null after the time-out.
+HWND WaitForDownloaderWindow(DWORD timeoutMs = 20000);
+
+}  // namespace downloadertest
