@@ -1,6 +1,7 @@
 // Stands in for the main program around the flashing page: a harness window
 // whose tab "TabSwitch" holds the page built by the real Brevlin.dll, and a
-// window of the main frame's class and title that records the messages the
+// window of the main frame's class and title (so tests that make one hold the
+// lock "torvanik_instance") that records the messages the
 // page sends it (0x5F5-0x5FA). Also closes the page's modal dialogs as a
 // user would, and keeps what they were.
 #pragma once
