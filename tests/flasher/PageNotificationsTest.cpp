@@ -33,7 +33,10 @@ PackageRecord Request(const char* type, bool marked, const char* path) {
 
 class PageTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(host_.Ready()); }
+    void SetUp() override {
+        ASSERT_TRUE(host_.Ready());
+        ASSERT_NE(nullptr, host_.Find(L"StepContentsTab")) << "the page's skin was not built";
+    }
     void Connect(const char* url, const char* ids = "7,3") {
         host_.Send(L"romflash_connect", reinterpret_cast<WPARAM>(url), reinterpret_cast<LPARAM>(ids));
     }
