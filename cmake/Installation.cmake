@@ -35,12 +35,14 @@ installation_place(adb_server_peer Rirorivuvi RirorivUvi.exe)
 installation_place(standin_aapt Rirorivuvi)
 installation_place(standin_devcon_x64 AndroidTool)
 installation_place(standin_devcon_x86 AndroidTool)
+installation_place(standin_Kovi_adb Rirorivuvi/adb)
 
 add_custom_target(installation ALL
   COMMAND ${CMAKE_COMMAND} -E make_directory ${_inst}/DownModule ${_inst}/skin/Torvanik ${_inst}/data ${_inst}/log
-          ${_inst}/autoupdate ${_inst}/Rirorivuvi ${_inst}/AndroidTool ${_inst}/Font
+          ${_inst}/autoupdate ${_inst}/Rirorivuvi ${_inst}/Rirorivuvi/adb ${_inst}/AndroidTool ${_inst}/Font
   ${_commands}
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${_skin_source} ${_inst}/skin/Torvanik
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/skins/BrevlinsUI ${_inst}/skin/BrevlinsUI
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/skins/Pellarine ${_inst}/DownModule/skins/Pellarine
   COMMAND ${CMAKE_COMMAND} -E tar cf ${_inst}/skin/Torvanik.zip --format=zip ${_skin_files}
   # Settings and the recorded version are the user's once installed: only placed when missing.

@@ -56,6 +56,10 @@ public:
     virtual bool WKE_CALL goForward() = 0;
     virtual bool WKE_CALL isLoadComplete() = 0;
     virtual void WKE_CALL setClientHandler(const wkeClientHandler* handler) = 0;
+    virtual void WKE_CALL loadHTML(const wchar_t* html) = 0;
+    // Runs a script in the page; its value, read in the page's global state.
+    virtual jsValue WKE_CALL runJS(const wchar_t* script) = 0;
+    virtual jsExecState WKE_CALL globalExec() = 0;
 
 protected:
     ~IWebView() = default;

@@ -17,23 +17,30 @@ WkeEngine& WkeEngine::Instance() {
     return engine;
 }
 
-bool WkeEngine::Init() {
-    if (ready_) return true;
+bool WkeEngine::BindExports() {
     module_ = LoadLibraryW((GetModuleFolderW() + L"\\wke.dll").c_str());
     if (!module_) return false;
-    ready_ = Bind(module_, "wkeInit", init_) && Bind(module_, "wkeShutdown", shutdown_) &&
-             Bind(module_, "wkeCreateWebView", create_) && Bind(module_, "wkeDestroyWebView", destroy_) &&
-             Bind(module_, "jsBindFunction", bind_) && Bind(module_, "jsArg", arg_) &&
-             Bind(module_, "jsToString", toString_) && Bind(module_, "jsToStringW", toStringW_) &&
-             Bind(module_, "jsUndefined", undefined_);
+    ready_ = ::Bind(module_, "wkeInit", init_) && ::Bind(module_, "wkeShutdown", shutdown_) &&
+             ::Bind(module_, "wkeCreateWebView", create_) && ::Bind(module_, "wkeDestroyWebView", destroy_) &&
+             ::Bind(module_, "jsBindFunction", bind_) && ::Bind(module_, "jsArg", arg_) &&
+             ::Bind(module_, "jsToString", toString_) && ::Bind(module_, "jsToStringW", toStringW_) &&
+             ::Bind(module_, "jsUndefined", undefined_);
     if (!ready_) {
         FreeLibrary(module_);
         module_ = nullptr;
         return false;
     }
+    return true;
+}
+
+bool WkeEngine::Init() {
+    if (ready_) return true;
+    if (!BindExports()) return false;
     init_();
     return true;
 }
+
+bool WkeEngine::Attach() { return ready_ || BindExports(); }
 
 void WkeEngine::Shutdown() {
     if (!ready_) return;

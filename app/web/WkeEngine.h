@@ -11,6 +11,9 @@ public:
     // Loads the engine beside the program and calls wkeInit; false when the
     // engine or one of its exports is missing.
     bool Init();
+    // Binds the engine a host program already started, without starting it
+    // again: for the flashing plug-in inside the main program.
+    bool Attach();
     void Shutdown();
     bool Ready() const { return ready_; }
 
@@ -24,6 +27,7 @@ public:
 
 private:
     WkeEngine() = default;
+    bool BindExports();
 
     HMODULE module_ = nullptr;
     bool ready_ = false;

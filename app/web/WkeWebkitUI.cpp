@@ -196,22 +196,30 @@ void CWkeWebkitUI::DoInit() {
     if (window_ && window_->GetHWND()) ::ShowWindow(window_->GetHWND(), SW_SHOWNORMAL);
 }
 
+#ifdef WKE_PLUGIN_VARIANT
+#define WKE_TRACE(text)
+#else
+#define WKE_TRACE(text) OutputDebugStringA(text)
+#endif
+
 void CWkeWebkitUI::SetPos(RECT rc) {
-    OutputDebugStringA("CWkeWebkitUI__SetPos_Begin");
+    WKE_TRACE("CWkeWebkitUI__SetPos_Begin");
     CControlUI::SetPos(rc);
     if (!window_ || !window_->GetHWND()) {
-        OutputDebugStringA("CWkeWebkitUI__SetPos_NO_Find_Hwnd");
+        WKE_TRACE("CWkeWebkitUI__SetPos_NO_Find_Hwnd");
         return;
     }
-    OutputDebugStringA("CWkeWebkitUI__SetPos");
+    WKE_TRACE("CWkeWebkitUI__SetPos");
     SetWindowPos(window_->GetHWND(), nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+#ifndef WKE_PLUGIN_VARIANT
 void CWkeWebkitUI::SetVisible(bool visible) {
     CControlUI::SetVisible(visible);
     SetInternVisible(visible);
 }
+#endif
 
 void CWkeWebkitUI::SetInternVisible(bool visible) {
     CControlUI::SetInternVisible(visible);
@@ -227,7 +235,12 @@ void CWkeWebkitUI::DoEvent(TEventUI& event) {
     CControlUI::DoEvent(event);
 }
 
-void CWkeWebkitUI::SetAttribute(const wchar_t* name, const wchar_t* value) { CControlUI::SetAttribute(name, value); }
+void CWkeWebkitUI::SetAttribute(const wchar_t* name, const wchar_t* value) {
+#ifdef WKE_PLUGIN_VARIANT
+    if (name && wcscmp(name, L"url") == 0) return;  // pages are loaded by the code that shows them
+#endif
+    CControlUI::SetAttribute(name, value);
+}
 
 wkeWebView CWkeWebkitUI::View() const { return window_ ? window_->View() : nullptr; }
 
@@ -247,7 +260,23 @@ void CWkeWebkitUI::GoForward() {
     if (view && view->canGoForward()) view->goForward();
 }
 
+#ifdef WKE_PLUGIN_VARIANT
+void CWkeWebkitUI::LoadHTML(const std::wstring& html) {
+    if (!window_) return;
+    window_->SetUrl(html);
+    if (wkeWebView view = View()) view->loadHTML(html.c_str());
+}
+
+std::wstring CWkeWebkitUI::RunScript(const std::wstring& script) {
+    wkeWebView view = View();
+    if (!view) return {};
+    const jsValue value = view->runJS(script.c_str());
+    const wchar_t* text = WkeEngine::Instance().ToStringW(view->globalExec(), value);
+    return text ? text : L"";
+}
+#else
 bool CWkeWebkitUI::IsLoadComplete() const {
     wkeWebView view = View();
     return view && view->isLoadComplete();
 }
+#endif

@@ -1,6 +1,9 @@
 // A UI control showing a wke.dll web view. The engine draws off-screen; the
 // control's child window CWkeWebkitWnd creates the view, copies its picture
 // to the screen and forwards mouse, keyboard, focus and input-method input.
+// The flashing plug-in builds the same source with WKE_PLUGIN_VARIANT: its
+// control ignores the "url" attribute, can load HTML text and run scripts,
+// and leaves visibility to the base.
 #pragma once
 
 #include <string>
@@ -50,7 +53,9 @@ public:
     const wchar_t* GetClass() const override { return L"WbkWebkitUI"; }
     LPVOID GetInterface(const wchar_t* name) override;
     void SetPos(RECT rc) override;
+#ifndef WKE_PLUGIN_VARIANT
     void SetVisible(bool visible = true) override;
+#endif
     void SetInternVisible(bool visible = true) override;
     void DoInit() override;
     void DoEvent(UiLib::TEventUI& event) override;
@@ -59,7 +64,14 @@ public:
     void Navigate(std::wstring url);
     void GoBack();
     void GoForward();
+#ifdef WKE_PLUGIN_VARIANT
+    // Loads HTML text (kept as the window's address).
+    void LoadHTML(const std::wstring& html);
+    // Runs a script in the page; its value as text.
+    std::wstring RunScript(const std::wstring& script);
+#else
     bool IsLoadComplete() const;
+#endif
 
     // The engine view, or none when the engine or its window is missing.
     wkeWebView View() const;

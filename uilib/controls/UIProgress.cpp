@@ -80,8 +80,7 @@ int CProgressUI::Scale(int length, long long part, long long range) {
     return static_cast<int>(static_cast<long long>(length) * part / range);
 }
 
-void CProgressUI::PaintStatusImage(HDC hDC) {
-    NormaliseRange();
+RECT CProgressUI::ForeRect() const {
     const long long range = static_cast<long long>(m_nMax) - m_nMin;
     const int width = m_rcItem.right - m_rcItem.left;
     const int height = m_rcItem.bottom - m_rcItem.top;
@@ -94,6 +93,12 @@ void CProgressUI::PaintStatusImage(HDC hDC) {
         fill.right = width;
         fill.bottom = height;
     }
+    return fill;
+}
+
+void CProgressUI::PaintStatusImage(HDC hDC) {
+    NormaliseRange();
+    const RECT fill = ForeRect();
     if (m_sForeImage.IsEmpty()) return;
 
     if (m_bStretchForeImage)

@@ -31,6 +31,9 @@ public:
 protected:
     // Keeps max above min and the value inside [min, max].
     void NormaliseRange();
+    // The part of the control the value fills, relative to the control
+    // (after NormaliseRange).
+    RECT ForeRect() const;
     // length x part / range in 64 bits, so ranges of byte counts do not
     // overflow; 0 for an empty range.
     static int Scale(int length, long long part, long long range);

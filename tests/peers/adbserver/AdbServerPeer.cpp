@@ -14,7 +14,9 @@
 // pm.package (the package an installed APK provides, default
 // com.vandrell.mrtq), screencap=denied (screencap cannot write until a
 // "su ... chmod"), lineend=crlf (shell replies end lines in CR LF, as a
-// phone's terminal does). Values take \n, \t and \\ escapes.
+// phone's terminal does), reboots=yes (a "reboot:recovery" puts the phone in
+// recovery mode and a plain "reboot:" back in normal mode, until the server
+// ends). Values take \n, \t and \\ escapes.
 //
 // The phone keeps installed packages as data/app/<package>/base.apk in its
 // folder; "am start" and "am startservice" work for those, and started apps
@@ -55,7 +57,8 @@ int g_strayPipes = 0;  // counted first thing in main
 std::mutex g_lock;  // guards the log, the forward list and the phone's app state
 std::vector<std::pair<std::string, std::string>> g_forwards;
 std::set<std::string> g_runningApps;
-bool g_sdcardOpened = false;  // a "su ... chmod" made /sdcard writable for screencap
+bool g_sdcardOpened = false;
+std::string g_rebootedState;  // the state a reboot put the phone in, when the scenario lets it  // a "su ... chmod" made /sdcard writable for screencap
 
 std::wstring Env(const wchar_t* name, const std::wstring& fallback) {
     wchar_t buffer[1024];
@@ -95,6 +98,8 @@ Scenario LoadScenario() {
         if (line.empty() || line[0] == '#' || eq == std::string::npos) continue;
         s[line.substr(0, eq)] = Unescape(line.substr(eq + 1));
     }
+    std::lock_guard<std::mutex> hold(g_lock);
+    if (s["reboots"] == "yes" && !g_rebootedState.empty()) s["state"] = g_rebootedState;
     return s;
 }
 
@@ -554,6 +559,10 @@ void ServeDevice(SOCKET s, const std::string& service) {
         SendText(s, "remount succeeded\n");
     } else if (service.compare(0, 7, "reboot:") == 0 || service == "jdwp") {
         Okay(s);
+        if (service.compare(0, 7, "reboot:") == 0 && Get(scenario, "reboots") == "yes") {
+            std::lock_guard<std::mutex> hold(g_lock);
+            g_rebootedState = service == "reboot:recovery" ? "recovery" : "device";
+        }
     } else if (service.compare(0, 4, "usb:") == 0) {
         Okay(s);
         SendText(s, "restarting in USB mode\n");

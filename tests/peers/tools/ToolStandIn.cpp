@@ -9,10 +9,15 @@
 // record in <name>.scenario whose pattern stands in its arguments. A record is
 // "<pattern>\n<byte count>\n<bytes>"; an empty pattern matches every call.
 //
+// As Kovi_adb (the flashing scripts' adb) a "reboot <target>" call also asks
+// the adb server on 127.0.0.1:5037 to reboot the phone, so a scripted phone
+// that reboots changes its state.
+//
 // Called with the one argument "--stray-pipes" (under any name) it prints how
 // many pipe handles it holds besides its standard ones.
 #include "StrayPipes.h"
 
+#include <winsock2.h>
 #include <windows.h>
 
 #include <fcntl.h>
@@ -90,6 +95,40 @@ int Filter(const std::string& arguments) {
     return 0;
 }
 
+// One adb host request: a 4-digit hex length and the text; true on "OKAY".
+bool AdbRequest(SOCKET s, const std::string& service) {
+    char head[5];
+    snprintf(head, sizeof head, "%04x", static_cast<unsigned>(service.size()));
+    const std::string request = head + service;
+    if (send(s, request.data(), static_cast<int>(request.size()), 0) != static_cast<int>(request.size())) return false;
+    char status[4];
+    int got = 0;
+    while (got < 4) {
+        const int n = recv(s, status + got, 4 - got, 0);
+        if (n <= 0) return false;
+        got += n;
+    }
+    return std::string(status, 4) == "OKAY";
+}
+
+void RebootThroughServer(const std::string& target) {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return;
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    // A server that never answers must not hold the script that called us.
+    const DWORD waitMs = 3000;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&waitMs), sizeof waitMs);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(5037);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        AdbRequest(s, "host:transport-any"))
+        AdbRequest(s, "reboot:" + target);
+    closesocket(s);
+    WSACleanup();
+}
+
 }  // namespace
 
 int main() {
@@ -109,6 +148,7 @@ int main() {
     std::wstring name = OwnName();
     std::string arguments = ToUtf8(Arguments());
     if (name == L"findstr") return Filter(arguments);
+    if (name == L"Kovi_adb" && arguments.compare(0, 7, "reboot ") == 0) RebootThroughServer(arguments.substr(7));
 
     std::ofstream((dir + L"\\calls.log").c_str(), std::ios::binary | std::ios::app) << ToUtf8(name) << ' ' << arguments << '\n';
 

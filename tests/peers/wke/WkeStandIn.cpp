@@ -201,6 +201,24 @@ public:
     }
     bool WKE_CALL isLoadComplete() override { return loaded_; }
     void WKE_CALL setClientHandler(const wkeClientHandler* handler) override { client_ = handler; }
+    // HTML text is shown as if a page with that body had arrived.
+    void WKE_CALL loadHTML(const wchar_t* html) override {
+        if (fetcher_.joinable()) fetcher_.join();
+        loaded_ = false;
+        auto page = std::make_unique<FetchedPage>(Parse(WideToUtf8(html ? html : L""), true));
+        std::lock_guard<std::mutex> hold(lock_);
+        arrived_ = std::move(page);
+    }
+    // Knows one expression, "document.title"; any other script is its own value.
+    jsValue WKE_CALL runJS(const wchar_t* script) override {
+        const std::wstring text = script ? script : L"";
+        const std::wstring value = text == L"document.title" ? page_.title : text;
+        global_.wide = {value};
+        global_.utf8 = {WideToUtf8(value)};
+        Log(L"runjs " + text);
+        return 0;
+    }
+    jsExecState WKE_CALL globalExec() override { return &global_; }
 
     const std::wstring& EventLog() const { return events_; }
 
@@ -291,6 +309,7 @@ private:
     std::unique_ptr<FetchedPage> arrived_;
     std::thread fetcher_;
     std::wstring events_;
+    jsExecStateRecord global_;
 };
 
 }  // namespace

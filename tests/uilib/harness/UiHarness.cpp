@@ -157,12 +157,11 @@ int CountTinted(const Snapshot& shot, const RECT& rc, int shift) {
     return count;
 }
 
-Snapshot CaptureWindow(HWND hwnd) {
-    RECT client;
-    ::GetClientRect(hwnd, &client);
+// Draws `width` x `height` pixels into a 32-bit bitmap with `draw` and reads them back.
+static Snapshot CaptureInto(int width, int height, const std::function<void(HDC)>& draw) {
     Snapshot shot;
-    shot.width = client.right;
-    shot.height = client.bottom;
+    shot.width = width;
+    shot.height = height;
     BITMAPINFO bmi = {};
     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     bmi.bmiHeader.biWidth = shot.width;
@@ -176,7 +175,7 @@ Snapshot CaptureWindow(HWND hwnd) {
     HDC dc = ::CreateCompatibleDC(screen);
     ::ReleaseDC(nullptr, screen);
     HGDIOBJ old = ::SelectObject(dc, dib);
-    ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    draw(dc);
     ::GdiFlush();
     const DWORD* source = static_cast<const DWORD*>(bits);
     shot.pixels.assign(source, source + static_cast<size_t>(shot.width) * shot.height);
@@ -185,6 +184,24 @@ Snapshot CaptureWindow(HWND hwnd) {
     ::DeleteDC(dc);
     ::DeleteObject(dib);
     return shot;
+}
+
+Snapshot CaptureWindow(HWND hwnd) {
+    RECT client;
+    ::GetClientRect(hwnd, &client);
+    return CaptureInto(client.right, client.bottom, [hwnd](HDC dc) {
+        ::SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    });
+}
+
+Snapshot CaptureScreen(HWND hwnd) {
+    RECT area;
+    ::GetWindowRect(hwnd, &area);
+    return CaptureInto(area.right - area.left, area.bottom - area.top, [&area](HDC dc) {
+        HDC screen = ::GetDC(nullptr);
+        ::BitBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left, area.top, SRCCOPY);
+        ::ReleaseDC(nullptr, screen);
+    });
 }
 
 RecordingControl::RecordingControl(const wchar_t* name, UINT flags) : flags_(flags) { SetName(name); }

@@ -39,6 +39,8 @@ int CountTinted(const Snapshot& shot, const RECT& rc, int shift);
 
 // Paints a window's client area through WM_PRINTCLIENT into a 32-bit bitmap.
 Snapshot CaptureWindow(HWND hwnd);
+// What the screen shows of a window, its child windows included.
+Snapshot CaptureScreen(HWND hwnd);
 
 class HarnessWindow {
 public:

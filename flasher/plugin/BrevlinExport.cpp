@@ -1,0 +1,12 @@
+#include "plugin/BrevlinExport.h"
+
+#include "BrevlinsUI.h"
+#include "PluginState.h"
+#include "web/WkeEngine.h"
+
+BREVLIN_API UiLib::CControlUI* BREVLIN_CALL new_CBrevlinsUI(UiLib::CPaintManagerUI* host) {
+    PluginState::CaptureExeFolder();
+    // The host started the web engine; the page's web view only uses it.
+    WkeEngine::Instance().Attach();
+    return new CBrevlinsUI(host);
+}
