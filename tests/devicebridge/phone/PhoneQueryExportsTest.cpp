@@ -220,7 +220,8 @@ TEST_F(PhoneExportsTest, GetCellphoneScreenPngPullsTheScreenshot) {
         EXPECT_EQ(!RequestsStartingWith("shell:su /c chmod 077 /sdcard").empty(), c.remounted);
         if (c.result == 0) EXPECT_EQ(ReadFileBytes(picture).substr(0, 4), "\x89PNG");
     }
-    fs::remove_all(ProgramFile(L"skin"));
+    // Only the folder the export made: the plug-in's skin lives beside it.
+    fs::remove_all(ProgramFile(L"skin\\Torvanik\\PhoneScreen"));
 }
 
 TEST_F(PhoneExportsTest, AndroidPortToPcForwardsTheCompanionPort) {
