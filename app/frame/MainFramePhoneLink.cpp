@@ -12,7 +12,6 @@
 #include "backup/BackupReply.h"
 #include "backup/Databackup.h"
 #include "device/DeviceBridge.h"
-#include "dialogs/DialogHelpers.h"
 #include "log/Log.h"
 #include "messages/AppMessages.h"
 #include "phonelink/PhoneLinkWorkers.h"

@@ -12,11 +12,13 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AdbTestPeers.h"
 #include "PhoneServiceApp.h"
 #include "PhoneServicePeer.h"
+#include "PngWriter.h"
 #include "TestPaths.h"
 #include "ToolStandIns.h"
 #include "TorvanikProcess.h"
@@ -60,11 +62,23 @@ std::string Badging(int versionCode) {
 }
 
 void Click(HWND window, POINT at) {
+    uiharness::PumpFor(200);
     const LPARAM where = MAKELPARAM(at.x, at.y);
     PostMessageW(window, WM_MOUSEMOVE, 0, where);
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
     PostMessageW(window, WM_LBUTTONUP, 0, where);
     uiharness::PumpFor(300);
+}
+
+// What the screen shows of a window, kept beside the tests for a look.
+void Screenshot(HWND window, const wchar_t* name) {
+    uiharness::PumpFor(800);
+    const uiharness::Snapshot shot = uiharness::CaptureScreen(window);
+    std::vector<uint32_t> argb(shot.pixels.size());
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | shot.pixels[i];
+    const std::wstring folder = testsupport::ProgramFolder() + L"screenshots\\";
+    fs::create_directories(folder);
+    testsupport::WritePng(folder + name, shot.width, shot.height, argb);
 }
 
 struct BackupFixture : ::testing::Test {
@@ -93,12 +107,18 @@ struct BackupFixture : ::testing::Test {
                     u8R"({"manufactory":"小米","model":"MI 4LTE","recovery_url":"http://127.0.0.1/rec.img",)"
                     u8R"("largeIconPath":"","phoneType_id":"31","sid":"s31"})");
         testsupport::WriteFileBytes(dir.File(L"gov.apk"), "shipped companion v12");
-        tools.Reply("aapt", "govTemp.apk", Badging(12));
-        tools.Reply("aapt", "gov.apk", Badging(12));
+        SetCompanionVersions(12, 12);
     }
     void TearDown() override {
+        SetEnvironmentVariableW(L"TORVANIK_PLUGIN_CLICK_ON_DATA", nullptr);
         for (const char* name : {"TORVANIK_API_HOST", "TORVANIK_PAGE_HOST", "TORVANIK_PROBE_HOST", "TORVANIK_PLUGIN_LOG"})
             SetEnvironmentVariableA(name, nullptr);
+    }
+    // What aapt reads from the phone's exported copy and from the shipped one.
+    void SetCompanionVersions(int phone, int shipped) {
+        DeleteFileW(tools.Dir().File(L"aapt.scenario").c_str());
+        tools.Reply("aapt", "govTemp.apk", Badging(phone));
+        tools.Reply("aapt", "gov.apk", Badging(shipped));
     }
     // The phone folder the adb server and the phone service share.
     std::wstring PhoneRoot() const {
@@ -173,27 +193,95 @@ TEST_F(BackupFixture, BackUpThroughTheWindowThenRestoreBitForBit) {
         DeleteFileW(dir.File(L"plugin.log").c_str());
         SetBackupFolder(folder);
         StartService(c.legacy);
+        SetEnvironmentVariableW(L"TORVANIK_PLUGIN_CLICK_ON_DATA", L"BtnBackupNow");
         TorvanikProcess torvanik(dir.Path());
         HWND frame = StartLinked(torvanik);
+        SetEnvironmentVariableW(L"TORVANIK_PLUGIN_CLICK_ON_DATA", nullptr);
         ASSERT_NE(nullptr, frame);
         EXPECT_EQ(0u, PluginLines("romflash_phonedata_status")[0].find("romflash_phonedata_status\tcontact(120)_msg(300)_calllog(60)\t"));
 
-        // The plug-in's restore request opens the window on its restore page;
-        // the start page of a window opened from the frame leads to backup.
-        ASSERT_TRUE(SendToFrame(frame, kRomflashRestore, 0));
+        // The user opens the backup window once the counts are known...
         HWND window = WaitForBackupWindow();
         ASSERT_NE(nullptr, window);
+        Screenshot(window, L"databackup-start.png");
+        Click(window, kMainBackup);
+        for (POINT option : kOptionPoints) Click(window, option);  // enabled only for counts above 0
+        Screenshot(window, L"databackup-chosen.png");
+        Click(window, kBackupRun);
+        ASSERT_TRUE(uiharness::PumpUntil([&] {
+            return !app->LastStamp().empty() && ListFile().find(app->LastStamp()) != std::string::npos;
+        }, 60000));
+        const std::string stamp = app->LastStamp();
+        EXPECT_EQ("backup_7", service->Requests().back());
+        const std::wstring base = folder + L"\\" + AnsiToWide(stamp) + L"\\" + AnsiToWide(stamp);
+        for (int bit : {1, 2, 4})
+            EXPECT_EQ(data.FileOf(bit), testsupport::ReadFileBytes(base + L"." + AnsiToWide(PhoneData::ExtensionOf(bit))))
+                << bit;
+        Screenshot(window, L"databackup-done.png");
+        const std::string list = ListFile();
+        EXPECT_EQ(1, std::count(list.begin(), list.end(), '<') - 2) << list;  // config, its end, one entry
+        EXPECT_NE(std::string::npos, list.find("<Element time=\"" + stamp + "\" phoneName=\"")) << list;
+        EXPECT_NE(std::string::npos, list.find("pathDir=\"" + WideToUtf8(base) + "\"")) << list;
         PostMessageW(window, WM_CLOSE, 1, 0);
         ASSERT_TRUE(uiharness::PumpUntil([] { return !FindWindowW(L"ConnectFailDialog", L"Databackup"); }, 5000));
-        // ...
-        PostMessageW(frame, WM_USER + 9999, 0, 0);
-        (void)kMainBackup;
-        (void)kOptionPoints;
-        (void)kBackupRun;
-        (void)kRestoreRun;
-        (void)kFirstRestorePoint;
-        (void)kCompleteLabel;
+
+        // ...and restores the backup from the window the plug-in's request opens.
+        ASSERT_TRUE(SendToFrame(frame, kRomflashRestore, 0));
+        window = WaitForBackupWindow();
+        ASSERT_NE(nullptr, window);
+        Click(window, kFirstRestorePoint);
+        Screenshot(window, L"databackup-restore-list.png");
+        Click(window, kRestoreRun);
+        ASSERT_TRUE(uiharness::PumpUntil([&] { return app->RestoreResults().size() >= 3; }, 60000));
+        EXPECT_EQ((std::vector<std::string>{"1:ok", "2:ok", "4:ok"}), app->RestoreResults());
+        const auto requests = service->Requests();
+        EXPECT_NE(requests.end(), std::find(requests.begin(), requests.end(), "getDir"));
+        EXPECT_EQ("restore_7_" + stamp + "_" + stamp, requests.back());
+        // "恭喜，还原成功！" in green.
+        EXPECT_TRUE(uiharness::PumpUntil([&] {
+            return uiharness::CountTinted(uiharness::CaptureScreen(window), kCompleteLabel, 8) > 20;
+        }, 10000));
+        Screenshot(window, L"databackup-restored.png");
+        PostMessageW(window, WM_CLOSE, 1, 0);
+        uiharness::PumpUntil([] { return !FindWindowW(L"ConnectFailDialog", L"Databackup"); }, 5000);
     }
+}
+
+// The link drops after the first of three files: that file is copied, the
+// backup never completes and the list of backups gains nothing.
+TEST_F(BackupFixture, ADroppedLinkLeavesNothingHalfRecorded) {
+    const std::wstring folder = backups.File(L"dropped");
+    SetBackupFolder(folder);
+    SetEnvironmentVariableW(L"TORVANIK_PLUGIN_CLICK_ON_DATA", L"BtnBackupNow");
+    PhoneServicePeer* peer = nullptr;
+    StartService(false, [&](const std::string& request) -> std::vector<std::string> {
+        auto replies = app->Responder()(request);
+        if (request.compare(0, 7, "backup_") != 0 || replies.empty()) return replies;
+        const std::string all = replies[0];
+        const size_t second = all.find("backup_", 1);
+        std::thread([&peer] {
+            Sleep(300);
+            if (peer) peer->CloseClients();
+        }).detach();
+        return {all.substr(0, second)};
+    });
+    peer = service.get();
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = StartLinked(torvanik);
+    ASSERT_NE(nullptr, frame);
+    HWND window = WaitForBackupWindow();
+    ASSERT_NE(nullptr, window);
+    Click(window, kMainBackup);
+    for (POINT option : kOptionPoints) Click(window, option);
+    Click(window, kBackupRun);
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return service->Disconnections() > 0; }, 30000));
+    const std::string stamp = app->LastStamp();
+    const std::wstring contacts = folder + L"\\" + AnsiToWide(stamp) + L"\\" + AnsiToWide(stamp) + L".vcf";
+    EXPECT_TRUE(uiharness::PumpUntil([&] { return testsupport::PathExists(contacts); }, 10000));
+    uiharness::PumpFor(3000);
+    EXPECT_EQ(std::string::npos, ListFile().find("<Element")) << ListFile();
+    SetEnvironmentVariableW(L"TORVANIK_PLUGIN_CLICK_ON_DATA", nullptr);
+    service.reset();
 }
 
 // The plug-in's backup before flashing (items 1, 2 and 4): the frame copies
@@ -260,7 +348,7 @@ TEST_F(BackupFixture, AnOlderCompanionAppIsReinstalledAnEqualOrNewerOneKept) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.phoneVersion);
         testsupport::WriteFileBytes(adb.PhoneFile(AnsiToWide(kCompanionApk)), "phone companion");
-        tools.Reply("aapt", "govTemp.apk", Badging(c.phoneVersion));
+        SetCompanionVersions(c.phoneVersion, 12);
         DeleteFileW(dir.File(L"plugin.log").c_str());
         TorvanikProcess torvanik(dir.Path());
         HWND frame = torvanik.WaitForFrame();

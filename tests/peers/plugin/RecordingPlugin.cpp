@@ -7,6 +7,8 @@
 // "Type|ObjectUrl|Err"; for "romflash_backup_recevie" both arguments are
 // numbers (the item bit, 1 when its file arrived), for
 // "romflash_phonedata_status" the wParam is the counts text.
+// When TORVANIK_PLUGIN_CLICK_ON_DATA names a control of the host window, the
+// page clicks it once the phone's counts arrived, as a user would then.
 #include <windows.h>
 
 #include <fstream>
@@ -46,11 +48,18 @@ public:
             first = msg.wParam ? Field(reinterpret_cast<const char*>(msg.wParam), 260) : "";
             second = msg.lParam ? Field(reinterpret_cast<const char*>(msg.lParam), 260) : "";
         }
+        if (type == "romflash_phonedata_status") ClickNamedControl();
         Append(type + "\t" + first + "\t" + second + "\t" + LabelText(L"textConnectPhoneName") + "\t" +
                LabelText(L"TextPhoneStatue") + "\n");
     }
 
 private:
+    void ClickNamedControl() {
+        wchar_t name[64] = {};
+        if (!GetEnvironmentVariableW(L"TORVANIK_PLUGIN_CLICK_ON_DATA", name, 64)) return;
+        if (CControlUI* control = host_->FindControl(name)) host_->SendNotify(control, L"click", 0, 0);
+    }
+
     std::string LabelText(const wchar_t* name) const {
         CControlUI* label = host_->FindControl(name);
         return label ? WideToUtf8(label->GetText().GetData()) : std::string();
