@@ -226,9 +226,13 @@ TEST_F(BackupFixture, BackUpThroughTheWindowThenRestoreBitForBit) {
         ASSERT_TRUE(uiharness::PumpUntil([] { return !FindWindowW(L"ConnectFailDialog", L"Databackup"); }, 5000));
 
         // ...and restores the backup from the window the plug-in's request opens.
+        // The request also starts the companion app again, which renews the link.
+        const int links = service->Connections();
         ASSERT_TRUE(SendToFrame(frame, kRomflashRestore, 0));
         window = WaitForBackupWindow();
         ASSERT_NE(nullptr, window);
+        ASSERT_TRUE(uiharness::PumpUntil([&] { return service->Connections() > links; }, 40000));
+        uiharness::PumpFor(1500);
         Click(window, kFirstRestorePoint);
         Screenshot(window, L"databackup-restore-list.png");
         Click(window, kRestoreRun);

@@ -65,6 +65,7 @@ struct DatabackupWindow : ::testing::Test {
     void SetUp() override {
         CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
         CPaintManagerUI::SetResourcePath((apptest::InstallationFolder() + L"skin").c_str());
+        CPaintManagerUI::SetResourceZip(L"Torvanik.zip", false);
         WindowImplBase::SetSkinFailureHandler([](WindowImplBase*) {});
     }
     void Open(UINT timeoutMs) {

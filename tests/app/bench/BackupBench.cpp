@@ -115,12 +115,16 @@ int wmain(int argc, wchar_t** argv) {
     const std::wstring list = install + L"data\\DataBackRes.xml";
     CreateBackupList(list);
     AppendBackupRecord(list, MakeBackupRecord(stamp, "bench", WideToAnsi(base)));
+    // The request also starts the companion app again, which renews the link.
+    const int links = service.Connections();
     SendMessageTimeoutW(frame, kRomflashRestore, 0, 0, SMTO_NORMAL, 60000, &result);
     HWND window = nullptr;
     if (!WaitFor([&] { return (window = FindWindowW(L"ConnectFailDialog", L"Databackup")) && IsWindowVisible(window); },
                  30000))
         return Fail("the backup window did not open");
-    Sleep(1000);
+    // (A phone whose app cannot be started keeps the link it has.)
+    WaitFor([&] { return service.Connections() > links; }, 20000);
+    Sleep(1500);
     Click(window, kFirstRestorePoint);
     Sleep(300);
     start = Now();
