@@ -219,7 +219,7 @@ TEST_F(BackupFixture, BackUpThroughTheWindowThenRestoreBitForBit) {
                 << bit;
         Screenshot(window, L"databackup-done.png");
         const std::string list = ListFile();
-        EXPECT_EQ(1, std::count(list.begin(), list.end(), '<') - 2) << list;  // config, its end, one entry
+        EXPECT_EQ(list.find("<Element"), list.rfind("<Element")) << list;  // one entry
         EXPECT_NE(std::string::npos, list.find("<Element time=\"" + stamp + "\" phoneName=\"")) << list;
         EXPECT_NE(std::string::npos, list.find("pathDir=\"" + WideToUtf8(base) + "\"")) << list;
         PostMessageW(window, WM_CLOSE, 1, 0);
@@ -365,9 +365,10 @@ TEST_F(BackupFixture, AnOlderCompanionAppIsReinstalledAnEqualOrNewerOneKept) {
         EXPECT_EQ(c.reinstalled ? "shipped companion v12" : "phone companion",
                   testsupport::ReadFileBytes(adb.PhoneFile(AnsiToWide(kCompanionApk))));
         const auto requests = adb.Requests();
-        EXPECT_EQ(c.reinstalled ? 1 : 0, std::count_if(requests.begin(), requests.end(), [](const std::string& r) {
-                      return r.find("shell:pm install") != std::string::npos;
-                  }));
+        const auto installs = std::count_if(requests.begin(), requests.end(), [](const std::string& r) {
+            return r.find("shell:pm install") != std::string::npos;
+        });
+        EXPECT_EQ(c.reinstalled, installs > 0) << ::testing::PrintToString(requests);
         EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [](const std::string& r) {
             return r.find("shell:am start") != std::string::npos;
         }));
