@@ -73,8 +73,8 @@ box uncheck.png 18 '#1E6FD9' no
 box check.png 18 '#1E6FD9' yes
 
 # Completion: a green disc with a white tick.
-convert -size 96x96 xc:none -fill '#2ECC71' -draw 'circle 48,48 48,4' \
-    -stroke '#FFFFFF' -strokewidth 8 -fill none -draw 'polyline 26,50 42,66 72,34' "PNG32:complete.png"
+convert -size 64x64 xc:none -fill '#2ECC71' -draw 'circle 32,32 32,3' \
+    -stroke '#FFFFFF' -strokewidth 6 -fill none -draw 'polyline 17,33 28,44 48,22' "PNG32:complete.png"
 
 # Start page buttons: a large card with a sign and the action's words.
 card() {

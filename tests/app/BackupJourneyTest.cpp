@@ -47,7 +47,7 @@ constexpr POINT kBackupRun = {309, 428};
 constexpr POINT kRestoreRun = {309, 428};
 constexpr POINT kFirstRestorePoint = {652, 140};
 constexpr POINT kMainBackup = {260, 305};
-constexpr RECT kCompleteLabel = {229, 234, 529, 264};
+constexpr RECT kCompleteLabel = {229, 182, 529, 212};
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
