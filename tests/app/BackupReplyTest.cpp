@@ -1,5 +1,6 @@
 // The companion app's backup replies as the backup window and the frame
-// read them, and the counting of entries in backup files.
+// read them, the counting of entries in backup files, and the companion
+// app's start giving up.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,6 +8,10 @@
 #include "PhoneData.h"
 #include "TestPaths.h"
 #include "backup/BackupReply.h"
+#include "messages/AppMessages.h"
+#include "phonelink/PhoneLinkWorkers.h"
+
+#include <vector>
 
 TEST(BackupReply, FileNameStampAndBitAreReadFromTheReply) {
     struct Case {
@@ -74,4 +79,21 @@ TEST(BackupReply, EntriesAreCountedInWholeLines) {
     EXPECT_EQ(L".xml", std::wstring(BackupExtension(2)));
     EXPECT_EQ(L".vcl", std::wstring(BackupExtension(4)));
     EXPECT_EQ(L"", std::wstring(BackupExtension(8)));
+}
+
+// Without a device library nothing starts the companion app: after five
+// tries the frame is told, and no link is asked for.
+TEST(HelperApp, FiveFailedStartsTellTheFrame) {
+    HWND frame = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, frame);
+    HelperAppJob job;
+    job.frame = frame;
+    job.programFolder = testsupport::ProgramFolder();
+    job.retryPauseMs = 1;
+    EXPECT_EQ(1, RunHelperApk(job));
+    MSG msg;
+    std::vector<UINT> posted;
+    while (PeekMessageW(&msg, frame, 0, 0, PM_REMOVE)) posted.push_back(msg.message);
+    EXPECT_EQ(std::vector<UINT>{appmsg::kHelperAppFailed}, posted);
+    DestroyWindow(frame);
 }
