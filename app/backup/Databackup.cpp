@@ -18,6 +18,8 @@
 #include "win32/TextConvert.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -31,8 +33,7 @@ constexpr UINT_PTR kTimeoutTimer = 0xB0;
 constexpr DWORD kGrey = 0xFFDBDBDB;
 constexpr DWORD kDoneCountColor = 0xFF333333;
 // How long a transfer thread waits for the phone's restore folder.
-constexpr int kFolderChecks = 10;
-constexpr DWORD kFolderCheckMs = 500;
+constexpr std::chrono::milliseconds kFolderWait{5000};
 
 const wchar_t* const kItemOptions[] = {L"OpContactores", L"OpMessage", L"OpCalllRecord",
                                        L"OpApp", L"OpWifi", L"OpClock"};
@@ -68,10 +69,32 @@ static const CDatabackup::Item* ItemOfBit(int bit) {
 }
 
 struct CDatabackup::RestoreShared {
-    std::atomic<bool> folderReceived{false};
-    std::atomic<bool> cancelled{false};
-    std::mutex mutex;
+    std::mutex mutex;  // guards all three
+    std::condition_variable changed;
+    bool folderReceived = false;
+    bool cancelled = false;
     std::string folder;  // the phone's restore folder
+
+    void Cancel() {
+        std::lock_guard<std::mutex> lock(mutex);
+        cancelled = true;
+        changed.notify_all();
+    }
+    void SetFolder(const std::string& received) {
+        std::lock_guard<std::mutex> lock(mutex);
+        folder = received;
+        folderReceived = true;
+        changed.notify_all();
+    }
+    // The folder once it arrived; false when it did not in time or the
+    // window is going away.
+    bool WaitForFolder(std::string& received) {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait_for(lock, kFolderWait, [this] { return folderReceived || cancelled; });
+        if (!folderReceived || cancelled) return false;
+        received = folder;
+        return true;
+    }
 };
 
 CDatabackup::CDatabackup(HWND owner, int mode)
@@ -95,7 +118,7 @@ CDatabackup* CDatabackup::Open(HWND owner, int mode, const PhoneCounts& counts, 
 }
 
 void CDatabackup::JoinTransfers() {
-    shared_->cancelled = true;
+    shared_->Cancel();
     for (std::thread& thread : transfers_)
         if (thread.joinable()) thread.join();
     transfers_.clear();
@@ -501,17 +524,9 @@ void CDatabackup::StartRestore() {
         HWND window = m_hWnd;
         const int bit = item.bit;
         transfers_.emplace_back([shared, window, file, name, bit] {
-            for (int check = 0; check < kFolderChecks && !shared->folderReceived; ++check) {
-                if (shared->cancelled) return;
-                ::Sleep(kFolderCheckMs);
-            }
             bool pushed = false;
-            if (shared->folderReceived && !shared->cancelled) {
-                std::string folder;
-                {
-                    std::lock_guard<std::mutex> lock(shared->mutex);
-                    folder = shared->folder;
-                }
+            std::string folder;
+            if (shared->WaitForFolder(folder)) {
                 HMODULE hemlar = ::LoadLibraryW(L"Hemlar.dll");
                 pushed = PushRestoreFile(DeviceBridge(hemlar), file, folder, name);
                 if (hemlar) ::FreeLibrary(hemlar);
@@ -528,11 +543,7 @@ void CDatabackup::StartRestore() {
 void CDatabackup::OnRestoreFolder(const char* text) {
     std::string folder;
     if (!text || !ParseRestoreDirReply(text, folder)) return;
-    {
-        std::lock_guard<std::mutex> lock(shared_->mutex);
-        shared_->folder = folder;
-    }
-    shared_->folderReceived = true;
+    shared_->SetFolder(folder);
     TouchTimeout();
 }
 
@@ -599,7 +610,7 @@ LRESULT CDatabackup::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             break;
         case WM_DESTROY:
             ::KillTimer(m_hWnd, kTimeoutTimer);
-            shared_->cancelled = true;
+            shared_->Cancel();
             break;
         default:
             break;
