@@ -36,7 +36,6 @@ bool VOvoduReridOro::OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             if (HANDLE thread = StartQueryDataThread(m_hWnd)) CloseHandle(thread);
             return true;
         case appmsg::kHelperAppFailed:
-            SetVisible(L"Backupgif", false);
             if (CControlUI* status = Find(L"TextPhoneStatue"))
                 status->SetText(L"手机助手未能启动，请解锁手机后重试");
             return true;
@@ -116,7 +115,6 @@ void VOvoduReridOro::OnAndroidMsg(const char* received) {
     if (text.find('(') != std::string::npos) {
         PhoneCounts counts;
         if (ParsePhoneCounts(text, counts)) phoneCounts_ = counts;
-        SetVisible(L"Backupgif", false);
         SendToPlugin(L"romflash_phonedata_status", reinterpret_cast<WPARAM>(text.c_str()), 0);
         return;
     }
