@@ -1,6 +1,10 @@
 #include "DeviceBridge.h"
 
+#include "phone/ApkInfoRecord.h"
+#include "win32/FileUtil.h"
 #include "win32/TextConvert.h"
+
+#include <cstdlib>
 
 namespace {
 
@@ -9,6 +13,13 @@ typedef int(__cdecl* WideOutFn)(wchar_t*);
 typedef int(__cdecl* NarrowOutFn)(char*);
 typedef int(__cdecl* TwoWideFn)(const wchar_t*, const wchar_t*);
 typedef int(__cdecl* WideInFn)(const wchar_t*);
+// The record comes back by value; on 32-bit x86 the callee leaves the hidden
+// return pointer on the stack, as the library's compiler does.
+#if defined(__GNUC__) && defined(__i386__)
+typedef ApkInfoRecord(__cdecl* ApkInfoFn)(const char*, char*) __attribute__((callee_pop_aggregate_return(0)));
+#else
+typedef ApkInfoRecord(__cdecl* ApkInfoFn)(const char*, char*);
+#endif
 
 }  // namespace
 
@@ -68,4 +79,40 @@ bool DeviceBridge::PcIdentity(std::string& mac, std::string& windowsVersion) con
 bool DeviceBridge::PullFile(const std::wstring& commandLine) const {
     auto fn = Export<WideInFn>("AdbPullFile");
     return fn && fn(commandLine.c_str()) == 1;
+}
+
+bool DeviceBridge::ExportApkByPackage(const std::wstring& package, const std::wstring& target) const {
+    auto fn = Export<TwoWideFn>("ExportAndroidApkByPackageName");
+    return fn && fn(package.c_str(), target.c_str()) == 1;
+}
+
+int DeviceBridge::ApkVersionCode(const std::wstring& apkPath) const {
+    auto fn = Export<ApkInfoFn>("GetDumpApkInfo");
+    if (!fn || !FileExists(apkPath)) return -1;
+    ApkInfoRecord scratch = {};
+    ApkInfoRecord info = fn(WideToAnsi(apkPath).c_str(), reinterpret_cast<char*>(&scratch));
+    const size_t length = BoundedLength(info.versionCode, sizeof info.versionCode);
+    if (length == 0) return -1;
+    for (size_t i = 0; i < length; ++i)
+        if (info.versionCode[i] < '0' || info.versionCode[i] > '9') return -1;
+    return std::atoi(info.versionCode);
+}
+
+void DeviceBridge::RunCommand(const std::wstring& commandLine) const {
+    if (auto fn = Export<WideInFn>("AdbRunCommand")) fn(commandLine.c_str());
+}
+
+int DeviceBridge::ServerStartEx(const std::wstring& package, const std::wstring& activity) const {
+    auto fn = Export<TwoWideFn>("AdbServerStartEx");
+    return fn ? fn(package.c_str(), activity.c_str()) : 0;
+}
+
+bool DeviceBridge::PortToPC() const {
+    auto fn = Export<NoArgFn>("AndroidPortToPC");
+    return fn && fn() == 1;
+}
+
+int DeviceBridge::CheckFileAndKillActivity() const {
+    auto fn = Export<NoArgFn>("CheckFileAndKillActivity");
+    return fn ? fn() : 0;
 }

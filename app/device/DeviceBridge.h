@@ -27,6 +27,17 @@ public:
     bool PcIdentity(std::string& mac, std::string& windowsVersion) const;
     bool PullFile(const std::wstring& commandLine) const;
 
+    // The companion app: export of the installed APK, its version code (-1
+    // when the file is missing or unreadable), a plain adb command, starting
+    // an activity (1 started, 2 brought to the front, else failed), the port
+    // forward to the phone service, and the app's failure marker check.
+    bool ExportApkByPackage(const std::wstring& package, const std::wstring& target) const;
+    int ApkVersionCode(const std::wstring& apkPath) const;
+    void RunCommand(const std::wstring& commandLine) const;
+    int ServerStartEx(const std::wstring& package, const std::wstring& activity) const;
+    bool PortToPC() const;
+    int CheckFileAndKillActivity() const;
+
 private:
     template <class Fn>
     Fn Export(const char* name) const {

@@ -71,6 +71,7 @@ void VOvoduReridOro::StopServices() {
     // Stopped before the web engine shuts down; the stop keeps answering the
     // workers' sent messages while it waits for them.
     localServer_.Stop();
+    client_.Stop();
 }
 
 void VOvoduReridOro::OnFinalMessage(HWND hWnd) {
@@ -258,9 +259,6 @@ bool VOvoduReridOro::OnAppMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESU
         case appmsg::kFreshViewScreen:
             OnFreshViewScreen(wParam != 0);
             return true;
-        case appmsg::kPrepareHelper:
-            OutputDebugStringA("backup_From_Brevlin");
-            return true;
         case appmsg::kRomflashConnect:
             ConnectNow();
             return true;
@@ -275,7 +273,7 @@ bool VOvoduReridOro::OnAppMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESU
             OnLocalServerData(reinterpret_cast<const LocalServerDelivery*>(lParam));
             return true;
         default:
-            return false;
+            return OnPhoneLinkMessage(uMsg, wParam, lParam);
     }
 }
 
@@ -319,6 +317,7 @@ void VOvoduReridOro::Notify(TNotifyUI& msg) {
     }
     if (msg.sType == L"click" && msg.pSender) {
         const CUiString name = msg.pSender->GetName();
+        if (OnBackupClick(name)) return;
         if (name == L"BtnConnectNow") {
             ConnectNow();
         } else if (name == L"BtnPhoneFrush" && screenRefresh_ == 0) {

@@ -16,6 +16,8 @@
 #include "connect/PhoneWorkers.h"
 #include "core/window/WindowImplBase.h"
 #include "localserver/LocalServer.h"
+#include "phonelink/PhoneCounts.h"
+#include "phonelink/PhoneServiceClient.h"
 #include "record/PackageRecord.h"
 #include "startup/StartupReport.h"
 
@@ -42,6 +44,10 @@ public:
     // options and text controls (and no control) are client area, anything
     // else drags the window. No resize borders.
     LRESULT HitTest(POINT screenPoint);
+
+    // The phone's counts of contacts, messages and call records from the
+    // companion app's last counts reply; -1 each before one arrived.
+    const PhoneCounts& PhoneDataCounts() const { return phoneCounts_; }
 
     static constexpr UINT kMenuClick = WM_USER + 121;  // 0x479, wParam: the item's name
 
@@ -82,6 +88,15 @@ private:
     LRESULT SendRomToDownloader(const char* json);
     void OnLocalServerData(const LocalServerDelivery* delivery);
 
+    // The phone link and the backups (MainFramePhoneLink.cpp).
+    bool OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    bool OnBackupClick(const UiLib::CUiString& name);
+    void StartHelperApp();
+    void StartPhoneLink();
+    void SendToPhoneService(const char* request);
+    void OnAndroidMsg(const char* text);
+    void PullBackupForPlugin(const char* text);
+
     // The start-up report's items.
     void OnNews(WPARAM index, const NewsItem* item);
     void OnRecommendItem(const PackageRecord* app);
@@ -101,6 +116,8 @@ private:
     std::vector<NewsItem> news_;
     std::vector<PackageRecord> apps_;
     LocalServer localServer_;
+    CClient client_;
+    PhoneCounts phoneCounts_;
 
     UiLib::CControlUI* closeButton_ = nullptr;
     UiLib::CControlUI* minButton_ = nullptr;

@@ -39,9 +39,13 @@ PhoneData MakePhoneData(int contacts, int messages, int calls) {
         data.xml += "<sms address=\"" + Number(i % 97) + "\" date=\"" + std::to_string(1449446400000LL + i * 60000LL) +
                     "\" type=\"" + std::to_string(1 + i % 2) + "\" body=\"" + kTexts[i % 6] + "\" />\n";
     data.xml += "</smses>\n";
+    // The call records file is one line: a JSON array, one object per record.
+    data.vcl = "[";
     for (int i = 0; i < calls; ++i)
-        data.vcl += Number(i % 53) + "," + Name(i % 53) + "," + std::to_string(1449446400000LL + i * 3600000LL) + "," +
-                    std::to_string(i % 3 + 1) + "," + std::to_string(i * 13 % 600) + "\r\n";
+        data.vcl += std::string(i ? "," : "") + "{\"number\":\"" + Number(i % 53) + "\",\"name\":\"" + Name(i % 53) +
+                    "\",\"date\":" + std::to_string(1449446400000LL + i * 3600000LL) + ",\"type\":" +
+                    std::to_string(i % 3 + 1) + ",\"duration\":" + std::to_string(i * 13 % 600) + "}";
+    data.vcl += "]\n";
     return data;
 }
 

@@ -1,6 +1,6 @@
 // The phone's contacts, messages and call records as the companion app
 // writes them into its backup files: a vCard file (".vcf"), an XML file of
-// messages (".xml") and a call-record file (".vcl"). Generated from counts,
+// messages (".xml") and a call-record file (".vcl", one line of JSON). Generated from counts,
 // the same bytes every time, with Chinese names and texts.
 #pragma once
 

@@ -4,7 +4,11 @@
 // file named by TORVANIK_PLUGIN_LOG, one UTF-8 line each:
 //   <type>\t<wParam text>\t<lParam text>\t<phone name label>\t<phone status label>
 // For "romflash_update_downloader" the wParam text is the record's
-// "Type|ObjectUrl|Err".
+// "Type|ObjectUrl|Err"; for "romflash_backup_recevie" both arguments are
+// numbers (the item bit, 1 when its file arrived), for
+// "romflash_phonedata_status" the wParam is the counts text.
+// When TORVANIK_PLUGIN_CLICK_ON_DATA names a control of the host window, the
+// page clicks it once the phone's counts arrived, as a user would then.
 #include <windows.h>
 
 #include <fstream>
@@ -35,15 +39,27 @@ public:
             const auto* record = reinterpret_cast<const PackageRecord*>(msg.wParam);
             first = Field(record->Type, sizeof record->Type) + "|" + Field(record->ObjectUrl, sizeof record->ObjectUrl) +
                     "|" + Field(record->Err, sizeof record->Err);
+        } else if (type == "romflash_backup_recevie") {
+            first = std::to_string(msg.wParam);
+            second = std::to_string(msg.lParam);
+        } else if (type == "romflash_phonedata_status") {
+            first = msg.wParam ? Field(reinterpret_cast<const char*>(msg.wParam), 260) : "";
         } else if (type == "romflash_connect") {
             first = msg.wParam ? Field(reinterpret_cast<const char*>(msg.wParam), 260) : "";
             second = msg.lParam ? Field(reinterpret_cast<const char*>(msg.lParam), 260) : "";
         }
+        if (type == "romflash_phonedata_status") ClickNamedControl();
         Append(type + "\t" + first + "\t" + second + "\t" + LabelText(L"textConnectPhoneName") + "\t" +
                LabelText(L"TextPhoneStatue") + "\n");
     }
 
 private:
+    void ClickNamedControl() {
+        wchar_t name[64] = {};
+        if (!GetEnvironmentVariableW(L"TORVANIK_PLUGIN_CLICK_ON_DATA", name, 64)) return;
+        if (CControlUI* control = host_->FindControl(name)) host_->SendNotify(control, L"click", 0, 0);
+    }
+
     std::string LabelText(const wchar_t* name) const {
         CControlUI* label = host_->FindControl(name);
         return label ? WideToUtf8(label->GetText().GetData()) : std::string();
