@@ -15,6 +15,7 @@
 #include "connect/PhoneConnectRecord.h"
 #include "connect/PhoneWorkers.h"
 #include "core/window/WindowImplBase.h"
+#include "frame/MainFrameSummary.h"
 #include "localserver/LocalServer.h"
 #include "record/PackageRecord.h"
 #include "startup/StartupReport.h"
@@ -42,6 +43,10 @@ public:
     // options and text controls (and no control) are client area, anything
     // else drags the window. No resize borders.
     LRESULT HitTest(POINT screenPoint);
+
+    // A counts reply of the phone: kept, and shown by the data summary when
+    // it is open (which then moves over the frame again).
+    void ShowPhoneSummary(const PhoneCounts& counts);
 
     static constexpr UINT kMenuClick = WM_USER + 121;  // 0x479, wParam: the item's name
 
@@ -82,6 +87,11 @@ private:
     LRESULT SendRomToDownloader(const char* json);
     void OnLocalServerData(const LocalServerDelivery* delivery);
 
+    // The phone data summary and the feedback form.
+    bool OnSummaryNotify(UiLib::TNotifyUI& msg);
+    void OpenPhoneSummary();
+    void HidePhoneSummary();
+
     // The start-up report's items.
     void OnNews(WPARAM index, const NewsItem* item);
     void OnRecommendItem(const PackageRecord* app);
@@ -101,6 +111,7 @@ private:
     std::vector<NewsItem> news_;
     std::vector<PackageRecord> apps_;
     LocalServer localServer_;
+    FrameSummary summary_;
 
     UiLib::CControlUI* closeButton_ = nullptr;
     UiLib::CControlUI* minButton_ = nullptr;
