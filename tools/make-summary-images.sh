@@ -23,3 +23,13 @@ convert -size 64x64 xc:none -fill '#E5F6EC' -draw 'circle 32,32 32,2' \
     -fill none -stroke '#2F9E5F' -strokewidth 6 -draw 'line 18,33 28,43' -draw 'line 28,43 46,23' -stroke none -fill '#2F9E5F' -draw 'circle 28,43 28,40' "PNG32:okbk.png"
 convert -size 64x64 xc:none -fill '#FDE8E8' -draw 'circle 32,32 32,2' \
     -fill none -stroke '#D64545' -strokewidth 6 -draw 'line 22,22 42,42' -draw 'line 42,22 22,42' "PNG32:failbk.png"
+
+cd "$skin/Questionback"
+# Drop-down boxes of the form, drawn with corners of 4 and an arrow field of
+# 26 on the right: grey border, blue when hot.
+combo() {
+    convert -size 150x28 xc:none -fill '#FFFFFF' -stroke "$2" -draw 'roundrectangle 0.5,0.5 149.5,27.5 3,3' \
+        -stroke none -fill "$3" -draw 'polygon 131,11 141,11 136,17' "PNG32:$1"
+}
+combo combo_normal.png '#B9C6D6' '#5B6675'
+combo combo_hot.png '#1E6FD9' '#1E6FD9'

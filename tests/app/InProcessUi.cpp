@@ -6,6 +6,8 @@
 
 #include "PngWriter.h"
 #include "TorvanikProcess.h"
+#include "frame/MainFrame.h"
+#include "web/WkeEngine.h"
 
 namespace apptest {
 
@@ -14,6 +16,15 @@ void UseInstalledSkin() {
     UiLib::CPaintManagerUI::SetResourcePath((InstallationFolder() + L"skin").c_str());
     UiLib::CPaintManagerUI::SetResourceZip(L"Torvanik.zip", false);
     UiLib::WindowImplBase::SetSkinFailureHandler([](UiLib::WindowImplBase*) {});
+}
+
+VOvoduReridOro* OpenFrameInProcess() {
+    UseInstalledSkin();
+    if (!WkeEngine::Instance().Init()) return nullptr;
+    auto* frame = new VOvoduReridOro;
+    if (!frame->Create(nullptr, L"Kovi刷机", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0, 0, 0, 800, 600)) return nullptr;
+    uiharness::PumpFor(300);
+    return frame;
 }
 
 UiLib::WindowImplBase* WindowObject(HWND hwnd) {

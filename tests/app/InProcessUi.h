@@ -8,12 +8,18 @@
 #include "UiHarness.h"
 #include "core/window/WindowImplBase.h"
 
+class VOvoduReridOro;
+
 namespace apptest {
 
 // Points the UI library at the installation's skin folder and archive, as the
 // program does; a skin that cannot load fails the test instead of stopping
 // it in a message box.
 void UseInstalledSkin();
+
+// The real main frame in this process, over the installed skin and the web
+// engine stand-in, shown and settled; none when it cannot be made.
+VOvoduReridOro* OpenFrameInProcess();
 
 // The skinned window object of a window handle, or none.
 UiLib::WindowImplBase* WindowObject(HWND hwnd);
