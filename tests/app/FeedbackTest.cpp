@@ -185,6 +185,32 @@ TEST_F(FormFixture, SendsTheFormEncodedRequestAndShowsTheAnswer) {
     DestroyWindow(form.GetHWND());
 }
 
+TEST_F(FormFixture, TheTitleStopsAtTwentyTypedCharactersAndTheTextAtThreeHundred) {
+    CQuestionBack form(nullptr);
+    ASSERT_NE(nullptr, form.Create(nullptr, L"ConnectFailDialog", 0x90CF0000, 0, 0, 0, 0, 0));
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return Control(form, L"wordedit") && IsWindowVisible(form.GetHWND()); }));
+    uiharness::PumpFor(200);
+    auto* title = static_cast<CEditUI*>(Control(form, L"EditQuestionTitle")->GetInterface(L"Edit"));
+    auto* content = static_cast<CRichEditUI*>(Control(form, L"wordedit")->GetInterface(L"RichEdit"));
+    ASSERT_TRUE(title && content);
+
+    title->SetFocus();
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return title->GetNativeEditHWND() != nullptr; }));
+    const std::wstring typedTitle = L"刷机后无法开机请问怎么办谢谢各位帮忙看看吧";  // 21 characters
+    ASSERT_EQ(21u, typedTitle.size());
+    for (wchar_t ch : typedTitle) SendMessageW(title->GetNativeEditHWND(), WM_CHAR, ch, 1);
+    uiharness::PumpFor(100);
+    content->SetFocus();  // closes the title's editor, which hands its text back
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return title->GetNativeEditHWND() == nullptr; }));
+    EXPECT_EQ(typedTitle.substr(0, 20), std::wstring(title->GetText().GetData()));
+
+    const std::wstring typedText(301, L'字');
+    for (wchar_t ch : typedText) PostMessageW(form.GetHWND(), WM_CHAR, ch, 1);
+    uiharness::PumpFor(500);
+    EXPECT_EQ(typedText.substr(0, 300), std::wstring(content->GetText().GetData()));
+    DestroyWindow(form.GetHWND());
+}
+
 TEST_F(FormFixture, ARefusedNumberShowsTheWarningAndSendsNothing) {
     CQuestionBack form(nullptr);
     ASSERT_NE(nullptr, form.Create(nullptr, L"ConnectFailDialog", 0x90CF0000, 0, 0, 0, 0, 0));
