@@ -20,9 +20,8 @@ public:
     void Notify(UiLib::TNotifyUI& msg) override;
     LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
-    // Shows the result window for one answer, modally over the form. A
-    // virtual hook so that the form can be driven without a person.
-    virtual void ShowResult(bool success);
+    // Shows the result window for one answer, modally over the form.
+    void ShowResult(bool success);
 
 protected:
     UiLib::CUiString GetSkinDirectory() override { return L"skin\\"; }
