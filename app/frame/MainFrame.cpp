@@ -9,6 +9,7 @@
 
 #include "device/DeviceEnumerator.h"
 #include "device/UsbArrival.h"
+#include "dialogs/QuestionBack.h"
 #include "frame/MyphoneUI.h"
 #include "messages/AppMessages.h"
 #include "frame/VersionText.h"
@@ -210,6 +211,9 @@ LRESULT VOvoduReridOro::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             if (IsWindow(m_hWnd)) ::ShowWindow(m_hWnd, SW_HIDE);
             return 0;
+        case WM_LBUTTONDOWN:
+            HidePhoneSummary();
+            return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
         case WM_COPYDATA:
             OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
             return 0;
@@ -289,9 +293,11 @@ void VOvoduReridOro::OnMenuItem(const wchar_t* item) {
         ShellExecuteW(nullptr, L"open", ApiSiteUrl("/shuaji/").c_str(), nullptr, nullptr, SW_SHOW);
     } else if (wcscmp(item, L"AppGov") == 0) {
         ShellExecuteW(nullptr, L"open", ApiSiteUrl("/").c_str(), nullptr, nullptr, SW_SHOW);
+    } else if (wcscmp(item, L"AppQuesion") == 0) {
+        ShowFeedbackDialog(m_hWnd);
     }
-    // "AppSetting", "AppQuesion" and "AppVersion" open dialogs that need the
-    // edit and list controls.
+    // "AppSetting" and "AppVersion" open dialogs that need the edit and list
+    // controls.
 }
 
 LRESULT VOvoduReridOro::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
@@ -313,6 +319,10 @@ void VOvoduReridOro::Notify(TNotifyUI& msg) {
     }
     if (msg.sType == L"click" && msg.pSender && msg.pSender->GetName() == L"BtnMin") {
         SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return;
+    }
+    if (OnSummaryNotify(msg)) {
+        WindowImplBase::Notify(msg);
         return;
     }
     if (msg.sType == L"click" && msg.pSender) {

@@ -15,6 +15,7 @@
 #include "connect/PhoneConnectRecord.h"
 #include "connect/PhoneWorkers.h"
 #include "core/window/WindowImplBase.h"
+#include "frame/MainFrameSummary.h"
 #include "localserver/LocalServer.h"
 #include "phonelink/PhoneCounts.h"
 #include "phonelink/PhoneServiceClient.h"
@@ -48,6 +49,9 @@ public:
     // The phone's counts of contacts, messages and call records from the
     // companion app's last counts reply; -1 each before one arrived.
     const PhoneCounts& PhoneDataCounts() const { return phoneCounts_; }
+    // A counts reply of the phone: kept, and shown by the data summary when
+    // it is open (which then moves over the frame again).
+    void ShowPhoneSummary(const PhoneCounts& counts);
 
     static constexpr UINT kMenuClick = WM_USER + 121;  // 0x479, wParam: the item's name
 
@@ -96,6 +100,10 @@ private:
     void SendToPhoneService(const char* request);
     void OnAndroidMsg(const char* text);
     void PullBackupForPlugin(const char* text);
+    // The phone data summary and the feedback form.
+    bool OnSummaryNotify(UiLib::TNotifyUI& msg);
+    void OpenPhoneSummary();
+    void HidePhoneSummary();
 
     // The start-up report's items.
     void OnNews(WPARAM index, const NewsItem* item);
@@ -118,6 +126,7 @@ private:
     LocalServer localServer_;
     CClient client_;
     PhoneCounts phoneCounts_;
+    FrameSummary summary_;
 
     UiLib::CControlUI* closeButton_ = nullptr;
     UiLib::CControlUI* minButton_ = nullptr;

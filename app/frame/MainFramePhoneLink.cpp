@@ -114,7 +114,10 @@ void VOvoduReridOro::OnAndroidMsg(const char* received) {
     if (text.find("Server___Fail") != std::string::npos) return;
     if (text.find('(') != std::string::npos) {
         PhoneCounts counts;
-        if (ParsePhoneCounts(text, counts)) phoneCounts_ = counts;
+        if (ParsePhoneCounts(text, counts)) {
+            phoneCounts_ = counts;
+            ShowPhoneSummary(counts);
+        }
         SendToPlugin(L"romflash_phonedata_status", reinterpret_cast<WPARAM>(text.c_str()), 0);
         return;
     }
