@@ -52,6 +52,11 @@ bool DeviceBridge::TakeScreenshot() const {
     return fn && fn() == 0;
 }
 
+int DeviceBridge::CheckFileAndKillActivity() const {
+    auto fn = Export<NoArgFn>("CheckFileAndKillActivity");
+    return fn ? fn() : 0;
+}
+
 bool DeviceBridge::PcIdentity(std::string& mac, std::string& windowsVersion) const {
     auto getMac = Export<NarrowOutFn>("GetHDiskMac");
     auto getVersion = Export<WideOutFn>("GetWindowsVersion");

@@ -264,6 +264,30 @@ bool VOvoduReridOro::OnAppMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESU
         case appmsg::kRomflashConnect:
             ConnectNow();
             return true;
+        case appmsg::kRomflashGames:
+            OpenRomSiteGames();
+            return true;
+        case appmsg::kRomCheckBinary:
+            OnRomCheckBinary(reinterpret_cast<const char*>(wParam));
+            return true;
+        case appmsg::kHideLoading1:
+            SetVisible(L"RomLoadinggif", false);
+            return true;
+        case appmsg::kHideLoading2:
+            SetVisible(L"MustAppgif", false);
+            return true;
+        case appmsg::kPaneLoadState:
+            result = PaneLoadState(wParam);
+            return true;
+        case appmsg::kNetProbeFailed:
+            OnNetProbeFailed();
+            return true;
+        case appmsg::kShowAuthorize:
+            OnShowAuthorize();
+            return true;
+        case appmsg::kPhoneLogError:
+            OnPhoneLogError();
+            return true;
         case appmsg::kRomflashApps:
             if (auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"))) tabs->SelectItem(3);
             return true;
@@ -315,6 +339,10 @@ void VOvoduReridOro::Notify(TNotifyUI& msg) {
     }
     if (msg.sType == L"click" && msg.pSender && msg.pSender->GetName() == L"BtnMin") {
         SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        return;
+    }
+    if (OnFrameNotify(msg)) {
+        WindowImplBase::Notify(msg);
         return;
     }
     if (msg.sType == L"click" && msg.pSender) {
