@@ -166,8 +166,10 @@ public:
 
 protected:
     void OnInitText() override {
+        // The caption shows even without a recorded version.
+        const std::wstring version = ReadInstalledVersion(GetModuleFolderW() + L"\\autoupdate\\curjson");
         if (CControlUI* label = Find(L"LaVerDetail"))
-            label->SetText(VersionCaption(ReadInstalledVersion(GetModuleFolderW() + L"\\autoupdate\\curjson")).c_str());
+            label->SetText(version.empty() ? L"版本号: V" : VersionCaption(version).c_str());
     }
 };
 
