@@ -302,3 +302,43 @@ TEST_F(JourneyFixture, AnAbsentPhoneGivesTheConnectFailDialogAndItsRetryConnects
     EXPECT_TRUE(uiharness::PumpUntil([] { return FindWindowW(L"ConnectFailDialog", L"ConnectFailDialog") == nullptr; },
                                      10000));
 }
+
+TEST_F(JourneyFixture, ARecommendedAppClickStartsTheDownloaderHandsItTheAppAndCountsIt) {
+    web.SetJson("api/getApp/", u8R"([{"name":"微信","img":"http://)" + web.HostAndPort() +
+                                   u8R"(/icons/none.png","trueUrl":"http://127.0.0.1/wx.apk","id":"77","type":"1",)"
+                                   u8R"("size":"30","hash":"hh","msg":"m","error":"-1"}])");
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    ASSERT_TRUE(WaitForWeb("api/getApp/"));
+    uiharness::PumpFor(1500);  // the app's button is added
+    const POINT need = TabOption(2);
+    ClickAt(frame, need.x, need.y);
+    uiharness::PumpFor(500);
+    ClickAt(frame, 49, 188);  // the first recommended app, at the top of the page's left column
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return !DownloaderLines().empty(); }, 20000));
+    EXPECT_EQ(u8"77|微信|http://127.0.0.1/wx.apk|http://" + web.HostAndPort() + "/icons/none.png|30|1|hh|m|-1|0",
+              DownloaderLines()[0]);
+    EXPECT_TRUE(WaitForWeb("index.php?c=feedback&a=appDownloadCount&id=77"));
+    EXPECT_FALSE(VisibleWindow(L"ConnectFailDialog", L"NetFail"));  // the probe host answered
+}
+
+TEST_F(JourneyFixture, ATypeFourPackageWithoutAPhoneOpensTheApplicationWindowAndAppliesForNothing) {
+    adb.SetScenario("state=none\n");
+    web.SetJson("index.php?c=feedback&a=getRomDownUrl&id=none",
+                u8R"({"id":"9","name":"未适配","trueUrl":"","img":"","size":"0","type":"4","hash":"","msg":"",)"
+                u8R"("error":"-1","changeUrl":""})");
+    TorvanikProcess torvanik(dir.Path());
+    ASSERT_NE(nullptr, torvanik.WaitForFrame());
+    ASSERT_TRUE(uiharness::PumpUntil([] { return VisibleWindow(L"ApplyPhoneRom", L"ApplyPhoneRom"); }, 30000));
+    uiharness::PumpFor(500);
+    ClickAt(FindWindowW(L"ApplyPhoneRom", L"ApplyPhoneRom"), 192, 180);  // "btnRom"
+    EXPECT_TRUE(uiharness::PumpUntil([] { return FindWindowW(L"ApplyPhoneRom", L"ApplyPhoneRom") == nullptr; }, 10000));
+    // The start-up report goes on once the window is closed.
+    EXPECT_TRUE(WaitForWeb("api/getApp/"));
+    auto requests = web.Requests();
+    EXPECT_TRUE(std::none_of(requests.begin(), requests.end(), [](auto& r) {
+        return r.path.find("a=applyModel") != std::string::npos;
+    }));
+    EXPECT_TRUE(DownloaderLines().empty());
+}

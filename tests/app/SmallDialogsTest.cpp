@@ -58,6 +58,17 @@ CControlUI* ControlOf(HWND dialog, const wchar_t* name) {
     return window ? window->m_PaintManager.FindControl(name) : nullptr;
 }
 
+// The control's text once the dialog's "windowinit" has set it (a loaded
+// machine may paint late; the skins leave these texts empty), or "" after 10 s.
+std::wstring TextOnceSet(HWND dialog, const wchar_t* name) {
+    for (int i = 0; i < 1000; ++i) {
+        CControlUI* control = ControlOf(dialog, name);
+        if (control && !control->GetText().IsEmpty()) return control->GetText().GetData();
+        Sleep(10);
+    }
+    return L"";
+}
+
 // A real click in the middle of the named control.
 bool ClickControl(HWND dialog, const wchar_t* name) {
     CControlUI* control = ControlOf(dialog, name);
@@ -118,10 +129,8 @@ TEST(SmallDialogs, TheModelApplicationNamesThePhoneAndEachButtonGivesItsResult) 
     for (const ApplyCase& c : cases) {
         std::wstring label, tip;
         Driver driver(L"ApplyPhoneRom", L"ApplyPhoneRom", [&](HWND dialog) {
-            if (CControlUI* model = ControlOf(dialog, L"ApplyRomphoneModel")) {
-                label = model->GetText().GetData();
-                tip = model->GetToolTip().GetData();
-            }
+            label = TextOnceSet(dialog, L"ApplyRomphoneModel");
+            if (CControlUI* model = ControlOf(dialog, L"ApplyRomphoneModel")) tip = model->GetToolTip().GetData();
             if (c.expected == 1) Screenshot(dialog, L"apply-phone-rom.png");
             if (!ClickControl(dialog, c.button)) PostMessageW(dialog, WM_CLOSE, 0, 0);
         });
@@ -163,7 +172,7 @@ TEST(SmallDialogs, TheVersionDialogShowsTheVersionCaption) {
     uiharness::HarnessWindow main(400, 300);
     std::wstring text;
     Driver driver(L"CBrushVersion", L"BrushVersion", [&](HWND dialog) {
-        if (CControlUI* label = ControlOf(dialog, L"LaVerDetail")) text = label->GetText().GetData();
+        text = TextOnceSet(dialog, L"LaVerDetail");
         Screenshot(dialog, L"brush-version.png");
         ClickControl(dialog, L"BtnClose");
     });
