@@ -120,6 +120,14 @@ int TakeScreenshot(const PhoneJob& job) {
     return arrived ? 1 : 0;
 }
 
+int CheckService(const PhoneJob& job) {
+    Sleep(job.serviceWaitMs);
+    const int failed = DeviceBridge(job.hemlar).CheckFileAndKillActivity();
+    Post(job, failed ? appmsg::kPhoneLogError : appmsg::kShowAuthorize);
+    return 1;
+}
+
 HANDLE StartTryConnectAndroidThread(const PhoneJob& job) { return Start<&TryConnectAndroid>(job); }
 HANDLE StartConnectPhoneThread(const PhoneJob& job) { return Start<&ConnectPhone>(job); }
 HANDLE StartScreenshotThread(const PhoneJob& job) { return Start<&TakeScreenshot>(job); }
+HANDLE StartCheckServiceThread(const PhoneJob& job) { return Start<&CheckService>(job); }

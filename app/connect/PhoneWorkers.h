@@ -20,6 +20,7 @@ struct PhoneJob {
     HANDLE driverMutex = nullptr;          // "ticketsBrush": one driver check at a time
     IDeviceEnumerator* devices = nullptr;  // lives as long as the process
     std::wstring tempFolder;               // with a trailing backslash
+    DWORD serviceWaitMs = 5000;            // the service check's wait for the app
 };
 
 // The bodies, run on the calling thread. Results as the thread procedures
@@ -27,8 +28,13 @@ struct PhoneJob {
 int TryConnectAndroid(const PhoneJob& job);
 int ConnectPhone(const PhoneJob& job);
 int TakeScreenshot(const PhoneJob& job);
+// Gives the companion app `job.serviceWaitMs` to start, then asks whether its
+// run failed: kPhoneLogError when it did, kShowAuthorize when it waits for
+// the user's authorisation on the phone.
+int CheckService(const PhoneJob& job);
 
 // Starts a worker on a copy of the job; the returned handle is the caller's.
 HANDLE StartTryConnectAndroidThread(const PhoneJob& job);
 HANDLE StartConnectPhoneThread(const PhoneJob& job);
 HANDLE StartScreenshotThread(const PhoneJob& job);
+HANDLE StartCheckServiceThread(const PhoneJob& job);

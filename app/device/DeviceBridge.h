@@ -23,6 +23,9 @@ public:
     void AdbServerStart() const;
     // True when the screenshot arrived in the skin's PhoneScreen folder.
     bool TakeScreenshot() const;
+    // 1 when the companion app left its failure marker on the phone (the app
+    // is then stopped), else 0.
+    int CheckFileAndKillActivity() const;
     // The physical address and the Windows version; false without the exports.
     bool PcIdentity(std::string& mac, std::string& windowsVersion) const;
     bool PullFile(const std::wstring& commandLine) const;
@@ -36,7 +39,6 @@ public:
     void RunCommand(const std::wstring& commandLine) const;
     int ServerStartEx(const std::wstring& package, const std::wstring& activity) const;
     bool PortToPC() const;
-    int CheckFileAndKillActivity() const;
 
 private:
     template <class Fn>

@@ -266,6 +266,30 @@ bool VOvoduReridOro::OnAppMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESU
         case appmsg::kRomflashConnect:
             ConnectNow();
             return true;
+        case appmsg::kRomflashGames:
+            OpenRomSiteGames();
+            return true;
+        case appmsg::kRomCheckBinary:
+            OnRomCheckBinary(reinterpret_cast<const char*>(wParam));
+            return true;
+        case appmsg::kHideLoading1:
+            SetVisible(L"RomLoadinggif", false);
+            return true;
+        case appmsg::kHideLoading2:
+            SetVisible(L"MustAppgif", false);
+            return true;
+        case appmsg::kPaneLoadState:
+            result = PaneLoadState(wParam);
+            return true;
+        case appmsg::kNetProbeFailed:
+            OnNetProbeFailed();
+            return true;
+        case appmsg::kShowAuthorize:
+            OnShowAuthorize();
+            return true;
+        case appmsg::kPhoneLogError:
+            OnPhoneLogError();
+            return true;
         case appmsg::kRomflashApps:
             if (auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"))) tabs->SelectItem(3);
             return true;
@@ -321,7 +345,7 @@ void VOvoduReridOro::Notify(TNotifyUI& msg) {
         SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
         return;
     }
-    if (OnSummaryNotify(msg)) {
+    if (OnSummaryNotify(msg) || OnFrameNotify(msg)) {
         WindowImplBase::Notify(msg);
         return;
     }

@@ -109,6 +109,31 @@ private:
     void OnNews(WPARAM index, const NewsItem* item);
     void OnRecommendItem(const PackageRecord* app);
 
+    // Tabs, options, web-pane toolbars, news, recommended apps and the
+    // screenshot buttons; true when the notification was one of these.
+    bool OnFrameNotify(UiLib::TNotifyUI& msg);
+    void OnTabSelect();
+    void OnOptionSelected(const UiLib::CUiString& name);
+    void OnRecommendedAppClick(const UiLib::CUiString& name);
+    void OnNewsClick(UiLib::CControlUI* button);
+    bool OnWebToolbar(const UiLib::CUiString& name);
+    void CopyScreenshot();
+    void SaveScreenshot();
+    std::wstring ScreenshotPath() const;
+    // The type-4 package: the model application and its window.
+    void ApplyForModel();
+
+    // The panes' loading animations, the network probe and the companion
+    // app's state.
+    void StartPaneWaits();
+    void WaitForPane(bool recommend);
+    LRESULT PaneLoadState(WPARAM pane);
+    void OnNetProbeFailed();
+    void OnShowAuthorize();
+    void OnPhoneLogError();
+    void OnRomCheckBinary(const char* path);
+    void OpenRomSiteGames();
+
     HMODULE hemlar_ = nullptr;
     HMODULE brevlin_ = nullptr;
     UiLib::CControlUI* plugin_ = nullptr;  // the plug-in's page control

@@ -9,9 +9,12 @@
 
 #include "ZipUtils.h"
 #include "controls/UITabLayout.h"
+#include "dialogs/SmallDialogs.h"
 #include "messages/DownloaderLink.h"
 #include "messages/PackageJson.h"
+#include "net/ApiRequests.h"
 #include "net/JsonReply.h"
+#include "net/WebApi.h"
 #include "util/Helpers.h"
 #include "util/ProcessUtil.h"
 #include "web/WkeWebkitUI.h"
@@ -83,8 +86,8 @@ LRESULT VOvoduReridOro::SendRomToDownloader(const char* json) {
     const std::string changeUrl = Utf8ToAnsiString(JsonText(root, "changeUrl").c_str());
     auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"));
     if (JsonText(root, "type") == "4") {
-        // A ROM the service does not offer yet: the recommendation page.
-        if (tabs) tabs->SelectItem(2);
+        // A ROM the service does not offer yet: the model is applied for.
+        ApplyForModel();
         return 0;
     }
     if (!changeUrl.empty()) {
@@ -94,6 +97,32 @@ LRESULT VOvoduReridOro::SendRomToDownloader(const char* json) {
     }
     if (HANDLE worker = DeliverToDownloader(record, DownloaderProgram())) CloseHandle(worker);
     return 0;
+}
+
+void VOvoduReridOro::ApplyForModel() {
+    if (!phoneName_.empty()) {
+        // Off the UI thread: the answer is not read, and the dialog below
+        // must not wait for the network.
+        const std::string path = ApplyModelPath(WideToAnsi(vendorId_), phone_.phoneTypeId, WideToAnsi(phoneName_));
+        if (HANDLE thread = StartHttpRequestThread(path, ApiHost())) CloseHandle(thread);
+    }
+    auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"));
+    switch (ShowApplyPhoneRom(m_hWnd, phoneName_)) {
+        case 2:
+            if (tabs) tabs->SelectItem(2);
+            if (webRecommend_) webRecommend_->Navigate(PageUrl("/"));
+            break;
+        case 3:
+            if (tabs) tabs->SelectItem(3);
+            if (webAppCenter_ && webAppCenter_->IsLoadComplete()) webAppCenter_->Navigate(PageUrl("/svapp/"));
+            break;
+        case 4:
+            if (tabs) tabs->SelectItem(3);
+            if (webAppCenter_) webAppCenter_->Navigate(PageUrl("/svapp/"));
+            break;
+        default:
+            break;
+    }
 }
 
 void VOvoduReridOro::OnLocalServerData(const LocalServerDelivery* delivery) {

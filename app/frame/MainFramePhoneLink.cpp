@@ -66,7 +66,7 @@ bool VOvoduReridOro::OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         }
         case appmsg::kRomflashRestore:
             StartHelperApp();
-            if (HANDLE thread = StartCheckServiceThread(m_hWnd, hemlar_)) CloseHandle(thread);
+            if (HANDLE thread = StartCheckServiceThread(MakePhoneJob())) CloseHandle(thread);
             CDatabackup::Open(m_hWnd, CDatabackup::kModeRestore, PhoneCounts{0, 0, 0});
             return true;
         default:

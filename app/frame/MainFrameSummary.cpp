@@ -45,7 +45,7 @@ void VOvoduReridOro::OpenPhoneSummary() {
     // Either way the companion app is brought up and the service checked, so
     // fresh counts follow.
     StartHelperApp();
-    if (HANDLE thread = StartCheckServiceThread(m_hWnd, hemlar_)) CloseHandle(thread);
+    if (HANDLE thread = StartCheckServiceThread(MakePhoneJob())) CloseHandle(thread);
     if (summary_.Open()) {
         // Every second click on the button hides the open summary.
         if (summary_.clicks % 2 == 1) ::ShowWindow(summary_.popup, SW_HIDE);

@@ -35,6 +35,14 @@ constexpr DWORD kAddressSpace = sizeof(sockaddr_in) + 16;
 
 }  // namespace
 
+bool IdleLongerThan(DWORD now, DWORD lastActive, DWORD timeoutMs) {
+    // Workers stamp their activity without the lock, so a stamp may be a
+    // little newer than `now`: that connection is active, not idle for
+    // nearly 50 days. Differences are taken modulo 2^32 across tick wraps.
+    const DWORD idle = now - lastActive;
+    return static_cast<LONG>(idle) > 0 && idle > timeoutMs;
+}
+
 LocalServer::LocalServer() = default;
 
 LocalServer::~LocalServer() { Stop(); }
@@ -254,12 +262,12 @@ void LocalServer::Deliver(const char* data, size_t length) {
 // Ends connections that have been silent for longer than the idle time-out.
 void LocalServer::Sweeper() {
     while (WaitForSingleObject(stopEvent_, 1000) == WAIT_TIMEOUT) {
-        const DWORD now = GetTickCount();
         std::lock_guard<std::mutex> hold(lock_);
         for (auto& accept : accepts_)
             if (accept->idle) PostAccept(accept.get());
+        const DWORD now = GetTickCount();
         for (auto& connection : connections_) {
-            if (!connection->cancelled && now - connection->lastActive > idleTimeoutMs_) {
+            if (!connection->cancelled && IdleLongerThan(now, connection->lastActive, idleTimeoutMs_)) {
                 connection->cancelled = true;
                 CancelIoEx(reinterpret_cast<HANDLE>(connection->socket), nullptr);
             }

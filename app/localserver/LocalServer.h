@@ -22,6 +22,10 @@ struct LocalServerDelivery {
     size_t length;
 };
 
+// True when a connection last active at tick `lastActive` has been silent
+// for longer than `timeoutMs` at tick `now`; a stamp newer than `now` is not.
+bool IdleLongerThan(DWORD now, DWORD lastActive, DWORD timeoutMs);
+
 class LocalServer {
 public:
     static constexpr unsigned short kDefaultPort = 12345;

@@ -22,11 +22,19 @@ constexpr UINT kRecommendItem = WM_USER + 371;         // 0x573, S: app index
 constexpr UINT kAndroidId = WM_USER + 372;             // 0x574, P: heap text, freed by the frame
 constexpr UINT kFreshViewScreen = WM_USER + 373;       // 0x575, P
 constexpr UINT kQueryPhoneData = WM_USER + 374;        // 0x576, P
+constexpr UINT kShowAuthorize = WM_USER + 375;         // 0x577, P: the companion app waits for the user
+constexpr UINT kPhoneLogError = WM_USER + 376;         // 0x578, P: the companion app's run failed
 constexpr UINT kHideLoading1 = WM_USER + 380;          // 0x57C, S
 constexpr UINT kHideLoading2 = WM_USER + 390;          // 0x586, S
 constexpr UINT kSendPhoneRequest = WM_USER + 410;      // 0x59A, S: narrow request text
 constexpr UINT kSendPhoneRequest2 = WM_USER + 411;     // 0x59B, S: narrow request text
 constexpr UINT kBackupPulled = WM_USER + 412;          // 0x59C, P: to the backup window, a transfer ended
+// The frame's own helpers, so that workers never touch a window or a web
+// view themselves: the network probe found no network (P); a pane wait asks
+// whether its pane has loaded (S, wParam the pane; the answer a PaneState).
+constexpr UINT kNetProbeFailed = WM_USER + 381;        // 0x57D, P
+constexpr UINT kPaneLoadState = WM_USER + 382;         // 0x57E, S
+constexpr UINT kRomCheckBinary = WM_USER + 500;        // 0x5F4, S: narrow path of a ROM zip
 constexpr UINT kPrepareHelper = WM_USER + 501;         // 0x5F5
 constexpr UINT kRomflashBackup = WM_USER + 502;        // 0x5F6
 constexpr UINT kRomflashRestore = WM_USER + 503;       // 0x5F7

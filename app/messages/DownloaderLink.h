@@ -21,5 +21,9 @@ bool SendToRunningDownloader(const PackageRecord& record);
 HANDLE DeliverToDownloader(const PackageRecord& record, const std::wstring& program,
                            void (*afterSend)(const PackageRecord&) = nullptr);
 
+// On a worker thread: shows the running downloader's window on top, or
+// starts `program` and shows its window once it appears (up to 5 looks).
+HANDLE BringUpDownloader(const std::wstring& program);
+
 // The downloader's program in the installation: "<folder>\DownModule\Pellarine_u.exe".
 std::wstring DownloaderProgram();

@@ -4,7 +4,10 @@
 
 #include <wininet.h>
 
+#include <process.h>
+
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -24,7 +27,25 @@ unsigned long long ContentLengthOf(HINTERNET request) {
     return wcstoull(text, nullptr, 10);
 }
 
+struct Request {
+    std::string path;
+    WebEndpoint host;
+};
+
+unsigned __stdcall RequestThread(void* argument) {
+    std::unique_ptr<Request> request(static_cast<Request*>(argument));
+    HttpGetToString(request->path, request->host);
+    return 0;
+}
+
 }  // namespace
+
+HANDLE StartHttpRequestThread(const std::string& path, const WebEndpoint& host) {
+    auto request = std::make_unique<Request>(Request{path, host});
+    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &RequestThread, request.get(), 0, nullptr));
+    if (thread) request.release();
+    return thread;
+}
 
 std::string HttpGetToString(const std::string& path, const WebEndpoint& host) {
     const HttpReply reply = HttpGet(host, path);

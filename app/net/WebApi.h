@@ -15,6 +15,10 @@
 // page is not a reply. Bodies are kept byte for byte.
 std::string HttpGetToString(const std::string& path, const WebEndpoint& host);
 
+// Sends the GET on a worker thread whose answer nobody reads (reports and
+// counts). Returns the thread's handle (the caller closes it).
+HANDLE StartHttpRequestThread(const std::string& path, const WebEndpoint& host);
+
 // A download of one URL into a file. Open checks the HTTP status before it
 // creates the target, so an error page is never saved as the file.
 class HttpDownload {

@@ -10,8 +10,6 @@
 namespace {
 
 constexpr int kStartAttempts = 5;
-constexpr UINT kShowAuthorize = WM_USER + 375;   // 0x577
-constexpr UINT kPhoneLogError = WM_USER + 376;   // 0x578
 
 template <class Job, int (*Body)(const Job&)>
 unsigned __stdcall ThreadMain(void* argument) {
@@ -29,19 +27,11 @@ HANDLE StartWorker(const Job& job) {
 
 struct DelayedJob {
     HWND frame = nullptr;
-    HMODULE hemlar = nullptr;
 };
 
 int QueryDataBody(const DelayedJob& job) {
     ::Sleep(1000);
     ::PostMessageW(job.frame, appmsg::kQueryPhoneData, 0, 0);
-    return 1;
-}
-
-int CheckServiceBody(const DelayedJob& job) {
-    ::Sleep(5000);
-    const int failed = DeviceBridge(job.hemlar).CheckFileAndKillActivity();
-    ::PostMessageW(job.frame, failed == 0 ? kShowAuthorize : kPhoneLogError, 0, 0);
     return 1;
 }
 
@@ -80,8 +70,4 @@ int RunHelperApk(const HelperAppJob& job) {
 
 HANDLE StartHelperApkThread(const HelperAppJob& job) { return StartWorker<HelperAppJob, &RunHelperApk>(job); }
 
-HANDLE StartQueryDataThread(HWND frame) { return StartWorker<DelayedJob, &QueryDataBody>(DelayedJob{frame, nullptr}); }
-
-HANDLE StartCheckServiceThread(HWND frame, HMODULE hemlar) {
-    return StartWorker<DelayedJob, &CheckServiceBody>(DelayedJob{frame, hemlar});
-}
+HANDLE StartQueryDataThread(HWND frame) { return StartWorker<DelayedJob, &QueryDataBody>(DelayedJob{frame}); }

@@ -29,6 +29,3 @@ HANDLE StartHelperApkThread(const HelperAppJob& job);
 
 // Waits a second for the link, then asks the frame to query the phone's data.
 HANDLE StartQueryDataThread(HWND frame);
-// Waits five seconds, then asks the app whether its service failed:
-// 0x577 when it runs, 0x578 when it left its failure marker.
-HANDLE StartCheckServiceThread(HWND frame, HMODULE hemlar);

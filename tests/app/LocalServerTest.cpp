@@ -178,3 +178,19 @@ TEST_F(LocalServerFixture, StopClosesOpenConnectionsAndASecondStopDoesNothing) {
     server.Stop();
     EXPECT_EQ(INVALID_SOCKET, Connect(server.Port()));
 }
+
+TEST(LocalServerIdle, ASilenceCountsOnlyWhenItIsLongerThanTheTimeOutAndNotInTheFuture) {
+    const struct {
+        DWORD now, lastActive, timeout;
+        bool idle;
+    } cases[] = {
+        {10000, 1000, 5000, true},         // silent for 9 s
+        {10000, 6000, 5000, false},        // 4 s
+        {10000, 10000, 5000, false},       // just active
+        {10000, 10016, 5000, false},       // stamped by a worker after `now` was read
+        {100, 0xFFFFF000u, 1000, true},    // across the tick counter's wrap: 4.2 s
+        {100, 0xFFFFFF00u, 1000, false},   // across the wrap: 0.36 s
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.idle, IdleLongerThan(c.now, c.lastActive, c.timeout)) << c.now << " " << c.lastActive;
+}

@@ -242,3 +242,103 @@ TEST_F(JourneyFixture, AnOfflinePhoneGivesItsDialogAndRetryConnectsAgain) {
     ASSERT_TRUE(uiharness::PumpUntil([&] { return FindWindowW(L"PhoneOffline", L"OffLine") != nullptr; }, 30000));
     PostMessageW(FindWindowW(L"PhoneOffline", L"OffLine"), WM_CLOSE, 1, 0);
 }
+
+namespace {
+
+// A real click at a point of a window's client area, from this process.
+void ClickAt(HWND window, int x, int y) {
+    const LPARAM at = MAKELPARAM(x, y);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, WM_MOUSEMOVE, 0, at, SMTO_NORMAL, 5000, &result);
+    SendMessageTimeoutW(window, WM_LBUTTONDOWN, MK_LBUTTON, at, SMTO_NORMAL, 5000, &result);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);  // a modal dialog may open on the release
+}
+
+// The frame's tab options in the caption bar: 84 wide, 2 apart, after the logo.
+POINT TabOption(int index) { return {184 + index * 86 + 42, 61}; }
+
+bool VisibleWindow(const wchar_t* cls, const wchar_t* title) {
+    HWND hwnd = FindWindowW(cls, title);
+    return hwnd && IsWindowVisible(hwnd);
+}
+
+}  // namespace
+
+TEST_F(JourneyFixture, WithoutNetworkTheWebTabsShowOneNetworkFailureDialog) {
+    SetEnvironmentVariableA("TORVANIK_PROBE_HOST", "127.0.0.1:1");  // the probe host gives nothing
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    uiharness::PumpFor(1000);
+    EXPECT_FALSE(VisibleWindow(L"ConnectFailDialog", L"NetFail"));  // nothing before a web tab opens
+    const POINT need = TabOption(2), apps = TabOption(3);
+    ClickAt(frame, need.x, need.y);
+    ASSERT_TRUE(uiharness::PumpUntil([] { return VisibleWindow(L"ConnectFailDialog", L"NetFail"); }, 20000));
+    // A second web tab's probe fails too, but the dialog already tells it.
+    ClickAt(frame, apps.x, apps.y);
+    uiharness::PumpFor(2000);
+    int dialogs = 0;
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"ConnectFailDialog", L"NetFail")) != nullptr;) ++dialogs;
+    EXPECT_EQ(1, dialogs);
+    PostMessageW(FindWindowW(L"ConnectFailDialog", L"NetFail"), WM_CLOSE, 1, 0);
+    EXPECT_TRUE(uiharness::PumpUntil([] { return FindWindowW(L"ConnectFailDialog", L"NetFail") == nullptr; }, 10000));
+}
+
+TEST_F(JourneyFixture, AnAbsentPhoneGivesTheConnectFailDialogAndItsRetryConnects) {
+    adb.SetScenario("state=none\n");
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    SendDeviceChange(frame, DBT_DEVICEARRIVAL, kUsbClass, kPhonePath);
+    ASSERT_TRUE(
+        uiharness::PumpUntil([] { return VisibleWindow(L"ConnectFailDialog", L"ConnectFailDialog"); }, 60000));
+    EXPECT_TRUE(PluginLines("romflash_connect").empty());
+    // The phone answers now; the dialog's retry button connects again.
+    adb.SetScenario("state=device\nserial=JOURNEY01\nprop.ro.product.model=MI 4LTE\n");
+    uiharness::PumpFor(500);
+    ClickAt(FindWindowW(L"ConnectFailDialog", L"ConnectFailDialog"), 306, 180);
+    ASSERT_TRUE(WaitForPlugin("romflash_connect", 1, 60000));
+    EXPECT_EQ(0u, PluginLines("romflash_connect")[0].find(u8"romflash_connect\thttp://127.0.0.1/rec.img\t31,s31"));
+    EXPECT_TRUE(uiharness::PumpUntil([] { return FindWindowW(L"ConnectFailDialog", L"ConnectFailDialog") == nullptr; },
+                                     10000));
+}
+
+TEST_F(JourneyFixture, ARecommendedAppClickStartsTheDownloaderHandsItTheAppAndCountsIt) {
+    web.SetJson("api/getApp/", u8R"([{"name":"微信","img":"http://)" + web.HostAndPort() +
+                                   u8R"(/icons/none.png","trueUrl":"http://127.0.0.1/wx.apk","id":"77","type":"1",)"
+                                   u8R"("size":"30","hash":"hh","msg":"m","error":"-1"}])");
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    ASSERT_TRUE(WaitForWeb("api/getApp/"));
+    uiharness::PumpFor(1500);  // the app's button is added
+    const POINT need = TabOption(2);
+    ClickAt(frame, need.x, need.y);
+    uiharness::PumpFor(500);
+    ClickAt(frame, 49, 188);  // the first recommended app, at the top of the page's left column
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return !DownloaderLines().empty(); }, 20000));
+    EXPECT_EQ(u8"77|微信|http://127.0.0.1/wx.apk|http://" + web.HostAndPort() + "/icons/none.png|30|1|hh|m|-1|0",
+              DownloaderLines()[0]);
+    EXPECT_TRUE(WaitForWeb("index.php?c=feedback&a=appDownloadCount&id=77"));
+    EXPECT_FALSE(VisibleWindow(L"ConnectFailDialog", L"NetFail"));  // the probe host answered
+}
+
+TEST_F(JourneyFixture, ATypeFourPackageWithoutAPhoneOpensTheApplicationWindowAndAppliesForNothing) {
+    adb.SetScenario("state=none\n");
+    web.SetJson("index.php?c=feedback&a=getRomDownUrl&id=none",
+                u8R"({"id":"9","name":"未适配","trueUrl":"","img":"","size":"0","type":"4","hash":"","msg":"",)"
+                u8R"("error":"-1","changeUrl":""})");
+    TorvanikProcess torvanik(dir.Path());
+    ASSERT_NE(nullptr, torvanik.WaitForFrame());
+    ASSERT_TRUE(uiharness::PumpUntil([] { return VisibleWindow(L"ApplyPhoneRom", L"ApplyPhoneRom"); }, 30000));
+    uiharness::PumpFor(500);
+    ClickAt(FindWindowW(L"ApplyPhoneRom", L"ApplyPhoneRom"), 192, 180);  // "btnRom"
+    EXPECT_TRUE(uiharness::PumpUntil([] { return FindWindowW(L"ApplyPhoneRom", L"ApplyPhoneRom") == nullptr; }, 10000));
+    // The start-up report goes on once the window is closed.
+    EXPECT_TRUE(WaitForWeb("api/getApp/"));
+    auto requests = web.Requests();
+    EXPECT_TRUE(std::none_of(requests.begin(), requests.end(), [](auto& r) {
+        return r.path.find("a=applyModel") != std::string::npos;
+    }));
+    EXPECT_TRUE(DownloaderLines().empty());
+}

@@ -7,6 +7,7 @@
 #include <cfgmgr32.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -219,4 +220,27 @@ TEST_F(PhoneWorkersFixture, ConnectingFromTheAndroidIdQueriesWithItsIdsAndAFaile
     MSG msg;
     ASSERT_TRUE(PeekMessageW(&msg, window, appmsg::kFreshViewScreen, appmsg::kFreshViewScreen, PM_REMOVE));
     EXPECT_EQ(0u, msg.wParam);
+}
+
+TEST_F(PhoneWorkersFixture, TheServiceCheckAsksForAuthorisationUnlessTheAppLeftItsFailureMarker) {
+    PhoneJob job = Job(nullptr);
+    job.serviceWaitMs = 0;
+    const std::wstring marker = adb.PhoneFile(L"/sdcard/doruvadedi/log_error");
+    const struct {
+        bool failed;
+        UINT expected;
+    } cases[] = {{false, appmsg::kShowAuthorize}, {true, appmsg::kPhoneLogError}};
+    for (const auto& c : cases) {
+        if (c.failed) {
+            std::filesystem::create_directories(adb.PhoneFile(L"/sdcard/doruvadedi"));
+            testsupport::WriteFileBytes(marker, "");
+        }
+        EXPECT_EQ(1, CheckService(job));
+        EXPECT_EQ((std::vector<UINT>{c.expected}), Messages(TakePosted(window))) << c.failed;
+    }
+    // The failed run's app was stopped on the phone.
+    const auto requests = adb.Requests();
+    EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [](const std::string& r) {
+        return r.find("am force-stop com.vandrell.mrtq") != std::string::npos;
+    }));
 }

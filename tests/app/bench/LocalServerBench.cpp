@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,6 +32,15 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+// Why requests failed, by step and error code, for the report.
+std::mutex g_failuresLock;
+std::map<std::string, int> g_failures;
+
+void Failed(const char* step, int error) {
+    std::lock_guard<std::mutex> hold(g_failuresLock);
+    ++g_failures[std::string(step) + " " + std::to_string(error)];
+}
+
 SOCKET Connect(unsigned short port) {
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     sockaddr_in to = {};
@@ -37,6 +48,7 @@ SOCKET Connect(unsigned short port) {
     to.sin_port = htons(port);
     to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (connect(s, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+        Failed("connect", WSAGetLastError());
         closesocket(s);
         return INVALID_SOCKET;
     }
@@ -50,11 +62,15 @@ bool Request(unsigned short port, int number) {
     const std::string body = "{\"name\":\"package " + std::to_string(number) +
                              "\",\"type\":\"1\",\"trueUrl\":\"http://127.0.0.1/p.apk\",\"size\":\"1024\"}";
     bool ok = send(s, body.data(), static_cast<int>(body.size()), 0) == static_cast<int>(body.size());
+    if (!ok) Failed("send", WSAGetLastError());
     std::string echo;
     char buffer[4096];
     while (ok && echo.size() < body.size()) {
         const int n = recv(s, buffer, sizeof buffer, 0);
-        if (n <= 0) break;
+        if (n <= 0) {
+            Failed(n == 0 ? "recv closed" : "recv", n == 0 ? static_cast<int>(echo.size()) : WSAGetLastError());
+            break;
+        }
         echo.append(buffer, n);
     }
     closesocket(s);
@@ -131,6 +147,7 @@ int main(int argc, char** argv) {
                 clients, idle, idleAlive);
     std::printf("echoed: %d  delivered: %d  lost: %d\n", echoed.load(), g_delivered.load(),
                 requests - std::min(echoed.load(), g_delivered.load()));
+    for (const auto& failure : g_failures) std::printf("failed: %s (%d times)\n", failure.first.c_str(), failure.second);
     std::printf("requests per second: %.0f\n", requests / seconds);
     std::printf("worst latency: %.1f ms\n", worstMicros.load() / 1000.0);
     return echoed == requests && g_delivered == requests ? 0 : 2;
