@@ -71,6 +71,7 @@ void VOvoduReridOro::StopServices() {
     // Stopped before the web engine shuts down; the stop keeps answering the
     // workers' sent messages while it waits for them.
     localServer_.Stop();
+    RemoveTrayIcon();
 }
 
 void VOvoduReridOro::OnFinalMessage(HWND hWnd) {
@@ -112,6 +113,7 @@ void VOvoduReridOro::OnWindowReady() {
     if (big) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (small) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     Init();
+    AttachShadow();
 }
 
 void VOvoduReridOro::Init() {
@@ -282,27 +284,24 @@ bool VOvoduReridOro::OnAppMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESU
 void VOvoduReridOro::OnMenuItem(const wchar_t* item) {
     if (!item) return;
     if (wcscmp(item, L"Menu_Main_Exit") == 0) {
-        // Leaves through the message loop, so the engine and COM shut down in
-        // order and no worker is cut off by the runtime's exit.
-        CloseDownloaderWindow();
-        KillPhoneServerProcess();
-        PostQuitMessage(0);
+        LeaveProgram();
+    } else if (wcscmp(item, L"AppSetting") == 0) {
+        OpenSettings();
     } else if (wcscmp(item, L"AppLog") == 0) {
         ShellExecuteW(nullptr, L"open", ApiSiteUrl("/shuaji/").c_str(), nullptr, nullptr, SW_SHOW);
     } else if (wcscmp(item, L"AppGov") == 0) {
         ShellExecuteW(nullptr, L"open", ApiSiteUrl("/").c_str(), nullptr, nullptr, SW_SHOW);
     }
-    // "AppSetting", "AppQuesion" and "AppVersion" open dialogs that need the
-    // edit and list controls.
+    // "AppQuesion" and "AppVersion" open the feedback and version dialogs.
 }
 
 LRESULT VOvoduReridOro::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
     if (uMsg == kMenuClick) {
-        OnMenuItem(reinterpret_cast<const wchar_t*>(wParam));
-    } else if (lParam == WM_LBUTTONDBLCLK) {
-        if (IsWindow(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
-    } else if (lParam == WM_RBUTTONUP) {
-        SetForegroundWindow(m_hWnd);  // the tray menu opens here once the menu control exists
+        // The menu hands over the item's name; it is freed here.
+        std::unique_ptr<CUiString> name(reinterpret_cast<CUiString*>(wParam));
+        OnMenuItem(name ? name->GetData() : nullptr);
+    } else {
+        OnTrayIcon(uMsg, lParam);
     }
     bHandled = FALSE;
     return 0;
@@ -319,7 +318,9 @@ void VOvoduReridOro::Notify(TNotifyUI& msg) {
     }
     if (msg.sType == L"click" && msg.pSender) {
         const CUiString name = msg.pSender->GetName();
-        if (name == L"BtnConnectNow") {
+        if (name == L"BtnSet") {
+            OpenMainMenu(msg.pSender);
+        } else if (name == L"BtnConnectNow") {
             ConnectNow();
         } else if (name == L"BtnPhoneFrush" && screenRefresh_ == 0) {
             screenRefresh_ = msg.wParam == 2 ? 2 : 1;

@@ -14,6 +14,8 @@
 
 #include "connect/PhoneConnectRecord.h"
 #include "connect/PhoneWorkers.h"
+#include "controls/UIMenuObserver.h"
+#include "core/manager/UIShadow.h"
 #include "core/window/WindowImplBase.h"
 #include "localserver/LocalServer.h"
 #include "record/PackageRecord.h"
@@ -54,6 +56,14 @@ protected:
 private:
     void Init();
     void OnMenuItem(const wchar_t* item);
+    // The tray icon, the two menus, the settings dialog, the exit item and
+    // the shadow.
+    bool OnTrayIcon(UINT uMsg, LPARAM lParam);
+    void OpenMainMenu(UiLib::CControlUI* button);
+    void OpenSettings();
+    void LeaveProgram();
+    void RemoveTrayIcon();
+    void AttachShadow();
     void ShowVersion();
     UiLib::CControlUI* Find(const wchar_t* name) const;
     void SetVisible(const wchar_t* name, bool visible);
@@ -101,6 +111,9 @@ private:
     std::vector<NewsItem> news_;
     std::vector<PackageRecord> apps_;
     LocalServer localServer_;
+    UiLib::MenuCheckStates trayMenuStates_;
+    UiLib::MenuCheckStates settingsMenuStates_;
+    UiLib::CShadowUI shadow_;
 
     UiLib::CControlUI* closeButton_ = nullptr;
     UiLib::CControlUI* minButton_ = nullptr;

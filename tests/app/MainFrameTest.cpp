@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "PngWriter.h"
 #include "TestPaths.h"
 #include "TorvanikProcess.h"
 #include "UiHarness.h"
@@ -136,6 +137,57 @@ TEST_F(FrameFixture, UpdateCloseEndsWithZeroAndLeavesTheDownloaderAlone) {
     EXPECT_EQ(0, torvanik.WaitForExit());
     uiharness::PumpFor(200);
     EXPECT_EQ(0, downloader.Closes());
+}
+
+TEST_F(FrameFixture, TheTrayMenusExitClosesTheDownloaderAndEndsWithZeroThroughTheMessageLoop) {
+    testsupport::ScratchDir dir;
+    const std::wstring mark = dir.File(L"engine-shut-down");
+    SetEnvironmentVariableW(L"TORVANIK_WKE_SHUTDOWN_MARK", mark.c_str());
+    apptest::DownloaderWindow downloader;
+    TorvanikProcess torvanik;
+    HWND frame = torvanik.WaitForFrame();
+    SetEnvironmentVariableW(L"TORVANIK_WKE_SHUTDOWN_MARK", nullptr);
+    ASSERT_NE(nullptr, frame);
+    ShowWindow(frame, SW_HIDE);
+
+    // A right-click on the program's tray icon, as the shell reports it.
+    PostMessageW(frame, 0x1C, 109, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    uiharness::PumpUntil([&] { return (menu = FindWindowW(L"UiMenuWnd", nullptr)) && IsWindowVisible(menu); }, 10000);
+    ASSERT_NE(nullptr, menu);
+    EXPECT_FALSE(IsWindowVisible(frame));
+    uiharness::PumpFor(300);  // laid out and painted
+    // The exit item is the menu's last: 30 pixels high above a 4-pixel inset.
+    RECT rc;
+    GetClientRect(menu, &rc);
+    const LPARAM exitItem = MAKELPARAM(40, rc.bottom - 4 - 15);
+    PostMessageW(menu, WM_MOUSEMOVE, 0, exitItem);
+    PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, exitItem);
+    PostMessageW(menu, WM_LBUTTONUP, 0, exitItem);
+
+    uiharness::PumpUntil([&] { return !torvanik.Running(); }, 20000);
+    EXPECT_EQ(0, torvanik.WaitForExit());
+    EXPECT_EQ(1, downloader.Closes());
+    // The program left through its message loop: the engine was shut down.
+    EXPECT_EQ("wkeShutdown", testsupport::ReadFileBytes(mark));
+}
+
+TEST_F(FrameFixture, TheFlashingPageInsideTheFrameShowsItsOwnImages) {
+    TorvanikProcess torvanik;
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    // The flashing tab, second of the caption's tabs.
+    const LPARAM romTab = MAKELPARAM(312, 60);
+    PostMessageW(frame, WM_MOUSEMOVE, 0, romTab);
+    PostMessageW(frame, WM_LBUTTONDOWN, MK_LBUTTON, romTab);
+    PostMessageW(frame, WM_LBUTTONUP, 0, romTab);
+    uiharness::PumpFor(1500);
+    const uiharness::Snapshot shot = uiharness::CaptureScreen(frame);
+    std::vector<uint32_t> argb(shot.pixels.size());
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | shot.pixels[i];
+    const std::wstring folder = testsupport::ProgramFolder() + L"screenshots\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    testsupport::WritePng(folder + L"torvanik-rom-page.png", shot.width, shot.height, argb);
 }
 
 TEST_F(FrameFixture, MissingFontFlasherAndDeviceLibraryStillGiveAWorkingFrame) {

@@ -102,6 +102,11 @@ LRESULT CALLBACK DownloaderWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LP
         ++self->closes_;
         return 0;
     }
+    if (msg == WM_COPYDATA && self) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+        self->copies_.push_back({wp, std::string(static_cast<const char*>(data->lpData), data->cbData)});
+        return 1;
+    }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 

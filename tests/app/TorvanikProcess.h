@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace apptest {
 
@@ -38,7 +39,8 @@ private:
 bool CaptionPainted(HWND frame);
 
 // A window standing in for the downloader's (class "CPellarinesFrame",
-// title "Downloader"), counting the WM_CLOSE messages it receives.
+// title "Downloader"), counting the WM_CLOSE messages it receives and
+// keeping the copy-data blocks it is sent.
 class DownloaderWindow {
 public:
     DownloaderWindow();
@@ -48,11 +50,17 @@ public:
 
     HWND Hwnd() const { return hwnd_; }
     int Closes() const { return closes_; }
+    struct CopyData {
+        WPARAM wParam;
+        std::string bytes;
+    };
+    const std::vector<CopyData>& Copies() const { return copies_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     HWND hwnd_ = nullptr;
     int closes_ = 0;
+    std::vector<CopyData> copies_;
 };
 
 }  // namespace apptest
