@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "frame/WindowShadow.h"
 #include "messages/DownloaderLink.h"
 #include "record/PackageRecord.h"
 #include "settings/SettingsFile.h"
@@ -52,13 +53,7 @@ void CDlgSettingPath::OnWindowInit() {
     if (downloadEdit_) downloadEdit_->SetText(settings.DownloadFolder().c_str());
     if (backupEdit_) backupEdit_->SetText(settings.BackupFolder().c_str());
 
-    shadow_.ShowShadow(true);
-    shadow_.Create(&m_PaintManager);
-    shadow_.SetSize(4);
-    shadow_.SetPosition(0, 0);
-    shadow_.SetColor(0x666666);
-    shadow_.SetDarkness(150);
-    shadow_.SetSharpness(5);
+    AttachWindowShadow(shadow_, &m_PaintManager, 4);
 }
 
 void CDlgSettingPath::Browse(CControlUI* edit) {

@@ -7,6 +7,7 @@
 
 #include "controls/UIMenuWnd.h"
 #include "dialogs/DlgSettingPath.h"
+#include "frame/WindowShadow.h"
 #include "util/ProcessUtil.h"
 
 using namespace UiLib;
@@ -25,15 +26,7 @@ void OpenMenu(CPaintManagerUI& manager, MenuCheckStates& states, const wchar_t* 
 
 }  // namespace
 
-void VOvoduReridOro::AttachShadow() {
-    shadow_.ShowShadow(true);
-    shadow_.Create(&m_PaintManager);
-    shadow_.SetSize(5);
-    shadow_.SetPosition(0, 0);
-    shadow_.SetColor(0x666666);
-    shadow_.SetDarkness(150);
-    shadow_.SetSharpness(5);
-}
+void VOvoduReridOro::AttachShadow() { AttachWindowShadow(shadow_, &m_PaintManager, 5); }
 
 bool VOvoduReridOro::OnTrayIcon(UINT uMsg, LPARAM lParam) {
     CUiTrayIcon* tray = m_PaintManager.GetTrayObject();

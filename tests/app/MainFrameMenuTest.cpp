@@ -166,6 +166,7 @@ TEST_F(FrameMenus, TheSkinsTrayIconIsTheFramesWithItsTooltip) {
 
 TEST_F(FrameMenus, RightClickOnTheTrayIconOpensTheTrayMenuWithoutShowingAHiddenFrame) {
     ShowWindow(hwnd_, SW_HIDE);
+    Pump(1000);  // the system has moved the activation elsewhere
     TrayMouse(WM_RBUTTONUP);
     CMenuWnd* menu = WaitForMenu();
     ASSERT_NE(nullptr, menu);
@@ -230,7 +231,8 @@ TEST_F(FrameMenus, TheSettingsItemOpensTheSettingsDialogModallyOverTheFrame) {
             if (found && !IsWindowEnabled(hwnd_)) dialog = found;
         }
         if (!dialog) return;
-        Sleep(1000);  // its first paint sends "windowinit"
+        // Its first paint (the blue title bar) comes after its layout.
+        for (int i = 0; i < 1000 && !apptest::CaptionPainted(dialog, 10, 10); ++i) Sleep(20);
         ownerDisabled = !IsWindowEnabled(hwnd_);
         GetWindowRect(dialog, &placed);
         const LPARAM closeButton = MAKELPARAM(placed.right - placed.left - 21, 18);

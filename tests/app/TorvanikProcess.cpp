@@ -74,9 +74,9 @@ int TorvanikProcess::WaitForExit(DWORD timeoutMs) const {
     return static_cast<int>(code);
 }
 
-bool CaptionPainted(HWND frame) {
+bool CaptionPainted(HWND frame, int x, int y) {
     HDC dc = GetDC(frame);
-    const COLORREF color = GetPixel(dc, 400, 60);
+    const COLORREF color = GetPixel(dc, x, y);
     ReleaseDC(frame, dc);
     return color != CLR_INVALID && GetBValue(color) > GetRValue(color) + 60;
 }

@@ -35,8 +35,9 @@ private:
     HANDLE process_ = nullptr;
 };
 
-// True when the frame's blue caption bar shows on the screen.
-bool CaptionPainted(HWND frame);
+// True when the frame's blue caption bar shows on the screen (at x, y of
+// its client area).
+bool CaptionPainted(HWND frame, int x = 400, int y = 60);
 
 // A window standing in for the downloader's (class "CPellarinesFrame",
 // title "Downloader"), counting the WM_CLOSE messages it receives and
