@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "AdbTestPeers.h"
+#include "TestPaths.h"
 #include "TorvanikProcess.h"
 #include "UiHarness.h"
 #include "controls/UIMenu.h"
@@ -212,6 +213,9 @@ TEST_F(FrameMenus, TheMenuButtonOpensTheMainMenuLeftOfAndBelowIt) {
     GetWindowRect(menu->GetHWND(), &placed);
     EXPECT_EQ(at.x, placed.left);
     EXPECT_EQ(at.y, placed.top);
+    // For looking at: bin\screenshots\main-menu.png.
+    const uiharness::Snapshot shot = uiharness::CaptureWindow(menu->GetHWND());
+    apptest::SaveScreenshot(L"main-menu.png", shot.width, shot.height, shot.pixels);
 }
 
 TEST_F(FrameMenus, TheSettingsItemOpensTheSettingsDialogModallyOverTheFrame) {

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <memory>
 
-#include "PngWriter.h"
 #include "TestPaths.h"
 #include "TorvanikProcess.h"
 #include "UiHarness.h"
@@ -183,11 +182,14 @@ TEST_F(FrameFixture, TheFlashingPageInsideTheFrameShowsItsOwnImages) {
     PostMessageW(frame, WM_LBUTTONUP, 0, romTab);
     uiharness::PumpFor(1500);
     const uiharness::Snapshot shot = uiharness::CaptureScreen(frame);
-    std::vector<uint32_t> argb(shot.pixels.size());
-    for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | shot.pixels[i];
-    const std::wstring folder = testsupport::ProgramFolder() + L"screenshots\\";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    testsupport::WritePng(folder + L"torvanik-rom-page.png", shot.width, shot.height, argb);
+    apptest::SaveScreenshot(L"torvanik-rom-page.png", shot.width, shot.height, shot.pixels);
+    // The page's waiting phone (the plug-in's own image from skin\BrevlinsUI):
+    // its dark body and light screen, on the page's white background.
+    ASSERT_GE(shot.width, 600);
+    ASSERT_GE(shot.height, 400);
+    EXPECT_EQ(0x34404Fu, shot.At(363, 300));
+    EXPECT_EQ(0xDCEBFDu, shot.At(400, 300));
+    EXPECT_EQ(0xFFFFFFu, shot.At(600, 300));
 }
 
 TEST_F(FrameFixture, MissingFontFlasherAndDeviceLibraryStillGiveAWorkingFrame) {

@@ -108,6 +108,10 @@ TEST_F(SettingsDialog, OpeningMakesTheDefaultFoldersAndKeysAndShowsThem) {
     GetWindowRect(dialog.GetHWND(), &rc);
     EXPECT_EQ(460, rc.right - rc.left);
     EXPECT_EQ(250, rc.bottom - rc.top);
+    // For looking at: bin\screenshots\settings-dialog.png.
+    const uiharness::Snapshot shot = uiharness::CaptureWindow(dialog.GetHWND());
+    apptest::SaveScreenshot(L"settings-dialog.png", shot.width, shot.height, shot.pixels);
+    EXPECT_EQ(0x1E6FD9u, shot.At(10, 10));  // the blue title bar
 }
 
 TEST_F(SettingsDialog, SavingStoresEachFolderThatExistsOrCanBeMadeAndRefusesTheRest) {

@@ -4,6 +4,7 @@
 #include <cwctype>
 #include <filesystem>
 
+#include "PngWriter.h"
 #include "TestPaths.h"
 
 namespace fs = std::filesystem;
@@ -72,6 +73,14 @@ int TorvanikProcess::WaitForExit(DWORD timeoutMs) const {
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
     return static_cast<int>(code);
+}
+
+void SaveScreenshot(const std::wstring& name, int width, int height, const std::vector<DWORD>& pixels) {
+    std::vector<uint32_t> argb(pixels.size());
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | pixels[i];
+    const std::wstring folder = testsupport::ProgramFolder() + L"screenshots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    testsupport::WritePng(folder + L"\\" + name, width, height, argb);
 }
 
 bool CaptionPainted(HWND frame, int x, int y) {

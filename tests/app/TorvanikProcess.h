@@ -35,6 +35,9 @@ private:
     HANDLE process_ = nullptr;
 };
 
+// Writes 0x00RRGGBB pixels as bin\screenshots\<name>, for looking at.
+void SaveScreenshot(const std::wstring& name, int width, int height, const std::vector<DWORD>& pixels);
+
 // True when the frame's blue caption bar shows on the screen (at x, y of
 // its client area).
 bool CaptionPainted(HWND frame, int x = 400, int y = 60);
