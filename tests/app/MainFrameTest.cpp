@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "AdbTestPeers.h"
 #include "TestPaths.h"
 #include "TorvanikProcess.h"
 #include "UiHarness.h"
@@ -20,6 +21,10 @@ using testpeers::WebServicePeer;
 namespace {
 
 struct FrameFixture : ::testing::Test {
+    // The program's start-up probe asks for a phone: a running server answers
+    // it, so no server of the probe's own outlives the test (and keeps its
+    // output open).
+    AdbServerPeer adb;
     WebServicePeer peer;
     void SetUp() override {
         // The program inherits where the maker's service is: here, the peer.
