@@ -42,6 +42,14 @@ std::wstring Key(const std::wstring& file, const wchar_t* section, const wchar_t
     return value;
 }
 
+// Keeps the browser's title line when a child window shows it.
+BOOL CALLBACK FindTitle(HWND child, LPARAM found) {
+    wchar_t text[64] = {};
+    GetWindowTextW(child, text, 64);
+    if (wcscmp(text, L"备份到") == 0) *reinterpret_cast<std::wstring*>(found) = text;
+    return TRUE;
+}
+
 class SettingsDialog : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -146,7 +154,9 @@ TEST_F(SettingsDialog, SavingStoresEachFolderThatExistsOrCanBeMadeAndRefusesTheR
         EXPECT_EQ(c.downloadSaved, FolderExists(c.download));
         EXPECT_EQ(c.backupSaved, FolderExists(c.backup));
         // Nothing is ever made under a cut name.
-        if (c.download.size() > 99) EXPECT_FALSE(FolderExists(c.download.substr(0, 99)));
+        if (c.download.size() > 99) {
+            EXPECT_FALSE(FolderExists(c.download.substr(0, 99)));
+        }
         if (c.downloadSaved) {
             ASSERT_EQ(1u, downloader.Copies().size());
             const auto& copy = downloader.Copies()[0];
@@ -194,15 +204,7 @@ TEST_F(SettingsDialog, TheFolderBrowserFillsItsEditAndSavesNothingYet) {
             }
             if (!browser) return;
             Sleep(300);
-            EnumChildWindows(
-                browser,
-                [](HWND child, LPARAM found) {
-                    wchar_t text[64] = {};
-                    GetWindowTextW(child, text, 64);
-                    if (wcscmp(text, L"备份到") == 0) *reinterpret_cast<std::wstring*>(found) = text;
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&title));
+            EnumChildWindows(browser, &FindTitle, reinterpret_cast<LPARAM>(&title));
             SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(chosen.c_str()));
             Sleep(100);
             PostMessageW(browser, WM_COMMAND, c.answer, 0);
