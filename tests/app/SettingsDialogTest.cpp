@@ -203,10 +203,12 @@ TEST_F(SettingsDialog, TheFolderBrowserFillsItsEditAndSavesNothingYet) {
                 if (found && GetWindow(found, GW_OWNER) == dialog.GetHWND()) browser = found;
             }
             if (!browser) return;
-            Sleep(300);
+            Sleep(1000);
             EnumChildWindows(browser, &FindTitle, reinterpret_cast<LPARAM>(&title));
-            SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(chosen.c_str()));
-            Sleep(100);
+            // The browser fills its tree as it goes: the choice is made
+            // again until the tree has settled.
+            for (int i = 0; i < 4; ++i, Sleep(500))
+                SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(chosen.c_str()));
             PostMessageW(browser, WM_COMMAND, c.answer, 0);
             answered = true;
         });
