@@ -15,6 +15,8 @@ wine_env() {
     export WINEDEBUG="${WINEDEBUG:--all}"
     export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
     export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+    # Xvfb has no compositing manager: layered window shadows would show black.
+    export TORVANIK_WINDOW_SHADOW=off
     if [ -f "$1/CMakeCache.txt" ] && grep -q 'mingw-x86_64' "$1/CMakeCache.txt"; then
         WINE_LOADER=/usr/lib/wine/wine64
     else

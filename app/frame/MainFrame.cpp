@@ -10,6 +10,7 @@
 #include "device/DeviceEnumerator.h"
 #include "device/UsbArrival.h"
 #include "dialogs/QuestionBack.h"
+#include "dialogs/SmallDialogs.h"
 #include "frame/MyphoneUI.h"
 #include "messages/AppMessages.h"
 #include "frame/VersionText.h"
@@ -73,6 +74,7 @@ void VOvoduReridOro::StopServices() {
     // workers' sent messages while it waits for them.
     localServer_.Stop();
     client_.Stop();
+    RemoveTrayIcon();
 }
 
 void VOvoduReridOro::OnFinalMessage(HWND hWnd) {
@@ -114,6 +116,7 @@ void VOvoduReridOro::OnWindowReady() {
     if (big) SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     if (small) SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
     Init();
+    AttachShadow();
 }
 
 void VOvoduReridOro::Init() {
@@ -308,29 +311,27 @@ bool VOvoduReridOro::OnAppMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESU
 void VOvoduReridOro::OnMenuItem(const wchar_t* item) {
     if (!item) return;
     if (wcscmp(item, L"Menu_Main_Exit") == 0) {
-        // Leaves through the message loop, so the engine and COM shut down in
-        // order and no worker is cut off by the runtime's exit.
-        CloseDownloaderWindow();
-        KillPhoneServerProcess();
-        PostQuitMessage(0);
+        LeaveProgram();
+    } else if (wcscmp(item, L"AppSetting") == 0) {
+        OpenSettings();
     } else if (wcscmp(item, L"AppLog") == 0) {
         ShellExecuteW(nullptr, L"open", ApiSiteUrl("/shuaji/").c_str(), nullptr, nullptr, SW_SHOW);
     } else if (wcscmp(item, L"AppGov") == 0) {
         ShellExecuteW(nullptr, L"open", ApiSiteUrl("/").c_str(), nullptr, nullptr, SW_SHOW);
     } else if (wcscmp(item, L"AppQuesion") == 0) {
         ShowFeedbackDialog(m_hWnd);
+    } else if (wcscmp(item, L"AppVersion") == 0) {
+        ShowBrushVersion(m_hWnd);
     }
-    // "AppSetting" and "AppVersion" open dialogs that need the edit and list
-    // controls.
 }
 
 LRESULT VOvoduReridOro::HandleCustomMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, BOOL& bHandled) {
     if (uMsg == kMenuClick) {
-        OnMenuItem(reinterpret_cast<const wchar_t*>(wParam));
-    } else if (lParam == WM_LBUTTONDBLCLK) {
-        if (IsWindow(m_hWnd)) ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
-    } else if (lParam == WM_RBUTTONUP) {
-        SetForegroundWindow(m_hWnd);  // the tray menu opens here once the menu control exists
+        // The menu hands over the item's name; it is freed here.
+        std::unique_ptr<CUiString> name(reinterpret_cast<CUiString*>(wParam));
+        OnMenuItem(name ? name->GetData() : nullptr);
+    } else {
+        OnTrayIcon(uMsg, lParam);
     }
     bHandled = FALSE;
     return 0;
@@ -352,7 +353,9 @@ void VOvoduReridOro::Notify(TNotifyUI& msg) {
     if (msg.sType == L"click" && msg.pSender) {
         const CUiString name = msg.pSender->GetName();
         if (OnBackupClick(name)) return;
-        if (name == L"BtnConnectNow") {
+        if (name == L"BtnSet") {
+            OpenMainMenu(msg.pSender);
+        } else if (name == L"BtnConnectNow") {
             ConnectNow();
         } else if (name == L"BtnPhoneFrush" && screenRefresh_ == 0) {
             screenRefresh_ = msg.wParam == 2 ? 2 : 1;

@@ -14,6 +14,8 @@
 
 #include "connect/PhoneConnectRecord.h"
 #include "connect/PhoneWorkers.h"
+#include "controls/UIMenuObserver.h"
+#include "core/manager/UIShadow.h"
 #include "core/window/WindowImplBase.h"
 #include "frame/MainFrameSummary.h"
 #include "localserver/LocalServer.h"
@@ -64,6 +66,14 @@ protected:
 private:
     void Init();
     void OnMenuItem(const wchar_t* item);
+    // The tray icon, the two menus, the settings dialog, the exit item and
+    // the shadow.
+    bool OnTrayIcon(UINT uMsg, LPARAM lParam);
+    void OpenMainMenu(UiLib::CControlUI* button);
+    void OpenSettings();
+    void LeaveProgram();
+    void RemoveTrayIcon();
+    void AttachShadow();
     void ShowVersion();
     UiLib::CControlUI* Find(const wchar_t* name) const;
     void SetVisible(const wchar_t* name, bool visible);
@@ -152,6 +162,9 @@ private:
     CClient client_;
     PhoneCounts phoneCounts_;
     FrameSummary summary_;
+    UiLib::MenuCheckStates trayMenuStates_;
+    UiLib::MenuCheckStates settingsMenuStates_;
+    UiLib::CShadowUI shadow_;
 
     UiLib::CControlUI* closeButton_ = nullptr;
     UiLib::CControlUI* minButton_ = nullptr;

@@ -21,8 +21,9 @@ using testpeers::WebServicePeer;
 namespace {
 
 struct FrameFixture : ::testing::Test {
-    // The frame's start-up probe asks for a phone: a running server answers
-    // it, so no server of the probe's own outlives the test.
+    // The program's start-up probe asks for a phone: a running server answers
+    // it, so no server of the probe's own outlives the test (and keeps its
+    // output open).
     AdbServerPeer adb;
     WebServicePeer peer;
     void SetUp() override {
@@ -140,6 +141,60 @@ TEST_F(FrameFixture, UpdateCloseEndsWithZeroAndLeavesTheDownloaderAlone) {
     EXPECT_EQ(0, torvanik.WaitForExit());
     uiharness::PumpFor(200);
     EXPECT_EQ(0, downloader.Closes());
+}
+
+TEST_F(FrameFixture, TheTrayMenusExitClosesTheDownloaderAndEndsWithZeroThroughTheMessageLoop) {
+    testsupport::ScratchDir dir;
+    const std::wstring mark = dir.File(L"engine-shut-down");
+    SetEnvironmentVariableW(L"TORVANIK_WKE_SHUTDOWN_MARK", mark.c_str());
+    apptest::DownloaderWindow downloader;
+    TorvanikProcess torvanik;
+    HWND frame = torvanik.WaitForFrame();
+    SetEnvironmentVariableW(L"TORVANIK_WKE_SHUTDOWN_MARK", nullptr);
+    ASSERT_NE(nullptr, frame);
+    ShowWindow(frame, SW_HIDE);
+
+    // A right-click on the program's tray icon, as the shell reports it.
+    PostMessageW(frame, 0x1C, 109, WM_RBUTTONUP);
+    HWND menu = nullptr;
+    uiharness::PumpUntil([&] { return (menu = FindWindowW(L"UiMenuWnd", nullptr)) && IsWindowVisible(menu); }, 10000);
+    ASSERT_NE(nullptr, menu);
+    EXPECT_FALSE(IsWindowVisible(frame));
+    uiharness::PumpFor(300);  // laid out and painted
+    // The exit item is the menu's last: 30 pixels high above a 4-pixel inset.
+    RECT rc;
+    GetClientRect(menu, &rc);
+    const LPARAM exitItem = MAKELPARAM(40, rc.bottom - 4 - 15);
+    PostMessageW(menu, WM_MOUSEMOVE, 0, exitItem);
+    PostMessageW(menu, WM_LBUTTONDOWN, MK_LBUTTON, exitItem);
+    PostMessageW(menu, WM_LBUTTONUP, 0, exitItem);
+
+    uiharness::PumpUntil([&] { return !torvanik.Running(); }, 20000);
+    EXPECT_EQ(0, torvanik.WaitForExit());
+    EXPECT_EQ(1, downloader.Closes());
+    // The program left through its message loop: the engine was shut down.
+    EXPECT_EQ("wkeShutdown", testsupport::ReadFileBytes(mark));
+}
+
+TEST_F(FrameFixture, TheFlashingPageInsideTheFrameShowsItsOwnImages) {
+    TorvanikProcess torvanik;
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    // The flashing tab, second of the caption's tabs.
+    const LPARAM romTab = MAKELPARAM(312, 60);
+    PostMessageW(frame, WM_MOUSEMOVE, 0, romTab);
+    PostMessageW(frame, WM_LBUTTONDOWN, MK_LBUTTON, romTab);
+    PostMessageW(frame, WM_LBUTTONUP, 0, romTab);
+    uiharness::PumpFor(1500);
+    const uiharness::Snapshot shot = uiharness::CaptureScreen(frame);
+    apptest::SaveScreenshot(L"torvanik-rom-page.png", shot.width, shot.height, shot.pixels);
+    // The page's waiting phone (the plug-in's own image from skin\BrevlinsUI):
+    // its dark body and light screen, on the page's white background.
+    ASSERT_GE(shot.width, 600);
+    ASSERT_GE(shot.height, 400);
+    EXPECT_EQ(0x34404Fu, shot.At(363, 300));
+    EXPECT_EQ(0xDCEBFDu, shot.At(400, 300));
+    EXPECT_EQ(0xFFFFFFu, shot.At(600, 300));
 }
 
 TEST_F(FrameFixture, MissingFontFlasherAndDeviceLibraryStillGiveAWorkingFrame) {

@@ -4,6 +4,7 @@
 #include <cwctype>
 #include <filesystem>
 
+#include "PngWriter.h"
 #include "TestPaths.h"
 
 namespace fs = std::filesystem;
@@ -74,9 +75,17 @@ int TorvanikProcess::WaitForExit(DWORD timeoutMs) const {
     return static_cast<int>(code);
 }
 
-bool CaptionPainted(HWND frame) {
+void SaveScreenshot(const std::wstring& name, int width, int height, const std::vector<DWORD>& pixels) {
+    std::vector<uint32_t> argb(pixels.size());
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | pixels[i];
+    const std::wstring folder = testsupport::ProgramFolder() + L"screenshots";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    testsupport::WritePng(folder + L"\\" + name, width, height, argb);
+}
+
+bool CaptionPainted(HWND frame, int x, int y) {
     HDC dc = GetDC(frame);
-    const COLORREF color = GetPixel(dc, 400, 60);
+    const COLORREF color = GetPixel(dc, x, y);
     ReleaseDC(frame, dc);
     return color != CLR_INVALID && GetBValue(color) > GetRValue(color) + 60;
 }
@@ -101,6 +110,11 @@ LRESULT CALLBACK DownloaderWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LP
     if (msg == WM_CLOSE && self) {
         ++self->closes_;
         return 0;
+    }
+    if (msg == WM_COPYDATA && self) {
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+        self->copies_.push_back({wp, std::string(static_cast<const char*>(data->lpData), data->cbData)});
+        return 1;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace apptest {
 
@@ -34,11 +35,16 @@ private:
     HANDLE process_ = nullptr;
 };
 
-// True when the frame's blue caption bar shows on the screen.
-bool CaptionPainted(HWND frame);
+// Writes 0x00RRGGBB pixels as bin\screenshots\<name>, for looking at.
+void SaveScreenshot(const std::wstring& name, int width, int height, const std::vector<DWORD>& pixels);
+
+// True when the frame's blue caption bar shows on the screen (at x, y of
+// its client area).
+bool CaptionPainted(HWND frame, int x = 400, int y = 60);
 
 // A window standing in for the downloader's (class "CPellarinesFrame",
-// title "Downloader"), counting the WM_CLOSE messages it receives.
+// title "Downloader"), counting the WM_CLOSE messages it receives and
+// keeping the copy-data blocks it is sent.
 class DownloaderWindow {
 public:
     DownloaderWindow();
@@ -48,11 +54,17 @@ public:
 
     HWND Hwnd() const { return hwnd_; }
     int Closes() const { return closes_; }
+    struct CopyData {
+        WPARAM wParam;
+        std::string bytes;
+    };
+    const std::vector<CopyData>& Copies() const { return copies_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     HWND hwnd_ = nullptr;
     int closes_ = 0;
+    std::vector<CopyData> copies_;
 };
 
 }  // namespace apptest

@@ -316,8 +316,21 @@ private:
 
 STANDIN_EXPORT void WKE_CALL wkeInit() {}
 STANDIN_EXPORT void WKE_CALL wkeShutdown() {
-    std::lock_guard<std::mutex> hold(g_bindingsLock);
-    g_bindings.clear();
+    {
+        std::lock_guard<std::mutex> hold(g_bindingsLock);
+        g_bindings.clear();
+    }
+    // The variable TORVANIK_WKE_SHUTDOWN_MARK names a file the engine writes
+    // when it is shut down, so tests can tell an orderly end of a program.
+    wchar_t mark[MAX_PATH] = {};
+    if (GetEnvironmentVariableW(L"TORVANIK_WKE_SHUTDOWN_MARK", mark, MAX_PATH) > 0) {
+        HANDLE file = CreateFileW(mark, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD written = 0;
+            WriteFile(file, "wkeShutdown", 11, &written, nullptr);
+            CloseHandle(file);
+        }
+    }
 }
 STANDIN_EXPORT wkeWebView WKE_CALL wkeCreateWebView() {
     // The variable TORVANIK_WKE_REFUSE makes the engine refuse views, as an
