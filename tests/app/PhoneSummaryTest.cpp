@@ -170,9 +170,12 @@ TEST_F(SummaryFixture, TheButtonsHideTheSummaryAndOpenTheBackupPages) {
 }
 
 TEST(FrameSummary, TheFramesButtonOpensTheSummaryWhichShowsTheCountsAndHidesOnAClickElsewhere) {
-    // The frame's start-up probe asks for a phone: a running server answers
-    // it, so no server of the probe's own outlives the test.
-    AdbServerPeer adb;
+    // The frame's start-up probe and the companion-app workers the button
+    // starts (they outlive this test by seconds) ask for a phone: a server
+    // that lives as long as the program answers them, so none of their own
+    // is started and left behind on the adb port.
+    static AdbServerPeer* const adb = new AdbServerPeer;
+    (void)adb;
     VOvoduReridOro* frame = apptest::OpenFrameInProcess();
     ASSERT_NE(nullptr, frame);
     HWND frameWnd = frame->GetHWND();
