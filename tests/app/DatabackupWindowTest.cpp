@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "AdbTestPeers.h"
 #include "TorvanikProcess.h"
 #include "UiHarness.h"
 #include "backup/Databackup.h"
@@ -63,6 +64,11 @@ struct DatabackupWindow : ::testing::Test {
     CDatabackup* window = nullptr;
 
     void SetUp() override {
+        // The window's copies go through the adb server: one that lives as
+        // long as the program answers them (the phone has no such files), so
+        // the bridge never starts a server of its own that would stay behind
+        // on the adb port. Stopped when the program ends.
+        static AdbServerPeer adb;
         CPaintManagerUI::SetInstance(GetModuleHandleW(nullptr));
         CPaintManagerUI::SetResourcePath((apptest::InstallationFolder() + L"skin").c_str());
         CPaintManagerUI::SetResourceZip(L"Torvanik.zip", false);

@@ -255,8 +255,8 @@ TEST(FeedbackFromTheFrame, TheMenuItemTheHelpButtonAndTheTabOpenTheForm) {
     g_formsSeen.clear();
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CloseForm);
 
-    const wchar_t item[] = L"AppQuesion";
-    SendMessageW(frameWnd, VOvoduReridOro::kMenuClick, reinterpret_cast<WPARAM>(item), 0);
+    // As the menu sends it: the item's name on the heap, freed by the frame.
+    SendMessageW(frameWnd, VOvoduReridOro::kMenuClick, reinterpret_cast<WPARAM>(new CUiString(L"AppQuesion")), 0);
     EXPECT_EQ(1u, g_formsSeen.size());
     CControlUI* help = frame->m_PaintManager.FindControl(L"BtnMUQuestion");
     ASSERT_NE(nullptr, help);

@@ -172,10 +172,9 @@ TEST_F(SummaryFixture, TheButtonsHideTheSummaryAndOpenTheBackupPages) {
 TEST(FrameSummary, TheFramesButtonOpensTheSummaryWhichShowsTheCountsAndHidesOnAClickElsewhere) {
     // The frame's start-up probe and the companion-app workers the button
     // starts (they outlive this test by seconds) ask for a phone: a server
-    // that lives as long as the program answers them, so none of their own
+    // that lives until the program ends answers them, so none of their own
     // is started and left behind on the adb port.
-    static AdbServerPeer* const adb = new AdbServerPeer;
-    (void)adb;
+    static AdbServerPeer adb;
     VOvoduReridOro* frame = apptest::OpenFrameInProcess();
     ASSERT_NE(nullptr, frame);
     HWND frameWnd = frame->GetHWND();
