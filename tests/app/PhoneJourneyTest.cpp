@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "AdbTestPeers.h"
+#include "ChildProcess.h"
 #include "TestPaths.h"
 #include "ToolStandIns.h"
 #include "TorvanikProcess.h"
@@ -185,17 +186,15 @@ TEST_F(JourneyFixture, LocalRequestsReachTheDownloaderAndInstallRequestsThePlugi
     // The start-up probe's tools have run once the phone is known; the
     // program is not ended while they run.
     ASSERT_TRUE(WaitForPlugin("romflash_connect", 1));
-    STARTUPINFOW startup = {sizeof startup};
-    PROCESS_INFORMATION downloader = {};
-    std::wstring line = L"\"" + dir.File(L"DownModule\\Pellarine_u.exe") + L"\"";
-    ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &downloader));
-    CloseHandle(downloader.hThread);
-    CloseHandle(downloader.hProcess);
+    testsupport::ChildProcess downloader(L"\"" + dir.File(L"DownModule\\Pellarine_u.exe") + L"\"");
+    ASSERT_TRUE(downloader.Started());
     ASSERT_TRUE(uiharness::PumpUntil([] { return FindWindowW(L"CPellarinesFrame", L"Downloader") != nullptr; }, 10000));
 
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    const DWORD echoWaitMs = 10000;
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&echoWaitMs), sizeof echoWaitMs);
     sockaddr_in to = {};
     to.sin_family = AF_INET;
     to.sin_port = htons(12345);

@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <vector>
+
+#include "ChildProcess.h"
 #include "TestPaths.h"
 #include "util/ProcessUtil.h"
 
@@ -75,15 +78,10 @@ TEST(ProcessUtil, KillPhoneServerProcessEndsEveryInstanceWhateverTheCase) {
     CreateDirectoryW((dir.Path() + L"b").c_str(), nullptr);
     ASSERT_TRUE(CopyFileW(ChildProgram().c_str(), first.c_str(), FALSE));
     ASSERT_TRUE(CopyFileW(ChildProgram().c_str(), second.c_str(), FALSE));
+    std::vector<testsupport::ChildProcess> servers;
     for (const std::wstring& program : {first, second}) {
-        std::wstring line = L"\"" + program + L"\" \"" + dir.File(L"out.txt") + L"\" 60000";
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        ASSERT_TRUE(CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &process));
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
+        servers.emplace_back(L"\"" + program + L"\" \"" + dir.File(L"out.txt") + L"\" 60000");
+        ASSERT_TRUE(servers.back().Started());
     }
     EXPECT_EQ(2, CountProcesses(L"androidserver.exe"));
     EXPECT_EQ(1, KillPhoneServerProcess());

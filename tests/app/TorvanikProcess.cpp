@@ -34,46 +34,23 @@ bool CopyInstallation(const std::wstring& target, std::initializer_list<const wc
     return !error;
 }
 
-TorvanikProcess::TorvanikProcess(const std::wstring& folder) {
-    std::wstring program = folder + L"Torvanik.exe";
-    std::wstring line = L"\"" + program + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                       &info)) {
-        CloseHandle(info.hThread);
-        process_ = info.hProcess;
-    }
-}
-
-TorvanikProcess::~TorvanikProcess() {
-    if (!process_) return;
-    if (Running()) {
-        TerminateProcess(process_, 99);
-        WaitForSingleObject(process_, 5000);
-    }
-    CloseHandle(process_);
-}
-
-bool TorvanikProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+TorvanikProcess::TorvanikProcess(const std::wstring& folder)
+    : process_(L"\"" + folder + L"Torvanik.exe\"", folder) {}
 
 HWND TorvanikProcess::WaitForFrame(DWORD timeoutMs) const {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs && Running()) {
+        // Only this process's frame: a second instance shows the first one's.
         HWND frame = FindWindowW(L"UIMainFrame", L"Kovi刷机");
-        if (frame && IsWindowVisible(frame) && CaptionPainted(frame)) return frame;
+        DWORD owner = 0;
+        if (frame) GetWindowThreadProcessId(frame, &owner);
+        if (owner == GetProcessId(process_.Handle()) && IsWindowVisible(frame) && CaptionPainted(frame)) return frame;
         Sleep(50);
     }
     return nullptr;
 }
 
-int TorvanikProcess::WaitForExit(DWORD timeoutMs) const {
-    if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
-    return static_cast<int>(code);
-}
+int TorvanikProcess::WaitForExit(DWORD timeoutMs) const { return process_.WaitForExit(timeoutMs); }
 
 void SaveScreenshot(const std::wstring& name, int width, int height, const std::vector<DWORD>& pixels) {
     std::vector<uint32_t> argb(pixels.size());

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
+
 namespace apptest {
 
 // The installation folder the build assembles, with a trailing backslash.
@@ -18,21 +20,19 @@ bool CopyInstallation(const std::wstring& target, std::initializer_list<const wc
 
 class TorvanikProcess {
 public:
+    // Ending the object ends the program and everything it started.
     explicit TorvanikProcess(const std::wstring& folder = InstallationFolder());
-    ~TorvanikProcess();  // ends the process if it still runs
-    TorvanikProcess(const TorvanikProcess&) = delete;
-    TorvanikProcess& operator=(const TorvanikProcess&) = delete;
 
-    bool Started() const { return process_ != nullptr; }
+    bool Started() const { return process_.Started(); }
     // The main window once it is visible and its caption bar painted,
     // waiting up to `timeoutMs` for it.
     HWND WaitForFrame(DWORD timeoutMs = 20000) const;
     // The exit code once the process ends within `timeoutMs`, else -1.
     int WaitForExit(DWORD timeoutMs = 20000) const;
-    bool Running() const;
+    bool Running() const { return process_.Running(); }
 
 private:
-    HANDLE process_ = nullptr;
+    testsupport::ChildProcess process_;
 };
 
 // Writes 0x00RRGGBB pixels as bin\screenshots\<name>, for looking at.

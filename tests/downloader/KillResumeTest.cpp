@@ -6,8 +6,8 @@
 #include "sql/CppSQLite3.h"
 
 #include "EngineTestSupport.h"
+#include "ChildProcess.h"
 #include "TestPaths.h"
-#include "win32/ScopedHandle.h"
 #include "win32/TextConvert.h"
 
 #include <gtest/gtest.h>
@@ -23,16 +23,10 @@ namespace {
 
 constexpr size_t kFileSize = 6 * 1024 * 1024;
 
-ScopedHandle StartRunner(const std::wstring& arguments) {
+testsupport::ChildProcess StartRunner(const std::wstring& arguments) {
     // Detached: a console child under Wine can stall on its console at start.
-    std::wstring command = L"\"" + ProgramFolder() + L"engine_runner.exe\" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup, &process))
-        return ScopedHandle();
-    CloseHandle(process.hThread);
-    return ScopedHandle(process.hProcess);
+    return testsupport::ChildProcess(L"\"" + ProgramFolder() + L"engine_runner.exe\" " + arguments, L"",
+                                     DETACHED_PROCESS);
 }
 
 long long FileSize(const std::wstring& path) {
@@ -40,15 +34,6 @@ long long FileSize(const std::wstring& path) {
     const auto size = std::filesystem::file_size(std::filesystem::path(path), error);
     return error ? -1 : static_cast<long long>(size);
 }
-
-// Ends a runner left behind by a failed assertion, so it cannot outlive the
-// test and its peer.
-struct RunnerGuard {
-    const ScopedHandle& process;
-    ~RunnerGuard() {
-        if (process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) TerminateProcess(process.Get(), 1);
-    }
-};
 
 int RowCount(const std::wstring& folder) {
     CppSQLite3DB db;
@@ -78,9 +63,8 @@ TEST_P(KillResumeTest, KilledDownloadsComeBackAndFinishWithTheRightBytes) {
     }
     auto partial = [&](int i) { return dir.File(L"downloads\\pkg" + std::to_wstring(i) + L".bin.tmp"); };
 
-    ScopedHandle first = StartRunner(arguments);
-    RunnerGuard firstGuard{first};
-    ASSERT_TRUE(first);
+    testsupport::ChildProcess first = StartRunner(arguments);
+    ASSERT_TRUE(first.Started());
     ASSERT_TRUE(WaitUntil(
         [&] {
             for (int i = 0; i < count; ++i)
@@ -89,21 +73,16 @@ TEST_P(KillResumeTest, KilledDownloadsComeBackAndFinishWithTheRightBytes) {
         },
         60000))
         << "every download got going";
-    ASSERT_TRUE(TerminateProcess(first.Get(), 9));
-    WaitForSingleObject(first.Get(), 10000);
+    first.KillTree();  // as a crash would end it
     for (int i = 0; i < count; ++i) {
         EXPECT_LT(FileSize(partial(i)), static_cast<long long>(kFileSize)) << "killed in the middle";
         EXPECT_FALSE(std::filesystem::exists(dir.File(L"downloads\\pkg" + std::to_wstring(i) + L".bin")));
     }
     EXPECT_EQ(count, RowCount(dir.Path().substr(0, dir.Path().size() - 1)));
 
-    ScopedHandle second = StartRunner(arguments);
-    RunnerGuard secondGuard{second};
-    ASSERT_TRUE(second);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second.Get(), 120000));
-    DWORD exitCode = 99;
-    GetExitCodeProcess(second.Get(), &exitCode);
-    EXPECT_EQ(0u, exitCode);
+    testsupport::ChildProcess second = StartRunner(arguments);
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(0, second.WaitForExit(120000));
 
     for (int i = 0; i < count; ++i) {
         const std::string path = "pkg" + std::to_string(i) + ".bin";

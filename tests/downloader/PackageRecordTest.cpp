@@ -3,8 +3,8 @@
 // texts, and the install request.
 #include "record/PackageRecord.h"
 
+#include "ChildProcess.h"
 #include "TestPaths.h"
-#include "win32/ScopedHandle.h"
 #include "win32/TextConvert.h"
 
 #include <gtest/gtest.h>
@@ -96,21 +96,16 @@ public:
         wchar_t handle[32];
         swprintf(handle, 32, L"%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window_)));
         std::wstring command = L"\"" + testsupport::ProgramFolder() + L"record_sender.exe\" " + handle + L" " + kinds;
-        STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr, &startup, &process))
-            return false;
-        ScopedHandle processHandle(process.hProcess), threadHandle(process.hThread);
+        testsupport::ChildProcess sender(command, L"", DETACHED_PROCESS);
+        if (!sender.Started()) return false;
+        HANDLE process = sender.Handle();
         for (;;) {
-            const DWORD woke = MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 20000, QS_ALLINPUT);
+            const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, 20000, QS_ALLINPUT);
             MSG msg;
             while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
             if (woke != WAIT_OBJECT_0 + 1) break;
         }
-        DWORD exitCode = 1;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        return exitCode == 0;
+        return sender.WaitForExit(0) == 0;
     }
 
     struct Received {
