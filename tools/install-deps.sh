@@ -26,7 +26,8 @@ APT_PACKAGES=(
     # running and looking at Windows programs
     wine wine32 wine64 xvfb xauth x11-apps x11-utils imagemagick locales fonts-wqy-microhei
     # Direct3D 9 under Wine: wined3d draws through OpenGL on Mesa's software renderer
-    libgl1 libglx-mesa0 libgl1-mesa-dri
+    # (the i386 set for the 32-bit Wine where the machine runs 32-bit code)
+    libgl1 libglx-mesa0 libgl1-mesa-dri libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386
     # peers and reference tools the tests compare against
     adb sqlite3 sqlcipher unzip zip iproute2 util-linux
     # header-only and prebuilt dependencies
