@@ -6,34 +6,18 @@
 #   tools/bench/adb-sync.sh [MiB per transfer, default 256] [rounds, default 3]
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-. "$here/paths.sh"
-if [ -z "${TORVANIK_IN_NETNS:-}" ]; then
-    exec unshare --net env TORVANIK_IN_NETNS=1 bash "$0" "$@"
-fi
-ip link set lo up
-. "$here/wine-session.sh"
+. "$here/bench/bench-session.sh"
 . "$here/adb-device-session.sh"
-build="$TEST_BUILD_DIR"
-# Files live in memory when there is room: the disk's write-back stalls
-# would otherwise swamp the difference between the clients.
-scratch=/var/tmp
-if [ "$(df --output=avail -k /dev/shm 2>/dev/null | tail -1)" -gt $((4 * 1048576)) ] 2>/dev/null; then scratch=/dev/shm; fi
-work="$(mktemp -d "$scratch/adb-bench.XXXXXX")"
-finish() {
-    adb_device_stop
-    wine_session_stop "$build"
-    rm -rf "$work"
-}
-trap finish EXIT
-wine_session_start "$build"
+bench_enter_netns "$@"
+bench_scratch adb-bench 4
+bench_wine_session
+bench_on_exit adb_device_stop
 adb_device_start "$build" "$work"
 
 size_mib="${1:-256}"
 rounds="${2:-3}"
 phone="$work/phone/sdcard"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 hemlar() { "$here/wine-run" --build "$build" "$build/bin/hemlar_adb.exe" "$@"; }
-now() { date +%s.%N; }
 # Seconds each client spent on the transfer itself: Debian's adb reports
 # them ("... bytes in 1.234s"), Hemlar's console front is asked for them
 # (Wine's program start excluded: in the suite the client runs inside an

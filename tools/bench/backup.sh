@@ -8,27 +8,13 @@
 #   tools/bench/backup.sh [contacts messages calls]
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-. "$here/paths.sh"
-if [ -z "${TORVANIK_IN_NETNS:-}" ]; then
-    exec unshare --net env TORVANIK_IN_NETNS=1 bash "$0" "$@"
-fi
-ip link set lo up
-. "$here/wine-session.sh"
+. "$here/bench/bench-session.sh"
 . "$here/adb-device-session.sh"
-build="$TEST_BUILD_DIR"
-scratch=/var/tmp
-if [ "$(df --output=avail -k /dev/shm 2>/dev/null | tail -1)" -gt $((2 * 1048576)) ] 2>/dev/null; then scratch=/dev/shm; fi
-work="$(mktemp -d "$scratch/backup-bench.XXXXXX")"
-finish() {
-    adb_device_stop
-    wine_session_stop "$build"
-    rm -rf "$work"
-}
-trap finish EXIT
-wine_session_start "$build"
+bench_enter_netns "$@"
+bench_scratch backup-bench 2
+bench_wine_session
+bench_on_exit adb_device_stop
 adb_device_start "$build" "$work"
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-now() { date +%s.%N; }
 mkdir -p "$work/run"
 
 counts=("${@:-10000 50000 20000}")

@@ -7,34 +7,20 @@
 #   tools/bench/downloader-throughput.sh [rounds, default 2]
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-. "$here/paths.sh"
-if [ -z "${TORVANIK_IN_NETNS:-}" ]; then
-    exec unshare --net env TORVANIK_IN_NETNS=1 bash "$0" "$@"
-fi
-ip link set lo up
-. "$here/wine-session.sh"
-build="$TEST_BUILD_DIR"
-work="$(mktemp -d /var/tmp/dl-bench.XXXXXX)"
-server_pid=
-finish() {
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-    wine_session_stop "$build"
-    rm -rf "$work"
-}
-trap finish EXIT
-wine_session_start "$build"
+. "$here/bench/bench-session.sh"
+bench_enter_netns "$@"
+bench_scratch dl-bench
+bench_wine_session
 rounds="${1:-2}"
 
 mkdir -p "$work/files" "$work/out"
 head -c $((1024 * 1024 * 1024)) /dev/urandom >"$work/files/big.bin"
 for i in $(seq 0 10); do head -c $((100 * 1024 * 1024)) /dev/urandom >"$work/files/part$i.bin"; done
 python3 "$here/bench/range-server.py" "$work/files" "$work/port" &
-server_pid=$!
+bench_on_exit kill $!
 for _ in $(seq 1 100); do [ -s "$work/port" ] && break; sleep 0.05; done
 base="http://127.0.0.1:$(cat "$work/port")"
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-now() { date +%s.%N; }
 mib_s() { awk -v b="$1" -v s="$2" 'BEGIN { printf "%.0f", b / 1048576 / s }'; }
 clean_out() { rm -rf "$work/out"; mkdir -p "$work/out"; sync; }
 

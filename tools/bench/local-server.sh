@@ -6,14 +6,8 @@
 #   tools/bench/local-server.sh [requests] [concurrent clients] [idle connections]
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-. "$here/paths.sh"
-if [ -z "${TORVANIK_IN_NETNS:-}" ]; then
-    exec unshare --net env TORVANIK_IN_NETNS=1 bash "$0" "$@"
-fi
-ip link set lo up
-. "$here/wine-session.sh"
-build="$TEST_BUILD_DIR"
-trap 'wine_session_stop "$build"' EXIT
-wine_session_start "$build"
+. "$here/bench/bench-session.sh"
+bench_enter_netns "$@"
+bench_wine_session
 cd "$build/bin"
 "$here/wine-run" --build "$build" "$build/bin/local_server_bench.exe" "${1:-1000}" "${2:-50}" "${3:-20}"

@@ -6,27 +6,15 @@
 #   tools/bench/pellarine-list.sh
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-. "$here/paths.sh"
-if [ -z "${TORVANIK_IN_NETNS:-}" ]; then
-    exec unshare --net env TORVANIK_IN_NETNS=1 bash "$0" "$@"
-fi
-ip link set lo up
-. "$here/wine-session.sh"
-build="$TEST_BUILD_DIR"
-cmake --build "$build" --target downloader_list_bench >/dev/null
-work="$(mktemp -d /var/tmp/list-bench.XXXXXX)"
-server_pid=
-finish() {
-    [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
-    wine_session_stop "$build"
-    rm -rf "$work"
-}
-trap finish EXIT
-wine_session_start "$build"
+. "$here/bench/bench-session.sh"
+bench_build downloader_list_bench
+bench_enter_netns "$@"
+bench_scratch list-bench
+bench_wine_session
 
 mkdir -p "$work/files"
 for i in $(seq 0 10); do head -c $((100 * 1024 * 1024)) /dev/urandom >"$work/files/part$i.bin"; done
 python3 "$here/bench/range-server.py" "$work/files" "$work/port" &
-server_pid=$!
+bench_on_exit kill $!
 for _ in $(seq 1 100); do [ -s "$work/port" ] && break; sleep 0.05; done
 "$here/wine-run" --build "$build" "$build/bin/downloader_list_bench.exe" "http://127.0.0.1:$(cat "$work/port")" 11
