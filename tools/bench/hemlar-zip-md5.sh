@@ -4,18 +4,13 @@
 # 1 GiB file. Runs the test build under Wine; prints the figures.
 #   tools/bench/hemlar-zip-md5.sh [rounds]   (default 1 run of each, alternating)
 set -euo pipefail
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-. "$here/../paths.sh"
-. "$here/../wine-session.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/bench-session.sh"
 rounds="${1:-1}"
 
-bash "$here/../build.sh" >/dev/null
-bench="$TEST_BUILD_DIR/bin/hemlar_zip_md5_bench.exe"
-work="$(mktemp -d "${TMPDIR:-/tmp}/hemlar-bench.XXXXXX")"
-trap 'wine_session_stop "$TEST_BUILD_DIR"; rm -rf "$work"' EXIT
-wine_session_start "$TEST_BUILD_DIR"
-winpath() { echo "Z:${1//\//\\}"; }
-now() { date +%s.%N; }
+bench_build
+bench="$build/bin/hemlar_zip_md5_bench.exe"
+bench_scratch hemlar-bench
+bench_wine_session
 mib_per_s() { awk -v b="$1" -v s="$2" 'BEGIN { printf "%.1f", b / 1048576 / s }'; }
 
 echo "Preparing a mixed archive (incompressible, text-like and many small entries)..."

@@ -8,19 +8,17 @@
 #   tools/bench/list.sh [runs (default 3)]
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-. "$here/paths.sh"
-bash "$here/build.sh" >/dev/null
-bench="$TEST_BUILD_DIR/bin/uilib_list_bench.exe"
+. "$here/bench/bench-session.sh"
+bench_build
+bench="$build/bin/uilib_list_bench.exe"
 runs="${1:-3}"
+bench_scratch list-bench
+bench_wine_session
 
-. "$here/wine-session.sh"
-trap 'wine_session_stop "$TEST_BUILD_DIR"' EXIT
-wine_session_start "$TEST_BUILD_DIR"
-
-results="$(mktemp)"
+results="$work/results"
 for run in $(seq 1 "$runs"); do
     for scenario in text listview container listview2k; do
-        "$here/wine-run" --build "$TEST_BUILD_DIR" "$bench" "$scenario" | tr -d '\r' | grep '^scenario=' >>"$results"
+        "$here/wine-run" --build "$build" "$bench" "$scenario" | tr -d '\r' | grep '^scenario=' >>"$results"
     done
 done
 
@@ -42,4 +40,3 @@ for ours, theirs, what in [("text", "listview", "10,000 text rows"), ("container
         ratios = "  ".join(f"{k}={median[ours][k] / median[theirs][k]:.2f}" for k in keys if median[theirs][k] > 0)
         print(f"ratio list/ListView, {what}: {ratios}")
 PY
-rm -f "$results"

@@ -4,23 +4,14 @@
 # same statements in one transaction. Runs the test build under Wine.
 #   tools/bench/ostrune.sh [rows]   (default 100000)
 set -euo pipefail
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-. "$here/../paths.sh"
-. "$here/../wine-session.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/bench-session.sh"
 rows="${1:-100000}"
 key=s3cret
 
-if [ -f "$TEST_BUILD_DIR/build.ninja" ]; then
-    cmake --build "$TEST_BUILD_DIR" --target ostrune_bench >/dev/null
-else
-    bash "$here/../build.sh" >/dev/null
-fi
-bench="$TEST_BUILD_DIR/bin/ostrune_bench.exe"
-work="$(mktemp -d "${TMPDIR:-/tmp}/ostrune-bench.XXXXXX")"
-trap 'wine_session_stop "$TEST_BUILD_DIR"; rm -rf "$work"' EXIT
-wine_session_start "$TEST_BUILD_DIR"
-winpath() { echo "Z:${1//\//\\}"; }
-now() { date +%s.%N; }
+bench_build ostrune_bench
+bench="$build/bin/ostrune_bench.exe"
+bench_scratch ostrune-bench
+bench_wine_session
 rate() { awk -v n="$1" -v a="$2" -v b="$3" 'BEGIN { printf "%.0f", n / (b - a) }'; }
 
 # The statements ostrune_bench runs, for the command lines.

@@ -6,11 +6,9 @@
 #   tools/bench/torvanik-start.sh [runs (default 10)]
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-. "$here/paths.sh"
-bash "$here/build.sh" >/dev/null
-. "$here/wine-session.sh"
-trap 'wine_session_stop "$TEST_BUILD_DIR"' EXIT
-wine_session_start "$TEST_BUILD_DIR"
+. "$here/bench/bench-session.sh"
+bench_build
+bench_wine_session
 
 echo "== Torvanik.exe: start to first painted main window (target: own share < 300 ms)"
-"$here/wine-run" --build "$TEST_BUILD_DIR" "$TEST_BUILD_DIR/bin/torvanik_start_bench.exe" "${1:-10}"
+"$here/wine-run" --build "$build" "$build/bin/torvanik_start_bench.exe" "${1:-10}"

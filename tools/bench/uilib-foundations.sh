@@ -4,12 +4,12 @@
 # 50 MiB skin archive into memory (against Debian's native `unzip -p`).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-. "$here/paths.sh"
-bash "$here/build.sh" >/dev/null
-bench="$TEST_BUILD_DIR/bin/uilib_foundations_bench.exe"
-run() { "$here/wine-run" --build "$TEST_BUILD_DIR" "$bench" "$@"; }
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+. "$here/bench/bench-session.sh"
+bench_build
+bench="$build/bin/uilib_foundations_bench.exe"
+run() { "$here/wine-run" --build "$build" "$bench" "$@"; }
+bench_scratch foundations-bench
+bench_wine_session
 
 run make-xml "$(winepath -w "$work/skin.xml" 2>/dev/null || echo "Z:$work/skin.xml")" $((5 * 1024 * 1024))
 run make-zip "Z:$work/skin.zip" $((50 * 1024 * 1024))

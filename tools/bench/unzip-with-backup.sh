@@ -5,21 +5,14 @@
 # over ours: above 1 means faster than unzip).
 #   tools/bench/unzip-with-backup.sh
 set -euo pipefail
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-. "$here/../paths.sh"
-. "$here/../wine-session.sh"
+. "$(dirname "${BASH_SOURCE[0]}")/bench-session.sh"
 
-if [ -f "$TEST_BUILD_DIR/build.ninja" ]; then
-    cmake --build "$TEST_BUILD_DIR" --target unzip_bench >/dev/null
-else
-    bash "$here/../build.sh" >/dev/null
-fi
-bench="$TEST_BUILD_DIR/bin/unzip_bench.exe"
-work="$(mktemp -d "${TMPDIR:-/tmp}/unzip-bench.XXXXXX")"
-trap 'wine_session_stop "$TEST_BUILD_DIR"; rm -rf "$work"' EXIT
-wine_session_start "$TEST_BUILD_DIR"
-winpath() { echo "Z:${1//\//\\}\\"; }
-now() { date +%s.%N; }
+bench_build unzip_bench
+bench="$build/bin/unzip_bench.exe"
+bench_scratch unzip-bench
+bench_wine_session
+# The program wants its folders with a trailing backslash.
+folder() { printf '%s\\' "$(winpath "$1")"; }
 
 # compare <label> <archive>
 compare() {
@@ -28,7 +21,7 @@ compare() {
     mkdir -p "$work/out-unzip" "$work/out-ours"
     local t0 t1 t2
     t0=$(now); unzip -q -o "$archive" -d "$work/out-unzip"; t1=$(now)
-    "$WINE_LOADER" "$bench" "Z:${archive//\//\\}" "$(winpath "$work/out-ours")" "$(winpath "$work/backup")" \
+    "$WINE_LOADER" "$bench" "$(winpath "$archive")" "$(folder "$work/out-ours")" "$(folder "$work/backup")" \
         | tr -d '\r' >"$work/ours.txt"
     t2=$(now)
     grep -q 'result ok' "$work/ours.txt" || echo "UnzipWithBackup FAILED"
