@@ -7,17 +7,12 @@
 #   tools/bench/tree.sh [runs (default 5)]
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-. "$here/paths.sh"
-bash "$here/build.sh" >/dev/null
-bench="$TEST_BUILD_DIR/bin/uilib_tree_bench.exe"
-
-display=:$((200 + RANDOM % 600))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true' EXIT
-sleep 1
+. "$here/bench/bench-session.sh"
+bench_build
+bench="$build/bin/uilib_tree_bench.exe"
+bench_wine_session
 
 echo "== tree of 10,000 nodes, times in ms including the repaint (median of ${1:-5} runs)"
 for tree in ours system; do
-    DISPLAY=$display "$here/wine-run" --build "$TEST_BUILD_DIR" "$bench" "$tree" "${1:-5}"
+    "$here/wine-run" --build "$build" "$bench" "$tree" "${1:-5}"
 done
