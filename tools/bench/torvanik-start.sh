@@ -8,6 +8,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/bench/bench-session.sh"
 bench_build
+bench_enter_netns "$@"  # the program starts an adb server on the fixed port
 bench_wine_session
 
 echo "== Torvanik.exe: start to first painted main window (target: own share < 300 ms)"

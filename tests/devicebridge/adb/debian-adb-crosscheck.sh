@@ -8,6 +8,10 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)"
 port=5037
 work="$(mktemp -d)"
 peer_pid=
+# Naming the server by address keeps Debian's adb from starting a server of
+# its own when the stand-in is not there (it does that for "localhost" only):
+# a lost stand-in fails the check at once instead of hanging on that server.
+adb() { command adb -H 127.0.0.1 "$@"; }
 cleanup() {
     adb -P "$port" kill-server >/dev/null 2>&1 || true
     [ -n "$peer_pid" ] && wait "$peer_pid" 2>/dev/null || true
@@ -71,6 +75,7 @@ check "offline phone: hemlar" "device offline" "$(hemlar shell getprop ro.produc
 if [ "$failures" -ne 0 ]; then
     echo "--- requests seen by the server:"; cat "$work/requests.log" || true
     echo "--- adb errors:"; cat "$work/adb.err" || true
+    echo "--- the stand-in server's output:"; cat "$work/peer.out" || true
 fi
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]
