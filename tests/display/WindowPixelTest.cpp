@@ -45,17 +45,23 @@ TEST(DisplaySmoke, WindowPaintsKnownColourThatReadsBackFromTheScreen) {
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     ASSERT_NE(RegisterClassW(&wc), 0);
 
-    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"smoke", WS_POPUP | WS_VISIBLE, 40, 40, 160,
+    // Low on the left of the screen, away from the centred and cascaded
+    // windows and the bottom-right menus of window tests running alongside.
+    const int left = 20, top = GetSystemMetrics(SM_CYSCREEN) - 160;
+    HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"smoke", WS_POPUP | WS_VISIBLE, left, top, 160,
                                 120, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(hwnd, nullptr);
     UpdateWindow(hwnd);
 
-    // The X server shows the window asynchronously: poll until the pixel settles.
+    // The X server shows the window asynchronously: poll until the pixel
+    // settles, raising the window again should another test's window have
+    // come over it meanwhile.
     COLORREF seen = CLR_INVALID;
     for (int attempt = 0; attempt < 100 && seen != kFill; ++attempt) {
+        if (attempt % 20 == 19) SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
         PumpFor(30);
         HDC screen = GetDC(nullptr);
-        seen = GetPixel(screen, 40 + 80, 40 + 60);
+        seen = GetPixel(screen, left + 80, top + 60);
         ReleaseDC(nullptr, screen);
     }
     EXPECT_EQ(seen, kFill) << std::hex << "read back 0x" << seen;
