@@ -57,7 +57,14 @@ wine_session_start() {
         wineserver -w >/dev/null 2>&1 </dev/null || true
     fi
     setsid wineserver -p >/dev/null 2>&1 </dev/null || true
-    "$WINE_LOADER" cmd /c exit >/dev/null 2>&1 </dev/null || true
+    # A program that crashes ends at once: Wine's default debugger would keep
+    # it alive (and its ports, mutexes and windows with it) while it waits on
+    # a console that never comes here. The unhandled-fault line still prints.
+    local view
+    for view in 64 32; do
+        "$WINE_LOADER" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+            /d 'no-debugger-in-this-session.exe %ld %ld' /f "/reg:$view" >/dev/null 2>&1 </dev/null || true
+    done
 }
 
 wine_session_stop() {
