@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -48,6 +49,22 @@ BOOL CALLBACK FindTitle(HWND child, LPARAM found) {
     GetWindowTextW(child, text, 64);
     if (wcscmp(text, L"备份到") == 0) *reinterpret_cast<std::wstring*>(found) = text;
     return TRUE;
+}
+
+// The text of the item selected in the folder browser's tree, or empty.
+std::wstring SelectedFolderName(HWND browser) {
+    HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+    if (!tree) return L"";
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    if (!item) return L"";
+    wchar_t text[MAX_PATH] = {};
+    TVITEMW tv = {};
+    tv.mask = TVIF_TEXT;
+    tv.hItem = item;
+    tv.pszText = text;
+    tv.cchTextMax = MAX_PATH;
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv));
+    return text;
 }
 
 class SettingsDialog : public ::testing::Test {
@@ -206,8 +223,8 @@ TEST_F(SettingsDialog, TheFolderBrowserFillsItsEditAndSavesNothingYet) {
             Sleep(1000);
             EnumChildWindows(browser, &FindTitle, reinterpret_cast<LPARAM>(&title));
             // The browser fills its tree as it goes: the choice is made
-            // again until the tree has settled.
-            for (int i = 0; i < 4; ++i, Sleep(500))
+            // again until the tree shows it selected.
+            for (int i = 0; i < 40 && SelectedFolderName(browser) != L"chosen"; ++i, Sleep(250))
                 SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(chosen.c_str()));
             PostMessageW(browser, WM_COMMAND, c.answer, 0);
             answered = true;
