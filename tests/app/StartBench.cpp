@@ -48,15 +48,8 @@ Started StartAndWait(const std::wstring& program, const std::wstring& arguments,
     return {info.hProcess, Now() - start};
 }
 
-HWND FrameOf(DWORD pid) {
-    HWND frame = FindWindowW(L"UIMainFrame", L"Kovi刷机");
-    DWORD owner = 0;
-    if (frame) GetWindowThreadProcessId(frame, &owner);
-    return owner == pid && IsWindowVisible(frame) ? frame : nullptr;
-}
-
 bool TorvanikReady(DWORD pid) {
-    HWND frame = FrameOf(pid);
+    HWND frame = apptest::FrameOf(pid);
     return frame && apptest::CaptionPainted(frame);
 }
 
@@ -101,7 +94,7 @@ int main(int argc, char** argv) {
         PROCESS_MEMORY_COUNTERS memory = {};
         memory.cb = sizeof memory;
         if (GetProcessMemoryInfo(run.process, &memory, sizeof memory)) peak = std::max(peak, memory.PeakWorkingSetSize);
-        HWND frame = FrameOf(GetProcessId(run.process));
+        HWND frame = apptest::FrameOf(GetProcessId(run.process));
         static const wchar_t kClose[] = L"UpdateClose";
         COPYDATASTRUCT data = {0, sizeof kClose - sizeof(wchar_t), const_cast<wchar_t*>(kClose)};
         if (frame) SendMessageW(frame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));

@@ -40,11 +40,8 @@ TorvanikProcess::TorvanikProcess(const std::wstring& folder)
 HWND TorvanikProcess::WaitForFrame(DWORD timeoutMs) const {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs && Running()) {
-        // Only this process's frame: a second instance shows the first one's.
-        HWND frame = FindWindowW(L"UIMainFrame", L"Kovi刷机");
-        DWORD owner = 0;
-        if (frame) GetWindowThreadProcessId(frame, &owner);
-        if (owner == GetProcessId(process_.Handle()) && IsWindowVisible(frame) && CaptionPainted(frame)) return frame;
+        HWND frame = FrameOf(GetProcessId(process_.Handle()));
+        if (frame && CaptionPainted(frame)) return frame;
         Sleep(50);
     }
     return nullptr;
@@ -58,6 +55,13 @@ void SaveScreenshot(const std::wstring& name, int width, int height, const std::
     const std::wstring folder = testsupport::ProgramFolder() + L"screenshots";
     CreateDirectoryW(folder.c_str(), nullptr);
     testsupport::WritePng(folder + L"\\" + name, width, height, argb);
+}
+
+HWND FrameOf(DWORD pid) {
+    HWND frame = FindWindowW(L"UIMainFrame", L"Kovi刷机");
+    DWORD owner = 0;
+    if (frame) GetWindowThreadProcessId(frame, &owner);
+    return owner == pid && IsWindowVisible(frame) ? frame : nullptr;
 }
 
 bool CaptionPainted(HWND frame, int x, int y) {

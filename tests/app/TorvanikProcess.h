@@ -38,6 +38,10 @@ private:
 // Writes 0x00RRGGBB pixels as bin\screenshots\<name>, for looking at.
 void SaveScreenshot(const std::wstring& name, int width, int height, const std::vector<DWORD>& pixels);
 
+// The visible main window of the process `pid`, or null: a second instance
+// shows the first one's window, which must not count as its own.
+HWND FrameOf(DWORD pid);
+
 // True when the frame's blue caption bar shows on the screen (at x, y of
 // its client area).
 bool CaptionPainted(HWND frame, int x = 400, int y = 60);
