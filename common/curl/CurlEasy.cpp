@@ -17,6 +17,14 @@ CurlEasy::~CurlEasy() {
     if (handle_ != nullptr) curl_easy_cleanup(handle_);
 }
 
+CurlHeaders::~CurlHeaders() {
+    if (list_ != nullptr) curl_slist_free_all(list_);
+}
+
+void CurlHeaders::Append(const char* line) {
+    if (curl_slist* grown = curl_slist_append(list_, line)) list_ = grown;
+}
+
 void ApplyTransferLimits(CURL* handle) {
     const TransferLimits& limits = CurlTransferLimits();
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);

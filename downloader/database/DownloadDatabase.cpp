@@ -10,9 +10,13 @@
 
 namespace {
 
+// ObjectUrl is no key: two packages may come from one URL.
 const char kCreateTable[] =
-    "CREATE TABLE Packages (Id VARCHAR, Name VARCHAR, ObjectUrl VARCHAR PRIMARY KEY NOT NULL, PngUrl VARCHAR, "
+    "CREATE TABLE Packages (Id VARCHAR, Name VARCHAR, ObjectUrl VARCHAR NOT NULL, PngUrl VARCHAR, "
     "Size VARCHAR, Type VARCHAR, Hash VARCHAR, PromptMsg VARCHAR, Err VARCHAR)";
+// A row by its record: by Id when the record has one, else by Name.
+const char kRowById[] = "Id=?";
+const char kRowByName[] = "COALESCE(Id,'')='' AND Name=?";
 
 constexpr int kSaveTries = 5;
 
@@ -34,6 +38,36 @@ void Report(const CppSQLite3Exception& error) {
 
 bool IsBusy(int code) { return code == SQLITE_BUSY || code == SQLITE_LOCKED; }
 
+// Creates the table, or rebuilds one of an earlier build (ObjectUrl its
+// primary key, so a second package of the same URL replaced the first's
+// row) as the current one, keeping every row, in one transaction.
+void EnsureTable(CppSQLite3DB& db) {
+    std::string existing;
+    {
+        CppSQLite3Query sql = db.Query("SELECT sql FROM sqlite_master WHERE type='table' AND name='Packages'");
+        if (!sql.AtEnd()) existing = sql.GetText(0, "");
+    }
+    if (existing.empty()) {
+        db.Execute(kCreateTable);
+        return;
+    }
+    if (existing.find("PRIMARY KEY") == std::string::npos) return;
+    db.Execute("BEGIN IMMEDIATE");
+    try {
+        db.Execute("ALTER TABLE Packages RENAME TO PackagesBefore");
+        db.Execute(kCreateTable);
+        db.Execute("INSERT INTO Packages SELECT * FROM PackagesBefore ORDER BY rowid");
+        db.Execute("DROP TABLE PackagesBefore");
+        db.Execute("COMMIT");
+    } catch (const CppSQLite3Exception&) {
+        try {
+            db.Execute("ROLLBACK");
+        } catch (const CppSQLite3Exception&) {
+        }
+        throw;
+    }
+}
+
 }  // namespace
 
 DownloadDatabase::DownloadDatabase(const std::wstring& folder) : path_(folder + L"\\Downloader.db") {}
@@ -48,9 +82,9 @@ std::vector<PackageRecord> DownloadDatabase::LoadTasks() {
         return restored;
     }
     try {
-        db.Execute(kCreateTable);
+        EnsureTable(db);
     } catch (const CppSQLite3Exception& error) {
-        Report(error);  // "table Packages already exists" at every start but the first
+        Report(error);
     }
     try {
         for (CppSQLite3Query rows = db.Query("SELECT * FROM Packages"); !rows.AtEnd(); rows.NextRow()) {
@@ -79,11 +113,11 @@ std::vector<PackageRecord> DownloadDatabase::LoadTasks() {
     return restored;
 }
 
-bool DownloadDatabase::SaveTask(const PackageRecord& record, std::string& rowKey) {
+bool DownloadDatabase::SaveTask(const PackageRecord& record) {
     std::lock_guard<std::mutex> hold(lock_);
     for (int attempt = 0; attempt < kSaveTries; ++attempt) {
         try {
-            SaveOnce(record, rowKey);
+            SaveOnce(record);
             return true;
         } catch (const CppSQLite3Exception& error) {
             Report(error);
@@ -96,42 +130,38 @@ bool DownloadDatabase::SaveTask(const PackageRecord& record, std::string& rowKey
     return false;
 }
 
-void DownloadDatabase::SaveOnce(const PackageRecord& record, std::string& rowKey) {
+void DownloadDatabase::SaveOnce(const PackageRecord& record) {
     CppSQLite3DB db;
     db.Open(WideToUtf8(path_).c_str());
-    const std::string objectUrl = ToUtf8(record.ObjectUrl);
-    const std::string key = rowKey.empty() ? objectUrl : WideToUtf8(AnsiToWide(rowKey));
+    EnsureTable(db);
+    const bool byId = record.Id[0] != '\0';
+    const std::string key = byId ? ToUtf8(record.Id) : ToUtf8(record.Name);
+    const std::string where = std::string(" WHERE ") + (byId ? kRowById : kRowByName);
     const int status = ParseStatusText(record.Err, sizeof record.Err, kStatusWaiting);
 
     if (status == kStatusDeleted) {
-        CppSQLite3Statement remove = db.CompileStatement("DELETE FROM Packages WHERE ObjectUrl=?");
+        CppSQLite3Statement remove = db.CompileStatement(("DELETE FROM Packages" + where).c_str());
         remove.Bind(1, key.c_str());
         remove.Execute();
-        rowKey.clear();
         return;
     }
-    // A row whose new ObjectUrl (the local path) already belongs to another
-    // row replaces that stale row: both describe the same file.
-    CppSQLite3Statement update = db.CompileStatement(
-        "UPDATE OR REPLACE Packages SET ObjectUrl=?, PngUrl=?, Size=?, Err=? WHERE ObjectUrl=?");
-    update.Bind(1, objectUrl.c_str());
+    CppSQLite3Statement update =
+        db.CompileStatement(("UPDATE Packages SET ObjectUrl=?, PngUrl=?, Size=?, Err=?" + where).c_str());
+    update.Bind(1, ToUtf8(record.ObjectUrl).c_str());
     update.Bind(2, ToUtf8(record.PngUrl).c_str());
     update.Bind(3, ToUtf8(record.Size).c_str());
     update.Bind(4, ToUtf8(record.Err).c_str());
     update.Bind(5, key.c_str());
-    if (update.Execute() == 0) {
-        CppSQLite3Statement insert =
-            db.CompileStatement("INSERT OR REPLACE INTO Packages VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        insert.Bind(1, ToUtf8(record.Id).c_str());
-        insert.Bind(2, ToUtf8(record.Name).c_str());
-        insert.Bind(3, objectUrl.c_str());
-        insert.Bind(4, ToUtf8(record.PngUrl).c_str());
-        insert.Bind(5, ToUtf8(record.Size).c_str());
-        insert.Bind(6, ToUtf8(record.Type).c_str());
-        insert.Bind(7, ToUtf8(record.Hash).c_str());
-        insert.Bind(8, ToUtf8(record.PromptMsg).c_str());
-        insert.Bind(9, ToUtf8(record.Err).c_str());
-        insert.Execute();
-    }
-    rowKey.assign(record.ObjectUrl, BoundedLength(record.ObjectUrl, sizeof record.ObjectUrl));
+    if (update.Execute() > 0) return;
+    CppSQLite3Statement insert = db.CompileStatement("INSERT INTO Packages VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    insert.Bind(1, ToUtf8(record.Id).c_str());
+    insert.Bind(2, ToUtf8(record.Name).c_str());
+    insert.Bind(3, ToUtf8(record.ObjectUrl).c_str());
+    insert.Bind(4, ToUtf8(record.PngUrl).c_str());
+    insert.Bind(5, ToUtf8(record.Size).c_str());
+    insert.Bind(6, ToUtf8(record.Type).c_str());
+    insert.Bind(7, ToUtf8(record.Hash).c_str());
+    insert.Bind(8, ToUtf8(record.PromptMsg).c_str());
+    insert.Bind(9, ToUtf8(record.Err).c_str());
+    insert.Execute();
 }

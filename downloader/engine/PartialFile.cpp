@@ -26,11 +26,13 @@ bool PartialFile::Append(const char* data, size_t length) {
     size_ += static_cast<int64_t>(length);
     while (length > 0) {
         if (buffered_ == 0 && length >= kBlockBytes) {
+            // Whole blocks go straight to the file in one call.
+            const size_t direct = length - length % kBlockBytes;
             DWORD written = 0;
-            if (!WriteFile(file_.Get(), data, static_cast<DWORD>(kBlockBytes), &written, nullptr) || written != kBlockBytes)
+            if (!WriteFile(file_.Get(), data, static_cast<DWORD>(direct), &written, nullptr) || written != direct)
                 return false;
-            data += kBlockBytes;
-            length -= kBlockBytes;
+            data += direct;
+            length -= direct;
             continue;
         }
         const size_t room = kBlockBytes - buffered_;

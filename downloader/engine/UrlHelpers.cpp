@@ -8,20 +8,37 @@
 
 #include <cstring>
 
-bool GetEffectiveUrl(const std::string& url, std::string& out) {
+namespace {
+
+bool Stopped(const std::atomic<bool>* stop) { return stop != nullptr && stop->load(); }
+
+// libcurl calls this while it resolves, connects and waits, at least about
+// once a second: a non-zero result aborts the request.
+int AbortWhenStopped(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return Stopped(static_cast<const std::atomic<bool>*>(stop)) ? 1 : 0;
+}
+
+}  // namespace
+
+bool GetEffectiveUrl(const std::string& url, std::string& out, const std::atomic<bool>* stop) {
     CurlEasy handle;
     if (!handle) return false;
     curl_easy_setopt(handle.Get(), CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle.Get(), CURLOPT_NOBODY, 1L);
     ApplyTransferLimits(handle.Get());
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    if (stop != nullptr) {
+        curl_easy_setopt(handle.Get(), CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(handle.Get(), CURLOPT_XFERINFOFUNCTION, AbortWhenStopped);
+        curl_easy_setopt(handle.Get(), CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(stop));
+    }
+    for (int attempt = 0; attempt < 3 && !Stopped(stop); ++attempt) {
         if (curl_easy_perform(handle.Get()) == CURLE_OK) {
             const char* effective = nullptr;
             curl_easy_getinfo(handle.Get(), CURLINFO_EFFECTIVE_URL, &effective);
             out = effective != nullptr ? effective : url;
             return true;
         }
-        Sleep(EngineTimings().probeRetryPauseMs);
+        for (DWORD slept = 0; slept < EngineTimings().probeRetryPauseMs && !Stopped(stop); slept += 10) Sleep(10);
     }
     return false;
 }

@@ -3,13 +3,15 @@
 // UTF-8 / ANSI conversions into fixed fields, and the generated-name test.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 
 // Follows redirects with header-only requests (up to three tries, 200 ms
 // apart). True when a request completed, whatever its HTTP status; `out`
-// then holds the final URL.
-bool GetEffectiveUrl(const std::string& url, std::string& out);
+// then holds the final URL. A set `stop` ends the probe (false) within about
+// a second, also while it waits for a host that does not answer.
+bool GetEffectiveUrl(const std::string& url, std::string& out, const std::atomic<bool>* stop = nullptr);
 
 // The file-name extension of a URL's last path component, with its dot
 // (".zip"), ignoring any query string or fragment; empty when the component

@@ -32,15 +32,24 @@ CDownloader::CDownloader(HANDLE wakeEvent, CQueueMutex* queueLock, TaskQueue* qu
       queueLock_(queueLock),
       queue_(queue),
       noRequeue_(noRequeue),
-      stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    thread_ = std::thread([this] { WaitTask(); });
+      stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      stoppedEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    thread_ = std::thread([this] {
+        WaitTask();
+        SetEvent(stoppedEvent_);
+    });
 }
 
 CDownloader::~CDownloader() {
-    stopping_ = true;
-    SetEvent(stopEvent_);
+    RequestStop();
     if (thread_.joinable()) thread_.join();
     CloseHandle(stopEvent_);
+    CloseHandle(stoppedEvent_);
+}
+
+void CDownloader::RequestStop() {
+    stopping_ = true;
+    SetEvent(stopEvent_);
 }
 
 bool CDownloader::TakeTask() {
@@ -71,12 +80,15 @@ void CDownloader::WaitTask() {
             current_ = nullptr;
             continue;
         }
-        if (DownloadTask() == 3 && !Stopping()) {
+        const int attempts = DownloadTask();
+        // After a stop nothing of the task is touched: its owner may be gone.
+        if (Stopping()) break;
+        if (attempts == 3) {
             int expected = 0;
             if (current_->status.compare_exchange_strong(expected, 4)) current_->OnProgress();
             EngineLog("Download_error\n\t" + std::string(current_->name) + "\n\t" + current_->url);
         }
-        if (!noRequeue_ && current_->status.load() == 4 && !Stopping() &&
+        if (!noRequeue_ && current_->status.load() == 4 &&
             ++current_->failedRounds < EngineTimings().iconRequeueLimit) {
             queueLock_->LockWait();
             queue_->push(current_);
@@ -93,9 +105,11 @@ void CDownloader::WaitTask() {
 int CDownloader::DownloadTask() {
     IProgress* task = current_;
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (task->status.load() != 0 || Stopping()) return attempt;
+        if (Stopping() || task->status.load() != 0) return attempt;
         std::string effective;
-        if (!GetEffectiveUrl(task->url, effective) || effective.empty()) continue;
+        const std::string url = task->url;
+        if (!GetEffectiveUrl(url, effective, &stopping_) || effective.empty()) continue;
+        if (Stopping()) return attempt;
         task->url = effective;
         std::string stem, extension;
         GetUrlExtension(effective, stem, extension);
@@ -103,6 +117,7 @@ int CDownloader::DownloadTask() {
         std::memcpy(task->extension, extension.data(), extension.size());
 
         const int result = download_proc(task, &task->transfer, &stopping_);
+        if (Stopping()) return attempt;
         if (result == kDownloadOk) {
             int expected = 0;
             task->status.compare_exchange_strong(expected, 3);
@@ -121,14 +136,42 @@ int CDownloader::DownloadTask() {
     return 3;
 }
 
-DownloadPool::DownloadPool(int workers, bool noRequeue) : wake_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+DownloadPool::DownloadPool(int workers, bool noRequeue)
+    : shared_(std::make_unique<Shared>()),
+      lock_(shared_->lock),
+      queue_(shared_->queue),
+      wake_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     for (int i = 0; i < workers; ++i)
         workers_.push_back(std::make_unique<CDownloader>(wake_, &lock_, &queue_, noRequeue));
 }
 
 DownloadPool::~DownloadPool() {
+    if (Stop()) {
+        CloseHandle(wake_);
+        return;
+    }
+    // A worker is still inside a call that has not seen the stop: it keeps
+    // its CDownloader, the queue, the lock and the event until the process ends.
+    (void)shared_.release();
+}
+
+bool DownloadPool::Stop() {
+    if (stopped_) return !abandoned_;
+    stopped_ = true;
+    for (auto& worker : workers_) worker->RequestStop();
+    const ULONGLONG deadline = GetTickCount64() + kWorkerStopBoundMs;
+    for (auto& worker : workers_) {
+        const ULONGLONG now = GetTickCount64();
+        const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+        if (WaitForSingleObject(worker->Stopped(), left) == WAIT_OBJECT_0) {
+            worker.reset();
+        } else {
+            (void)worker.release();
+            abandoned_ = true;
+        }
+    }
     workers_.clear();
-    CloseHandle(wake_);
+    return !abandoned_;
 }
 
 void DownloadPool::Hand(IProgress* task) {

@@ -1,6 +1,7 @@
 #include "sql/CppSQLite3.h"
 
 #include <cstdarg>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -308,6 +309,52 @@ const char* CppSQLite3Table::FieldValue(int column) const {
 }
 
 bool CppSQLite3Table::FieldIsNull(int column) const { return FieldValue(column) == nullptr; }
+
+int CppSQLite3Table::FieldIndex(const char* name) const {
+    CheckResults();
+    if (name != nullptr)
+        for (int i = 0; i < columns_; ++i)
+            if (results_[i] != nullptr && std::strcmp(name, results_[i]) == 0) return i;
+    Fail(CPPSQLITE_ERROR, "Invalid field name requested");
+}
+
+const char* CppSQLite3Table::FieldValue(const char* name) const { return FieldValue(FieldIndex(name)); }
+
+bool CppSQLite3Table::FieldIsNull(const char* name) const { return FieldIsNull(FieldIndex(name)); }
+
+const char* CppSQLite3Table::GetText(int column, const char* nullValue) const {
+    const char* value = FieldValue(column);
+    return value != nullptr ? value : nullValue;
+}
+
+const char* CppSQLite3Table::GetText(const char* name, const char* nullValue) const {
+    return GetText(FieldIndex(name), nullValue);
+}
+
+int CppSQLite3Table::GetInt(int column, int nullValue) const {
+    const char* value = FieldValue(column);
+    return value != nullptr ? static_cast<int>(std::strtol(value, nullptr, 10)) : nullValue;
+}
+
+int CppSQLite3Table::GetInt(const char* name, int nullValue) const { return GetInt(FieldIndex(name), nullValue); }
+
+int64_t CppSQLite3Table::GetInt64(int column, int64_t nullValue) const {
+    const char* value = FieldValue(column);
+    return value != nullptr ? std::strtoll(value, nullptr, 10) : nullValue;
+}
+
+int64_t CppSQLite3Table::GetInt64(const char* name, int64_t nullValue) const {
+    return GetInt64(FieldIndex(name), nullValue);
+}
+
+double CppSQLite3Table::GetFloat(int column, double nullValue) const {
+    const char* value = FieldValue(column);
+    return value != nullptr ? std::strtod(value, nullptr) : nullValue;
+}
+
+double CppSQLite3Table::GetFloat(const char* name, double nullValue) const {
+    return GetFloat(FieldIndex(name), nullValue);
+}
 
 void CppSQLite3Table::SetRow(int row) {
     CheckResults();

@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <cstdint>
+#include <vector>
 
 constexpr int CPPSQLITE_ERROR = 1000;
 
@@ -104,9 +105,22 @@ public:
     int NumFields() const;
     int NumRows() const;
     const char* FieldName(int column) const;
+    int FieldIndex(const char* name) const;  // "Invalid field name requested" when absent
     const char* FieldValue(int column) const;
+    const char* FieldValue(const char* name) const;
     bool FieldIsNull(int column) const;
+    bool FieldIsNull(const char* name) const;
     void SetRow(int row);
+
+    // The current row's values, read from their text; the given value for NULL.
+    const char* GetText(int column, const char* nullValue = "") const;
+    const char* GetText(const char* name, const char* nullValue = "") const;
+    int GetInt(int column, int nullValue = 0) const;
+    int GetInt(const char* name, int nullValue = 0) const;
+    int64_t GetInt64(int column, int64_t nullValue = 0) const;
+    int64_t GetInt64(const char* name, int64_t nullValue = 0) const;
+    double GetFloat(int column, double nullValue = 0.0) const;
+    double GetFloat(const char* name, double nullValue = 0.0) const;
 
 private:
     void CheckResults() const;
@@ -127,6 +141,32 @@ public:
 
 private:
     char* text_ = nullptr;
+};
+
+// Binary data as text without NUL bytes, for a text column, in SQLite's
+// historical binary encoding: a first byte e, then every byte minus e, with
+// 0, 1 and '\'' escaped as 1 followed by the value plus one. The encoded
+// form takes at most length * 257 / 254 + 3 bytes with its terminator.
+class CppSQLite3Binary {
+public:
+    void SetBinary(const unsigned char* data, int length);
+    void SetEncoded(const unsigned char* text);  // NUL-terminated
+    const unsigned char* GetEncoded();
+    // Throws "Cannot decode binary" when the text is no such encoding.
+    const unsigned char* GetBinary();
+    int GetBinaryLength();
+    void Clear();
+
+    // The encoding alone; the output needs Encode(data, length, nullptr) bytes.
+    static int Encode(const unsigned char* data, int length, unsigned char* out);
+    // Decodes in place or into `out` (room for the text's length); -1 when
+    // the text does not decode.
+    static int Decode(const unsigned char* text, unsigned char* out);
+
+private:
+    std::vector<unsigned char> buffer_;
+    int binaryLength_ = 0;
+    bool encoded_ = false;
 };
 
 class CppSQLite3DB {

@@ -16,6 +16,10 @@ using namespace UiLib;
 namespace {
 
 const wchar_t* const kOptionNames[5] = {L"Download_ing", L"Download_ed", L"rom", L"app", L"game"};
+// Where each option sits in that list; the kinds follow in Type order.
+constexpr int kTabUnfinished = 0;
+constexpr int kTabDone = 1;
+constexpr int kFirstKind = 2;
 constexpr int kPackageWorkers = 11;
 
 HWND FindMainWindow() { return FindWindowW(L"UIMainFrame", L"Kovi刷机"); }
@@ -84,7 +88,7 @@ void CDownloadersFrame::ServeRequest(const PackageRecord& record) {
     if (task == nullptr) {
         task = list_->AddTask(record, false);
         if (task == nullptr) return;
-        ShowTab(L"Download_ing", false, kAllTypes);
+        ShowFilter(false, kAllTypes);
         list_->Save(task);
         if (iconPool_)
             QueueIconDownload(iconPool_->Lock(), iconPool_->Queue(), task, task->record.PngUrl, nullptr, iconTasks_,
@@ -94,16 +98,19 @@ void CDownloadersFrame::ServeRequest(const PackageRecord& record) {
     }
     const int status = task->status.load();
     if (status == kStatusDone) {
-        ShowTab(L"Download_ed", true, kAllTypes);
+        ShowFilter(true, kAllTypes);
         return;
     }
-    ShowTab(L"Download_ing", false, kAllTypes);
+    ShowFilter(false, kAllTypes);
     if (status == kStatusPaused || status == kStatusFailed) list_->Resume(task);
 }
 
-void CDownloadersFrame::ShowTab(const wchar_t* option, bool done, int type) {
-    for (int i = 0; i < 5; ++i)
-        if (options_[i] != nullptr && std::wcscmp(kOptionNames[i], option) == 0) options_[i]->SetSelected(true);
+void CDownloadersFrame::ShowFilter(bool done, int type) {
+    // The options show the filter: the tab of done or unfinished tasks, and
+    // the kind only while one kind is shown.
+    if (COptionUI* tab = options_[done ? kTabDone : kTabUnfinished]) tab->SetSelected(true);
+    for (int kind = 0; kind < 3; ++kind)
+        if (options_[kFirstKind + kind] != nullptr) options_[kFirstKind + kind]->SetSelected(kind == type);
     if (list_ != nullptr) list_->Filter(done, type);
 }
 
@@ -116,7 +123,7 @@ void CDownloadersFrame::OnWindowInit() {
             QueueIconDownload(iconPool_->Lock(), iconPool_->Queue(), task, task->record.PngUrl, nullptr, iconTasks_,
                               iconsFolder_);
     SetEvent(iconPool_->WakeEvent());
-    ShowTab(L"Download_ing", false, kAllTypes);
+    ShowFilter(false, kAllTypes);
     {
         std::lock_guard<std::mutex> hold(requestsLock_);
         initialised_ = true;
@@ -191,11 +198,11 @@ void CDownloadersFrame::Notify(TNotifyUI& msg) {
             ShowWindow(false, false);
             if (MarkerPresent()) ::PostMessageW(m_hWnd, WM_DESTROY, 0, 0);
         } else if (name == L"Download_ing") {
-            if (list_ != nullptr) list_->Filter(false, kAllTypes);
+            ShowFilter(false, kAllTypes);
         } else if (name == L"Download_ed") {
-            if (list_ != nullptr) list_->Filter(true, kAllTypes);
+            ShowFilter(true, kAllTypes);
         } else if (name == L"rom" || name == L"app" || name == L"game") {
-            if (list_ != nullptr) list_->Filter(true, name == L"rom" ? 0 : name == L"app" ? 1 : 2);
+            ShowFilter(true, name == L"rom" ? 0 : name == L"app" ? 1 : 2);
         } else {
             OnRowButton(name, msg.pSender);
         }
@@ -270,13 +277,13 @@ void CDownloadersFrame::ShowTip(const wchar_t* text) {
 
 void CDownloadersFrame::OnPackageDone(ListedTask* task) {
     if (list_ == nullptr || task == nullptr) return;
-    ShowTab(L"Download_ed", true, kAllTypes);
+    ShowFilter(true, kAllTypes);
     const int type = ParseStatusText(task->record.Type, sizeof task->record.Type, INT_MIN);
     if (type < 0 || type > 2) return;
     if (type == 0) {
         pinned_ = true;
         ShowWindow(true, true);
-        ShowTab(L"rom", true, 0);
+        ShowFilter(true, 0);
     }
     list_->Save(task);
 }

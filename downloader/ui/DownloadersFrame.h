@@ -54,7 +54,7 @@ private:
     void OnStatusButton(ListedTask* task);
     void OnInstallButton(ListedTask* task);
     void OnPackageDone(ListedTask* task);
-    void ShowTab(const wchar_t* option, bool done, int type);
+    void ShowFilter(bool done, int type);
     void ShowTip(const wchar_t* text);
     void ReleaseIconWorker();
     void StopRequestThread();

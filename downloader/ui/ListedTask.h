@@ -26,7 +26,6 @@ public:
     // The row, or null (recovery packages, deleted tasks).
     UiLib::CControlUI* Row() const { return static_cast<UiLib::CControlUI*>(row); }
 
-    std::string dbKey;                 // the database row it is saved under
     int shownStatus = INT_MIN;         // the status whose end actions already ran
     HWND uiWindow = nullptr;           // where refresh and icon requests are posted
     std::atomic<bool> refreshPosted{false};

@@ -4,6 +4,7 @@
 #include "core/manager/UIScrollBar.h"
 #include "controls/UIButton.h"
 #include "controls/UITabLayout.h"
+#include "engine/SafeFileName.h"
 #include "engine/UrlHelpers.h"
 #include "ui/FakeProgressUI.h"
 #include "ui/ListMessages.h"
@@ -67,7 +68,11 @@ CPackagesListUI::CPackagesListUI(CPaintManagerUI* manager, int workerCount, cons
 
 CPackagesListUI::~CPackagesListUI() {
     if (!pendingResumes_.empty() && manager_ != nullptr) manager_->KillTimer(this, kResumeTimerId);
-    // Workers first: a transfer in flight is cut off and keeps its partial file.
+    // Workers first: a transfer in flight is cut off and keeps its partial
+    // file. A worker that does not end in time may still touch its task, so
+    // then the tasks stay until the process ends.
+    if (!pool_->Stop())
+        for (auto& task : tasks_) (void)task.release();
     pool_.reset();
 }
 
@@ -132,10 +137,11 @@ bool CPackagesListUI::BuildRow(ListedTask* task) {
         const std::string extension = ExtensionOf(task);
         std::memset(task->extension, 0, sizeof task->extension);
         CopyToFixedBuffer(extension, task->extension, sizeof task->extension);
-        const std::string file = task->folder + "\\" + task->name + extension;
-        long long length = FileLength(file);
-        if (length < 0) length = FileLength(file + ".tmp");
-        if (length >= 0) task->now = static_cast<double>(length);
+        if (const auto paths = FilePathsOf(task->folder, task->name, extension)) {
+            long long length = FileLength(paths->target);
+            if (length < 0) length = FileLength(paths->partial);
+            if (length >= 0) task->now = static_cast<double>(length);
+        }
     }
     task->total = static_cast<double>(std::atoll(FieldText(task->record.Size).c_str()));
     if (ParseStatusText(task->record.Type, sizeof task->record.Type, 0) < 0) {
@@ -273,8 +279,9 @@ void CPackagesListUI::ApplyRowTexts(ListedTask* task, int status) {
 }
 
 void CPackagesListUI::ReportEnd(ListedTask* task, int status) {
-    if (status == kStatusDone) {
-        const std::string path = task->folder + "\\" + task->name + FieldText(task->extension);
+    const auto paths = FilePathsOf(task->folder, task->name, FieldText(task->extension));
+    if (status == kStatusDone && paths) {
+        const std::string& path = paths->target;
         std::memset(task->record.ObjectUrl, 0, sizeof task->record.ObjectUrl);
         CopyToFixedBuffer(path, task->record.ObjectUrl, sizeof task->record.ObjectUrl);
         // The file's own length is the truth, also when it was on disk already.
@@ -349,7 +356,10 @@ void CPackagesListUI::Delete(ListedTask* task) {
 void CPackagesListUI::RemovePartialFile(ListedTask* task) {
     // A worker may still hold the file open (it shares deletion): move it
     // aside first so a new task of the same name starts from a free path.
-    const std::wstring partial = AnsiToWide(task->folder + "\\" + task->name + ExtensionOf(task) + ".tmp");
+    const auto paths = FilePathsOf(task->folder, task->name, ExtensionOf(task));
+    if (!paths) return;
+    RemoveFileEvenIfReadOnly(AnsiToWide(paths->validator));
+    const std::wstring partial = AnsiToWide(paths->partial);
     if (!FileExists(partial)) return;
     const std::wstring aside = partial + L"." + std::to_wstring(GetTickCount()) + L".deleted";
     if (MoveFileExW(partial.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING))
@@ -360,16 +370,14 @@ void CPackagesListUI::RemovePartialFile(ListedTask* task) {
 
 void CPackagesListUI::Save(ListedTask* task) {
     SetStatusText(task->record, task->status.load());
-    database_.SaveTask(task->record, task->dbKey);
+    database_.SaveTask(task->record);
 }
 
 std::vector<ListedTask*> CPackagesListUI::LoadTasks() {
     std::vector<ListedTask*> restored;
     for (const PackageRecord& record : database_.LoadTasks()) {
         ListedTask* task = AddTask(record, true);
-        if (task == nullptr) continue;
-        task->dbKey = FieldText(record.ObjectUrl);
-        restored.push_back(task);
+        if (task != nullptr) restored.push_back(task);
     }
     return restored;
 }

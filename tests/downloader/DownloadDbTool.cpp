@@ -29,11 +29,10 @@ PackageRecord Record(const char* id, const std::wstring& name, const std::wstrin
 
 int Save(DownloadDatabase& db) {
     bool ok = true;
-    std::string key1, key2, key3, key4, key5, key6;
     PackageRecord quoted = Record("1", L"it's \"quoted\"", L"http://h/a'b.zip", "-1");
     CopyToFixedBuffer("msg with 'quotes'; DROP TABLE Packages; --", quoted.PromptMsg, sizeof quoted.PromptMsg);
-    ok &= db.SaveTask(quoted, key1);
-    ok &= db.SaveTask(Record("2", L"刷机包 ROM", L"http://h/中文.zip", "0"), key2);
+    ok &= db.SaveTask(quoted);
+    ok &= db.SaveTask(Record("2", L"刷机包 ROM", L"http://h/中文.zip", "0"));
 
     PackageRecord full{};
     std::memset(&full, 0, sizeof full);
@@ -42,23 +41,41 @@ int Save(DownloadDatabase& db) {
     const char letters[] = "noptyhm";
     for (int i = 0; i < 7; ++i) std::memset(fields[i], letters[i], 259);
     std::strcpy(full.Err, "4");
-    ok &= db.SaveTask(full, key3);
+    ok &= db.SaveTask(full);
 
     // Two requests from the local port: no Id, different packages.
     PackageRecord first = Record("", L"first", L"http://h/first.apk", "-1");
     PackageRecord second = Record("", L"second", L"http://h/second.apk", "-1");
-    ok &= db.SaveTask(first, key4);
-    ok &= db.SaveTask(second, key5);
+    ok &= db.SaveTask(first);
+    ok &= db.SaveTask(second);
     // The first finishes: its URL becomes the local path, its row follows.
     CopyToFixedBuffer("D:\\down\\first.apk", first.ObjectUrl, sizeof first.ObjectUrl);
     CopyToFixedBuffer("1.00M", first.Size, sizeof first.Size);
     CopyToFixedBuffer("3", first.Err, sizeof first.Err);
-    ok &= db.SaveTask(first, key4);
+    ok &= db.SaveTask(first);
+
+    // Two packages of one URL with their own Ids; one finishes.
+    PackageRecord rom = Record("7", L"ROM", L"http://h/same.zip", "-1");
+    PackageRecord app = Record("8", L"App", L"http://h/same.zip", "-1");
+    ok &= db.SaveTask(rom);
+    ok &= db.SaveTask(app);
+    CopyToFixedBuffer("1", rom.Err, sizeof rom.Err);
+    ok &= db.SaveTask(rom);
+    CopyToFixedBuffer("D:\\down\\App.zip", app.ObjectUrl, sizeof app.ObjectUrl);
+    CopyToFixedBuffer("3", app.Err, sizeof app.Err);
+    ok &= db.SaveTask(app);
+    // Two packages of one URL from the local port: no Ids, two names.
+    PackageRecord portA = Record("", L"Port A", L"http://h/port.zip", "-1");
+    PackageRecord portB = Record("", L"Port B", L"http://h/port.zip", "-1");
+    ok &= db.SaveTask(portA);
+    ok &= db.SaveTask(portB);
+    CopyToFixedBuffer("1", portB.Err, sizeof portB.Err);
+    ok &= db.SaveTask(portB);
 
     PackageRecord gone = Record("", L"gone", L"http://h/gone.apk", "-1");
-    ok &= db.SaveTask(gone, key6);
+    ok &= db.SaveTask(gone);
     CopyToFixedBuffer("2", gone.Err, sizeof gone.Err);
-    ok &= db.SaveTask(gone, key6);
+    ok &= db.SaveTask(gone);
     return ok ? 0 : 1;
 }
 

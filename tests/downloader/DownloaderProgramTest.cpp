@@ -21,22 +21,6 @@ using namespace downloadertest;
 
 namespace {
 
-// Ends a downloader left behind by a failed assertion.
-struct ProcessGuard {
-    const ScopedHandle& process;
-    ~ProcessGuard() {
-        if (process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) TerminateProcess(process.Get(), 1);
-    }
-};
-
-bool Exited(const ScopedHandle& process) { return WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0; }
-
-const PackageRecord* Report(const MainWindowStandIn& main, const std::string& name, const char* err) {
-    for (const PackageRecord& record : main.records)
-        if (Ansi(name.c_str()) == record.Name && std::string(err) == record.Err) return &record;
-    return nullptr;
-}
-
 const PackageRecord* InstallRequest(const MainWindowStandIn& main) {
     for (const PackageRecord& record : main.records)
         if (HasInstallMarker(record)) return &record;
@@ -101,13 +85,13 @@ TEST(DownloaderProgramTest, DownloadsReportsInstallsAndFinishesAfterAHardKill) {
     ASSERT_TRUE(uiharness::PumpUntil(
         [&] {
             for (const Package& p : packages)
-                if (Report(mainWindow, p.name, "3") == nullptr) return false;
+                if (mainWindow.Report(p.name, "3") == nullptr) return false;
             return true;
         },
         60000));
     const std::string downloads = ToAnsi(folder) + "downloads\\";
     for (const Package& p : packages) {
-        const PackageRecord* report = Report(mainWindow, p.name, "3");
+        const PackageRecord* report = mainWindow.Report(p.name, "3");
         const std::string extension = std::string(p.path).substr(std::string(p.path).rfind('.'));
         EXPECT_EQ(downloads + Ansi(p.name) + extension, std::string(report->ObjectUrl)) << p.name;
         EXPECT_EQ(Md5Hex(p.bytes), Md5Hex(ReadFileBytes(AnsiToWide(report->ObjectUrl)))) << p.name;
@@ -153,7 +137,7 @@ TEST(DownloaderProgramTest, DownloadsReportsInstallsAndFinishesAfterAHardKill) {
     // Restored paused; the main program's request for it resumes it.
     uiharness::PumpFor(500);
     ASSERT_TRUE(SendRecord(window, bigRecord));
-    ASSERT_TRUE(uiharness::PumpUntil([&] { return Report(mainWindow, "大型游戏", "3") != nullptr; }, 60000));
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return mainWindow.Report("大型游戏", "3") != nullptr; }, 60000));
     EXPECT_EQ(Md5Hex(big), Md5Hex(ReadFileBytes(AnsiToWide(downloads + Ansi("大型游戏") + ".bin"))));
     EXPECT_EQ(2, GetCount(peer, "big.bin"));
     const std::string range = RangeOfGet(peer, "big.bin", 1);

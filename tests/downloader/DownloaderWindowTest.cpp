@@ -17,7 +17,9 @@
 
 #include <memory>
 #include <set>
+#include <algorithm>
 #include <string>
+#include <vector>
 
 using namespace enginetest;
 using namespace downloadertest;
@@ -217,6 +219,41 @@ INSTANTIATE_TEST_SUITE_P(
                       FilterCase{true, kAllTypes, {"rom-done", "app-done", "game-done"}},
                       FilterCase{true, 0, {"rom-done"}}, FilterCase{true, 1, {"app-done"}},
                       FilterCase{true, 2, {"game-done"}}, FilterCase{false, 0, {"rom-paused"}}));
+
+TEST_F(DownloaderWindowTest, TheHighlightedOptionsFollowTheFilter) {
+    Open();
+    const std::string url = Url(peer_, "x.zip");
+    ListedTask* rom = List()->AddTask(MakeRecord("1", "rom-done", url, "0", "3"), true);
+    ListedTask* app = List()->AddTask(MakeRecord("2", "app-done", url, "1", "3"), true);
+    ListedTask* paused = List()->AddTask(MakeRecord("3", "app-paused", url, "1", "1"), true);
+    uiharness::PumpFor(100);
+    const wchar_t* const options[] = {L"Download_ing", L"Download_ed", L"rom", L"app", L"game"};
+    const struct {
+        const wchar_t* click;
+        const wchar_t* selected[2];  // the options highlighted afterwards
+    } steps[] = {
+        {L"rom", {L"Download_ed", L"rom"}},
+        {L"Download_ed", {L"Download_ed", nullptr}},
+        {L"app", {L"Download_ed", L"app"}},
+        {L"Download_ing", {L"Download_ing", nullptr}},
+        {L"rom", {L"Download_ed", L"rom"}},
+    };
+    // The rows shown after each step.
+    const std::vector<std::vector<ListedTask*>> visible = {{rom}, {rom, app}, {app}, {paused}, {rom}};
+    for (size_t i = 0; i < std::size(steps); ++i) {
+        Click(frame_->m_PaintManager.FindControl(steps[i].click));
+        uiharness::PumpFor(50);
+        for (const wchar_t* option : options) {
+            const bool expected = option == std::wstring(steps[i].selected[0]) ||
+                                  (steps[i].selected[1] != nullptr && option == std::wstring(steps[i].selected[1]));
+            EXPECT_EQ(expected, Selected(option)) << "after " << ToAnsi(steps[i].click) << ": " << ToAnsi(option);
+        }
+        for (ListedTask* task : {rom, app, paused}) {
+            const bool shown = std::find(visible[i].begin(), visible[i].end(), task) != visible[i].end();
+            EXPECT_EQ(shown, task->Row()->IsVisible()) << "after " << ToAnsi(steps[i].click);
+        }
+    }
+}
 
 TEST_F(DownloaderWindowTest, AFinishedPackageIsShownReportedSavedAndInstalledOnClick) {
     MainWindowStandIn mainWindow;

@@ -33,11 +33,10 @@ public:
             CopyToFixedBuffer(size, task.record.Size, sizeof task.record.Size);
         }
         SetStatusText(task.record, status);
-        db_.SaveTask(task.record, keys_[&task]);
+        db_.SaveTask(task.record);
     }
 
     DownloadDatabase& Db() { return db_; }
-    std::map<CPackagesTask*, std::string> keys_;
 
 private:
     DownloadDatabase db_;
@@ -69,9 +68,7 @@ int wmain(int argc, wchar_t** argv) {
         task->SetRecord(record);
         task->folder = downloads;
         task->folderIsAbsolute = true;
-        std::string& key = runner.keys_[task.get()];
-        if (restored) key.assign(record.ObjectUrl);
-        if (!restored) runner.Db().SaveTask(task->record, key);
+        if (!restored) runner.Db().SaveTask(task->record);
         tasks.push_back(std::move(task));
     }
     std::printf("tasks %u%s\n", static_cast<unsigned>(tasks.size()), restored ? " restored" : "");

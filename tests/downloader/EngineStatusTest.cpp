@@ -11,6 +11,7 @@
 #include <cctype>
 #include <functional>
 #include <memory>
+#include <vector>
 
 using namespace enginetest;
 
@@ -58,6 +59,10 @@ TEST_P(EngineStatusTest, EndsInExpectedStatus) {
         pool.Hand(&task);
         EXPECT_EQ(c.expectedStatus, WaitForEnd(task, 60000)) << c.what;
     }
+    // A failed first request leaves no empty partial file behind.
+    if (FileExists(Target(dir) + L".tmp")) {
+        EXPECT_FALSE(ReadFileBytes(Target(dir) + L".tmp").empty()) << c.what;
+    }
     if (c.expectedStatus == 3) {
         EXPECT_EQ(1, task.doneReports.load()) << c.what;
     } else {
@@ -97,13 +102,23 @@ const StatusCase kCases[] = {
          return Serve(peer, dir, "package.bin", reply);
      },
      3, true, 2, "bytes=1000000-"},
-    {"Content-Length larger than the body",
+    {"Content-Length larger than the body is never done",
      [](auto& peer, auto& dir, auto&) {
          WebServicePeer::Reply reply;
          reply.lieExtraLength = 5000;
          return Serve(peer, dir, "package.bin", reply);
      },
-     3, true, 2, nullptr},
+     4, false, 3, nullptr},
+    {"a 206 shorter than its range is never done",
+     [](auto& peer, auto& dir, auto&) {
+         WriteFileBytes(Target(dir) + L".tmp", SourceBytes(kSourceSize).substr(0, 1000000));
+         WebServicePeer::Reply reply;
+         reply.dropAfterBytes = 1000;  // then a clean close ending the body, far short of its range
+         reply.dropTimes = 100;
+         reply.sendLength = false;
+         return Serve(peer, dir, "package.bin", reply);
+     },
+     4, false, 3, "bytes=1001000-"},
     {"server ignores Range: the partial file starts over",
      [](auto& peer, auto& dir, auto&) {
          WriteFileBytes(Target(dir) + L".tmp", std::string(5000, 'x'));
@@ -157,6 +172,103 @@ std::string CaseName(const ::testing::TestParamInfo<StatusCase>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, EngineStatusTest, ::testing::ValuesIn(kCases), CaseName);
+
+// A download cut off (here by the pool's shutdown, as by a kill) whose file
+// changes on the server before the resume: the resume asks with If-Range and
+// a changed file starts again from 0; an unchanged one is resumed.
+struct ChangeCase {
+    const char* what;
+    WebServicePeer::Reply before;
+    WebServicePeer::Reply after;
+    size_t sizeAfter;
+    bool changed;
+    const char* ifRange;  // the If-Range header of the resume
+};
+
+WebServicePeer::Reply Validators(const char* etag, const char* lastModified, bool honourIfRange = true) {
+    WebServicePeer::Reply reply;
+    reply.etag = etag;
+    reply.lastModified = lastModified;
+    reply.honourIfRange = honourIfRange;
+    return reply;
+}
+
+const char kMonday[] = "Mon, 07 Dec 2026 10:00:00 GMT";
+const char kTuesday[] = "Tue, 08 Dec 2026 10:00:00 GMT";
+
+const ChangeCase kChangeCases[] = {
+    {"ETag changed", Validators("\"v1\"", ""), Validators("\"v2\"", ""), kSourceSize, true, "\"v1\""},
+    {"Last-Modified changed", Validators("", kMonday), Validators("", kTuesday), kSourceSize, true, kMonday},
+    {"server ignores If-Range but names the new ETag", Validators("\"v1\"", "", false),
+     Validators("\"v2\"", "", false), kSourceSize, true, "\"v1\""},
+    {"no validator, another size", Validators("", ""), Validators("", ""), kSourceSize + 4096, true, ""},
+    {"ETag unchanged", Validators("\"v1\"", kMonday), Validators("\"v1\"", kMonday), kSourceSize, false, "\"v1\""},
+    {"weak ETag: Last-Modified is asked for", Validators("W/\"v1\"", kMonday), Validators("W/\"v1\"", kMonday),
+     kSourceSize, false, kMonday},
+};
+
+class EngineChangedFile : public ::testing::TestWithParam<ChangeCase> {
+protected:
+    void SetUp() override { UseShortTimings(); }
+};
+
+TEST_P(EngineChangedFile, IsFetchedAgainNotStitched) {
+    const ChangeCase& c = GetParam();
+    WebServicePeer peer;
+    ScratchDir dir;
+    CreateFolderTree(dir.File(L"out"));
+    const std::string first = SourceBytes(kSourceSize, 1);
+    const std::string second = c.changed ? SourceBytes(c.sizeAfter, 2) : first;
+    WriteFileBytes(dir.File(L"v1.bin"), first);
+    WriteFileBytes(dir.File(L"v2.bin"), second);
+    WebServicePeer::Reply before = c.before;
+    before.contentType = "application/octet-stream";
+    before.file = dir.File(L"v1.bin");
+    before.pausePerBlockMs = 100;
+    peer.SetReply("package.bin", before);
+
+    RecordingTask cut(ToAnsi(dir.File(L"out")));
+    cut.url = Url(peer, "package.bin");
+    {
+        DownloadPool pool(1, true);
+        pool.Hand(&cut);
+        ASSERT_TRUE(WaitUntil([&] { return ReadFileBytes(Target(dir) + L".tmp").size() >= 1024 * 1024; }, 30000));
+    }
+    const size_t kept = ReadFileBytes(Target(dir) + L".tmp").size();
+    ASSERT_LT(kept, kSourceSize);
+
+    WebServicePeer::Reply after = c.after;
+    after.contentType = "application/octet-stream";
+    after.file = dir.File(L"v2.bin");
+    peer.SetReply("package.bin", after);
+    RecordingTask resumed(ToAnsi(dir.File(L"out")));
+    resumed.url = Url(peer, "package.bin");
+    {
+        DownloadPool pool(1, true);
+        pool.Hand(&resumed);
+        ASSERT_EQ(3, WaitForEnd(resumed, 60000)) << c.what;
+    }
+    EXPECT_TRUE(ReadFileBytes(Target(dir)) == second) << c.what << ": the file on the server now";
+    EXPECT_FALSE(FileExists(Target(dir) + L".tmp.validator")) << c.what;
+    std::vector<WebServicePeer::Request> gets;
+    for (const auto& request : peer.Requests())
+        if (request.method == "GET") gets.push_back(request);
+    ASSERT_GE(gets.size(), 2u);
+    EXPECT_EQ("bytes=" + std::to_string(kept) + "-", gets[1].headers["range"]) << c.what;
+    EXPECT_EQ(c.ifRange, gets[1].headers["if-range"]) << c.what;
+    EXPECT_EQ(c.changed ? 3u : 2u, gets.size()) << c.what;
+    if (c.changed) {
+        EXPECT_EQ(0u, gets[2].headers.count("range")) << c.what << ": started again from 0";
+    }
+}
+
+std::string ChangeCaseName(const ::testing::TestParamInfo<ChangeCase>& info) {
+    std::string name;
+    for (const char* p = info.param.what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EngineChangedFile, ::testing::ValuesIn(kChangeCases), ChangeCaseName);
 
 TEST(EngineResume, PartialFileIsResumedFromItsSize) {
     UseShortTimings();

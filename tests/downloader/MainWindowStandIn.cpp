@@ -41,6 +41,19 @@ LRESULT CALLBACK MainWindowStandIn::WindowProc(HWND hwnd, UINT msg, WPARAM wp, L
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+const PackageRecord* MainWindowStandIn::Report(const std::string& name, const char* err) const {
+    for (const PackageRecord& record : records)
+        if (Ansi(name.c_str()) == record.Name && std::string(err) == record.Err) return &record;
+    return nullptr;
+}
+
+int MainWindowStandIn::ReportCount(const std::string& name, const char* err) const {
+    int count = 0;
+    for (const PackageRecord& record : records)
+        count += Ansi(name.c_str()) == record.Name && std::string(err) == record.Err;
+    return count;
+}
+
 std::string Ansi(const char* utf8) { return WideToAnsi(Utf8ToWide(utf8)); }
 
 bool SendRecord(HWND downloader, const PackageRecord& record, WPARAM wParam) {

@@ -23,6 +23,10 @@ public:
     HWND Hwnd() const { return hwnd_; }
     void Destroy();
     std::vector<PackageRecord> records;
+    // The first report for the package `name` (UTF-8) with status text
+    // `err`; null when none came.
+    const PackageRecord* Report(const std::string& name, const char* err) const;
+    int ReportCount(const std::string& name, const char* err) const;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

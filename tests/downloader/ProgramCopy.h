@@ -17,6 +17,16 @@ bool CopyDownloaderProgram(const std::wstring& folder);
 // Starts "<folder>Pellarine_u.exe"; an empty handle when it cannot.
 ScopedHandle StartDownloader(const std::wstring& folder);
 
+// Ends a downloader left behind by a failed assertion.
+struct ProcessGuard {
+    const ScopedHandle& process;
+    ~ProcessGuard() {
+        if (process && WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) TerminateProcess(process.Get(), 1);
+    }
+};
+
+inline bool Exited(const ScopedHandle& process) { return WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0; }
+
 // The downloader's window ("CPellarinesFrame", "Downloader") once it exists,
 // pumping this thread's messages while it waits; null after the time-out.
 HWND WaitForDownloaderWindow(DWORD timeoutMs = 20000);

@@ -1,5 +1,6 @@
-// URL probe over loopback, the extension of a URL, and the conversions into
-// fixed fields.
+// URL probe over loopback, the extension of a URL, the file names made from
+// outside text, and the conversions into fixed fields.
+#include "engine/SafeFileName.h"
 #include "engine/UrlHelpers.h"
 
 #include "EngineTestSupport.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <thread>
 
 using namespace enginetest;
 
@@ -85,6 +87,89 @@ TEST(EffectiveUrl, FollowsRedirectsAndAcceptsErrorStatus) {
     ASSERT_TRUE(GetEffectiveUrl(Url(peer, "nothing-here"), effective)) << "a 404 still completes";
     EXPECT_EQ(Url(peer, "nothing-here"), effective);
     EXPECT_FALSE(GetEffectiveUrl("http://127.0.0.1:1/x", effective));
+}
+
+TEST(UrlProbe, ASetStopEndsAProbeOfAHostThatNeverAnswers) {
+    WebServicePeer peer;
+    WebServicePeer::Reply silent;
+    silent.misbehaviour = WebServicePeer::Misbehaviour::Silent;
+    peer.SetReply("dead", silent);
+    std::atomic<bool> stop{false};
+    std::atomic<bool> returned{false};
+    bool result = true;
+    std::thread probe([&] {
+        std::string effective;
+        result = GetEffectiveUrl(Url(peer, "dead"), effective, &stop);
+        returned = true;
+    });
+    Sleep(500);
+    EXPECT_FALSE(returned.load()) << "the host never answers";
+    const DWORD stopped = GetTickCount();
+    stop = true;
+    EXPECT_TRUE(WaitUntil([&] { return returned.load(); }, 5000));
+    probe.join();
+    EXPECT_LT(GetTickCount() - stopped, 2500u);
+    EXPECT_FALSE(result);
+}
+
+TEST(SafeFileName, OutsideTextBecomesOnePlainNameInsideTheFolder) {
+    const struct {
+        const char* stem;
+        const char* extension;
+        const char* expected;  // nullptr: refused
+    } cases[] = {
+        {"Kovi ROM 7.1", ".zip", "Kovi ROM 7.1.zip"},
+        {"..\\..\\..\\Startup\\evil", ".bat", ".._.._.._Startup_evil.bat"},
+        {"../../x", ".apk", ".._.._x.apk"},
+        {"C:\\Windows\\x", ".exe", "C__Windows_x.exe"},
+        {"a:stream", ".zip", "a_stream.zip"},
+        {"file", ".zip:hidden", "file.zip_hidden"},
+        {"who?*<>|\"", ".apk", "who______.apk"},
+        {"tab\there", ".apk", "tab_here.apk"},
+        {"CON", "", "_CON"},
+        {"con", ".zip", "_con.zip"},
+        {"NUL", ".txt", "_NUL.txt"},
+        {"Aux", ".tar.gz", "_Aux.tar.gz"},
+        {"PRN ", ".apk", "_PRN .apk"},
+        {"COM1", ".zip", "_COM1.zip"},
+        {"lpt9", ".apk", "_lpt9.apk"},
+        {"COM10", ".zip", "COM10.zip"},
+        {"CONSOLE", ".zip", "CONSOLE.zip"},
+        {"name...", "", "name"},
+        {"name. . ", "", "name"},
+        {"name", ".", "name"},
+        {"..", "", nullptr},
+        {".", "", nullptr},
+        {"", "", nullptr},
+        {" . ", "", nullptr},
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::string> safe = SafeFileName(c.stem, c.extension);
+        if (c.expected == nullptr) {
+            EXPECT_FALSE(safe.has_value()) << c.stem << c.extension;
+        } else {
+            ASSERT_TRUE(safe.has_value()) << c.stem << c.extension;
+            EXPECT_EQ(c.expected, *safe) << c.stem << c.extension;
+            EXPECT_TRUE(IsPlainFileName(*safe)) << *safe;
+        }
+    }
+    // Chinese names in the ANSI code page keep every byte, also trail bytes
+    // that equal '\\' or '|' in a byte-wise reading.
+    const std::string chinese = ToAnsi(L"刷机包 億 嘰 東");  // in GBK these end in 0x7C, 0x5C, 0x7C
+    ASSERT_NE(std::string::npos, chinese.find('\\'));
+    ASSERT_TRUE(SafeFileName(chinese, ".zip").has_value());
+    EXPECT_EQ(chinese + ".zip", *SafeFileName(chinese, ".zip"));
+}
+
+TEST(SafeFileName, PathsOfATaskStayInItsFolderOrAreRefused) {
+    const auto paths = FilePathsOf("D:\\down", "..\\evil", ".bat");
+    ASSERT_TRUE(paths.has_value());
+    EXPECT_EQ("D:\\down\\.._evil.bat", paths->target);
+    EXPECT_EQ("D:\\down\\.._evil.bat.tmp", paths->partial);
+    EXPECT_EQ("D:\\down\\.._evil.bat.skip", paths->skip);
+    EXPECT_EQ("D:\\down\\.._evil.bat.tmp.validator", paths->validator);
+    EXPECT_FALSE(FilePathsOf("D:\\down", "..", "").has_value());
+    EXPECT_FALSE(FilePathsOf("D:\\down", std::string(250, 'n'), ".zip").has_value()) << "longer than 259";
 }
 
 }  // namespace

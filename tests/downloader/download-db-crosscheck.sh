@@ -24,8 +24,8 @@ check() {  # check <what> <expected> <actual>
 mkdir "$work/saved"
 tool save "$(winpath "$work/saved")" || { echo "FAILED: save run"; failures=$((failures + 1)); }
 db="$work/saved/Downloader.db"
-check "table as created" \
-    "CREATE TABLE Packages (Id VARCHAR, Name VARCHAR, ObjectUrl VARCHAR PRIMARY KEY NOT NULL, PngUrl VARCHAR, Size VARCHAR, Type VARCHAR, Hash VARCHAR, PromptMsg VARCHAR, Err VARCHAR)" \
+current="CREATE TABLE Packages (Id VARCHAR, Name VARCHAR, ObjectUrl VARCHAR NOT NULL, PngUrl VARCHAR, Size VARCHAR, Type VARCHAR, Hash VARCHAR, PromptMsg VARCHAR, Err VARCHAR)"
+check "table as created" "$current" \
     "$(sqlite3 "$db" "SELECT sql FROM sqlite_master WHERE name='Packages'")"
 check "quotes round-trip" \
     "1|it's \"quoted\"|http://h/a'b.zip|msg with 'quotes'; DROP TABLE Packages; --|-1" \
@@ -40,7 +40,13 @@ check "two tasks without Id stay two rows; the finished one followed its new pat
     "$(printf '|first|D:\\down\\first.apk|1.00M|3\n|second|http://h/second.apk|1024|-1')" \
     "$(sqlite3 "$db" "SELECT Id, Name, ObjectUrl, Size, Err FROM Packages WHERE Id='' ORDER BY Name")"
 check "deleted task has no row" "0" "$(sqlite3 "$db" "SELECT count(*) FROM Packages WHERE Name='gone'")"
-check "row count" "5" "$(sqlite3 "$db" "SELECT count(*) FROM Packages")"
+check "one URL, two Ids: two rows, each updated by its Id" \
+    "$(printf '7|ROM|http://h/same.zip|1\n8|App|D:\\down\\App.zip|3')" \
+    "$(sqlite3 "$db" "SELECT Id, Name, ObjectUrl, Err FROM Packages WHERE Id IN ('7', '8') ORDER BY Id")"
+check "one URL, no Ids: two rows by name" \
+    "$(printf '|Port A|http://h/port.zip|-1\n|Port B|http://h/port.zip|1')" \
+    "$(sqlite3 "$db" "SELECT Id, Name, ObjectUrl, Err FROM Packages WHERE Name LIKE 'Port %' ORDER BY Name")"
+check "row count" "9" "$(sqlite3 "$db" "SELECT count(*) FROM Packages")"
 
 # 2. sqlite3 writes; the program loads, mapping Err.
 mkdir "$work/loaded"
@@ -65,5 +71,16 @@ expected="$(printf '%s\n' \
     'f|failed|http://h/f|-1|4' \
     '||http://h/j||1')"
 check "load maps Err and reads NULL as empty" "$expected" "$(tool load "$(winpath "$work/loaded")")"
+
+# 3. A database of an earlier build (ObjectUrl its primary key) keeps every
+#    row, and from then on takes two packages of one URL.
+check "the earlier table is rebuilt as the current one" "$current" \
+    "$(sqlite3 "$work/loaded/Downloader.db" "SELECT sql FROM sqlite_master WHERE name='Packages'")"
+check "every row kept" "10" "$(sqlite3 "$work/loaded/Downloader.db" "SELECT count(*) FROM Packages")"
+tool save "$(winpath "$work/loaded")" || { echo "FAILED: save into the rebuilt table"; failures=$((failures + 1)); }
+check "two packages of one URL in the rebuilt table" "2" \
+    "$(sqlite3 "$work/loaded/Downloader.db" "SELECT count(*) FROM Packages WHERE ObjectUrl='http://h/same.zip' OR Name IN ('App')")"
+check "earlier rows still there" "10" \
+    "$(sqlite3 "$work/loaded/Downloader.db" "SELECT count(*) FROM Packages WHERE ObjectUrl LIKE 'http://h/_' OR Id='e'")"
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }

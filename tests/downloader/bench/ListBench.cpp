@@ -54,8 +54,7 @@ double LoadAndPaint() {
             PackageRecord record = MakeRecord(std::to_string(i).c_str(), name.c_str(),
                                               "http://127.0.0.1:9/app" + std::to_string(i) + ".apk",
                                               i % 3 == 0 ? "0" : "1", i % 2 == 0 ? "3" : "1");
-            std::string key;
-            db.SaveTask(record, key);
+            db.SaveTask(record);
         }
     }
     CDownloadersFrame frame(ToAnsi(folder));

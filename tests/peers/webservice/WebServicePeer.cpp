@@ -184,7 +184,11 @@ void WebServicePeer::Serve(SOCKET client) {
             if (request.method == "GET" && reply.dropAfterBytes >= 0 && getsServed_[request.path]++ >= reply.dropTimes)
                 reply.dropAfterBytes = -1;
         }
-        if (reply.misbehaviour != Misbehaviour::CloseWithoutReply) Answer(client, request, reply, abortive);
+        if (reply.misbehaviour == Misbehaviour::Silent) {
+            StallWhileConnected(client, 120000);
+        } else if (reply.misbehaviour != Misbehaviour::CloseWithoutReply) {
+            Answer(client, request, reply, abortive);
+        }
     }
     if (abortive) {
         linger hard = {1, 0};  // close with a reset, as a dropped connection looks
@@ -231,6 +235,13 @@ void WebServicePeer::Answer(SOCKET client, const Request& request, const Reply& 
     std::string extra;
     if (!reply.location.empty()) extra += "\r\nLocation: " + reply.location;
     auto range = request.headers.find("range");
+    if (!reply.etag.empty()) extra += "\r\nETag: " + reply.etag;
+    if (!reply.lastModified.empty()) extra += "\r\nLast-Modified: " + reply.lastModified;
+    const auto ifRange = request.headers.find("if-range");
+    const bool sameFile = ifRange == request.headers.end() || !reply.honourIfRange ||
+                          (!reply.etag.empty() && ifRange->second == reply.etag) ||
+                          (!reply.lastModified.empty() && ifRange->second == reply.lastModified);
+    if (!sameFile) range = request.headers.end();
     if (status == 200 && reply.honourRanges) {
         extra += "\r\nAccept-Ranges: bytes";
         if (range != request.headers.end() && range->second.rfind("bytes=", 0) == 0) {

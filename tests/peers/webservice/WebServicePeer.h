@@ -23,6 +23,7 @@ public:
         None,
         CutBody,            // promise the whole body, send half of it, reset the connection
         CloseWithoutReply,  // read the request, then close without a byte
+        Silent,             // read the request, then send nothing while the client waits
     };
 
     struct Reply {
@@ -40,6 +41,11 @@ public:
         long long lieExtraLength = 0;      // Content-Length claims this many bytes more than are sent
         unsigned stallAfterHeadersMs = 0;  // send the head, then nothing for this long (or until the client goes)
         unsigned pausePerBlockMs = 0;      // pause after every 256 KiB block of the body (a slow line)
+        // Validators, sent with 200 and 206 when set. A request whose If-Range
+        // names neither gets the whole body (200), as RFC 9110 has it.
+        std::string etag;
+        std::string lastModified;
+        bool honourIfRange = true;         // false: If-Range is ignored (the range is served anyway)
     };
 
     struct Request {
