@@ -38,7 +38,7 @@ check "259-byte fields whole" \
     "$(sqlite3 "$db" "SELECT length(Id), length(Name), length(ObjectUrl), length(PngUrl), length(Size), length(Type), length(Hash), length(PromptMsg), Err FROM Packages WHERE Id LIKE 'iii%'")"
 check "two tasks without Id stay two rows; the finished one followed its new path" \
     "$(printf '|first|D:\\down\\first.apk|1.00M|3\n|second|http://h/second.apk|1024|-1')" \
-    "$(sqlite3 "$db" "SELECT Id, Name, ObjectUrl, Size, Err FROM Packages WHERE Id='' ORDER BY Name")"
+    "$(sqlite3 "$db" "SELECT Id, Name, ObjectUrl, Size, Err FROM Packages WHERE Id='' AND Name IN ('first', 'second') ORDER BY Name")"
 check "deleted task has no row" "0" "$(sqlite3 "$db" "SELECT count(*) FROM Packages WHERE Name='gone'")"
 check "one URL, two Ids: two rows, each updated by its Id" \
     "$(printf '7|ROM|http://h/same.zip|1\n8|App|D:\\down\\App.zip|3')" \
