@@ -85,4 +85,77 @@ TEST(SqlWrapper, ErrorsNameTheirCode) {
     }
 }
 
+TEST(SqlWrapper, ResultTableServesTypedValuesByIndexAndName) {
+    ScratchDir dir;
+    CppSQLite3DB db;
+    db.Open(WideToUtf8(dir.File(L"t.db")).c_str());
+    db.Execute("CREATE TABLE t (name TEXT, size INTEGER, big INTEGER, ratio REAL)");
+    db.Execute("INSERT INTO t VALUES ('a', 12, 5000000000, 0.5)");
+    db.Execute("INSERT INTO t VALUES (NULL, NULL, NULL, NULL)");
+    CppSQLite3Table table = db.GetTable("SELECT * FROM t ORDER BY rowid");
+    ASSERT_EQ(2, table.NumRows());
+    ASSERT_EQ(4, table.NumFields());
+    EXPECT_EQ(2, table.FieldIndex("big"));
+    EXPECT_STREQ("a", table.GetText(0));
+    EXPECT_STREQ("a", table.GetText("name"));
+    EXPECT_EQ(12, table.GetInt(1));
+    EXPECT_EQ(12, table.GetInt("size"));
+    EXPECT_EQ(5000000000LL, table.GetInt64("big"));
+    EXPECT_DOUBLE_EQ(0.5, table.GetFloat("ratio"));
+    table.SetRow(1);
+    EXPECT_TRUE(table.FieldIsNull("name"));
+    EXPECT_STREQ("none", table.GetText("name", "none"));
+    EXPECT_EQ(-1, table.GetInt("size", -1));
+    EXPECT_EQ(-2, table.GetInt64(2, -2));
+    EXPECT_DOUBLE_EQ(1.5, table.GetFloat(3, 1.5));
+    try {
+        table.GetInt("missing");
+        FAIL() << "no such column";
+    } catch (const CppSQLite3Exception& error) {
+        EXPECT_STREQ("CPPSQLITE_ERROR[1000]: Invalid field name requested", error.Message());
+    }
+    try {
+        table.SetRow(2);
+        FAIL() << "row 2 of 2";
+    } catch (const CppSQLite3Exception& error) {
+        EXPECT_STREQ("CPPSQLITE_ERROR[1000]: Invalid row index requested", error.Message());
+    }
+}
+
+TEST(SqlWrapper, BinaryHelperRoundTripsEveryByteThroughATextColumn) {
+    ScratchDir dir;
+    CppSQLite3DB db;
+    db.Open(WideToUtf8(dir.File(L"b.db")).c_str());
+    db.Execute("CREATE TABLE b (data TEXT)");
+    std::string all;
+    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+    const std::string cases[] = {"", std::string(1, '\0'), std::string("\x00\x01'\x02", 4), all + all + "''''",
+                                 std::string(1000, '\'')};
+    for (const std::string& data : cases) {
+        CppSQLite3Binary binary;
+        binary.SetBinary(reinterpret_cast<const unsigned char*>(data.data()), static_cast<int>(data.size()));
+        const unsigned char* encoded = binary.GetEncoded();
+        const size_t length = std::strlen(reinterpret_cast<const char*>(encoded));
+        EXPECT_LE(length + 1, data.size() * 257 / 254 + 3) << data.size();
+        CppSQLite3Buffer sql;
+        db.Execute(sql.Format("INSERT INTO b VALUES (%Q)", reinterpret_cast<const char*>(encoded)));
+
+        CppSQLite3Query row = db.Query("SELECT data FROM b");
+        CppSQLite3Binary back;
+        back.SetEncoded(reinterpret_cast<const unsigned char*>(row.GetText(0, "")));
+        ASSERT_EQ(static_cast<int>(data.size()), back.GetBinaryLength());
+        if (!data.empty()) EXPECT_EQ(0, std::memcmp(data.data(), back.GetBinary(), data.size()));
+        row.Finalize();
+        db.Execute("DELETE FROM b");
+    }
+    CppSQLite3Binary broken;
+    broken.SetEncoded(reinterpret_cast<const unsigned char*>("\x05\x01\x07"));  // an escape of nothing escapable
+    try {
+        broken.GetBinary();
+        FAIL() << "decoded a broken text";
+    } catch (const CppSQLite3Exception& error) {
+        EXPECT_STREQ("CPPSQLITE_ERROR[1000]: Cannot decode binary", error.Message());
+    }
+}
+
 }  // namespace
