@@ -243,10 +243,19 @@ TEST_F(DownloaderWindowTest, TheHighlightedOptionsFollowTheFilter) {
     for (size_t i = 0; i < std::size(steps); ++i) {
         Click(frame_->m_PaintManager.FindControl(steps[i].click));
         uiharness::PumpFor(50);
+        const uiharness::Snapshot shot = uiharness::CaptureWindow(frame_->GetHWND());
         for (const wchar_t* option : options) {
             const bool expected = option == std::wstring(steps[i].selected[0]) ||
                                   (steps[i].selected[1] != nullptr && option == std::wstring(steps[i].selected[1]));
             EXPECT_EQ(expected, Selected(option)) << "after " << ToAnsi(steps[i].click) << ": " << ToAnsi(option);
+            if (option == std::wstring(L"Download_ing") ||
+                option == std::wstring(L"Download_ed"))
+                continue;
+            // A highlighted kind is drawn on its blue plate; a plain one is not.
+            const RECT rc = frame_->m_PaintManager.FindControl(option)->GetPos();
+            const int area = (rc.right - rc.left) * (rc.bottom - rc.top);
+            EXPECT_EQ(expected, uiharness::CountTinted(shot, rc, 0) > area / 2)
+                << "after " << ToAnsi(steps[i].click) << ": " << ToAnsi(option) << " as drawn";
         }
         for (ListedTask* task : {rom, app, paused}) {
             const bool shown = std::find(visible[i].begin(), visible[i].end(), task) != visible[i].end();

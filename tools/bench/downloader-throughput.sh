@@ -60,7 +60,12 @@ curls() {
 
 busy_pids=()
 busy_start() { for _ in 1 2; do (while :; do :; done) & busy_pids+=($!); done; }
-busy_stop() { kill "${busy_pids[@]}" 2>/dev/null || true; wait "${busy_pids[@]}" 2>/dev/null || true; busy_pids=(); }
+busy_stop() {
+    [ "${#busy_pids[@]}" -gt 0 ] || return 0
+    kill "${busy_pids[@]}" 2>/dev/null || true
+    wait "${busy_pids[@]}" 2>/dev/null || true
+    busy_pids=()
+}
 bench_on_exit busy_stop
 
 parallel_urls=()
