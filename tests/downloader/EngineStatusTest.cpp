@@ -40,10 +40,22 @@ std::string Serve(WebServicePeer& peer, const ScratchDir& dir, const std::string
 
 std::wstring Target(const ScratchDir& dir) { return dir.File(L"out\\package.bin"); }
 
-class EngineStatusTest : public ::testing::TestWithParam<StatusCase> {
+// A table of cases run with the engine's short pauses.
+template <class Case>
+class ShortTimingsTable : public ::testing::TestWithParam<Case> {
 protected:
     void SetUp() override { UseShortTimings(); }
 };
+
+// A case's test name: its description with every other character as '_'.
+template <class Case>
+std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
+    std::string name;
+    for (const char* p = info.param.what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+    return name;
+}
+
+using EngineStatusTest = ShortTimingsTable<StatusCase>;
 
 TEST_P(EngineStatusTest, EndsInExpectedStatus) {
     const StatusCase& c = GetParam();
@@ -165,13 +177,7 @@ const StatusCase kCases[] = {
     {"empty URL", [](auto&, auto&, auto&) { return std::string("http://"); }, 4, false, 0, nullptr},
 };
 
-std::string CaseName(const ::testing::TestParamInfo<StatusCase>& info) {
-    std::string name;
-    for (const char* p = info.param.what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, EngineStatusTest, ::testing::ValuesIn(kCases), CaseName);
+INSTANTIATE_TEST_SUITE_P(Cases, EngineStatusTest, ::testing::ValuesIn(kCases), CaseName<StatusCase>);
 
 // A download cut off (here by the pool's shutdown, as by a kill) whose file
 // changes on the server before the resume: the resume asks with If-Range and
@@ -207,10 +213,7 @@ const ChangeCase kChangeCases[] = {
      kSourceSize, false, kMonday},
 };
 
-class EngineChangedFile : public ::testing::TestWithParam<ChangeCase> {
-protected:
-    void SetUp() override { UseShortTimings(); }
-};
+using EngineChangedFile = ShortTimingsTable<ChangeCase>;
 
 TEST_P(EngineChangedFile, IsFetchedAgainNotStitched) {
     const ChangeCase& c = GetParam();
@@ -262,13 +265,7 @@ TEST_P(EngineChangedFile, IsFetchedAgainNotStitched) {
     }
 }
 
-std::string ChangeCaseName(const ::testing::TestParamInfo<ChangeCase>& info) {
-    std::string name;
-    for (const char* p = info.param.what; *p; ++p) name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, EngineChangedFile, ::testing::ValuesIn(kChangeCases), ChangeCaseName);
+INSTANTIATE_TEST_SUITE_P(Cases, EngineChangedFile, ::testing::ValuesIn(kChangeCases), CaseName<ChangeCase>);
 
 TEST(EngineResume, PartialFileIsResumedFromItsSize) {
     UseShortTimings();
