@@ -1,5 +1,6 @@
 #include "tasks/PackageTasks.h"
 
+#include "engine/SafeFileName.h"
 #include "engine/UrlHelpers.h"
 #include "win32/FileUtil.h"
 #include "win32/TextConvert.h"
@@ -44,14 +45,18 @@ IIconRow* CIconsTask::OwnerRow() {
     return row_;
 }
 
-std::string CIconsTask::PicturePath() const { return folder + "\\" + name + extension; }
+std::string CIconsTask::PicturePath() const {
+    // The file the engine wrote: the extension from the icon's URL made safe as it did.
+    const auto paths = FilePathsOf(folder, name, extension);
+    return paths ? paths->target : std::string();
+}
 
 void CIconsTask::OnProgress() {
     if (status.load() != 3) return;
     std::lock_guard<std::mutex> hold(rowLock_);
     if (row_ == nullptr) return;
     const std::string path = PicturePath();
-    if (path.size() <= 259) row_->ShowIcon(AnsiToWide(path));
+    if (!path.empty() && path.size() <= 259) row_->ShowIcon(AnsiToWide(path));
     row_->NotifyIconDone(*this);
 }
 

@@ -298,7 +298,7 @@ void CPackagesListUI::ReportEnd(ListedTask* task, int status) {
 void CPackagesListUI::ApplyIcon(ListedTask* task, CIconsTask* icon) {
     if (task == nullptr || icon == nullptr || icon->OwnerRow() != task || task->Row() == nullptr) return;
     const std::string path = icon->PicturePath();
-    if (path.size() > 259) return;
+    if (path.empty() || path.size() > 259) return;
     std::memset(task->record.PngUrl, 0, sizeof task->record.PngUrl);
     CopyToFixedBuffer(path, task->record.PngUrl, sizeof task->record.PngUrl);
     if (CControlUI* control = manager_->FindSubControlByName(task->Row(), L"DownsListItemsIcon"))

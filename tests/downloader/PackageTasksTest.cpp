@@ -83,6 +83,25 @@ TEST(IconTask, FinishedIconLandsInItsRowUnlessTheRowIsGone) {
     UseShortTimings();
 }
 
+TEST(IconTask, AnIconUrlWithStreamSyntaxLandsInAPlainFileItsRowShows) {
+    UseShortTimings();
+    WebServicePeer peer;
+    ScratchDir dir;
+    peer.SetJson("img/icon.png:hidden", "png bytes");
+    DownloadPool pool(1, false);
+    IconTaskRegistry registry;
+    FakeRow row;
+    HANDLE wake = pool.WakeEvent();
+    const std::string folder = ToAnsi(dir.File(L"icons\\"));
+    QueueIconDownload(pool.Lock(), pool.Queue(), &row, Url(peer, "img/icon.png:hidden").c_str(), &wake, registry,
+                      folder);
+    ASSERT_TRUE(WaitUntil([&] { return row.notifications.load() == 1; }, 20000));
+    ASSERT_EQ(1u, row.icons.size());
+    const std::wstring expected = AnsiToWide(folder) + L"\\" + AnsiToWide(registry.owned[0]->name) + L".png_hidden";
+    EXPECT_EQ(expected, row.icons[0]);
+    EXPECT_EQ("png bytes", testsupport::ReadFileBytes(expected));
+}
+
 TEST(PackageTask, TakesUrlNameAndChecksumFromItsRecord) {
     struct Observer : IPackageTaskObserver {
         void OnPackageProgress(CPackagesTask& task) override { seen.push_back(task.status.load()); }
