@@ -2,8 +2,10 @@
 
 #include "win32/ScopedHandle.h"
 
+#include <algorithm>
 #include <atomic>
-#include <vector>
+#include <cstdint>
+#include <memory>
 
 namespace zipcore {
 
@@ -25,12 +27,15 @@ WriteResult ExtractToHandle(const ZipDirectory& zip, int index, HANDLE file) {
     ZipItemLocation location;
     if (zip.Locate(index, &location) != LocateResult::Ok) return WriteResult::CannotLocate;
     ZipItemStream stream(zip.Source(), location);
-    std::vector<unsigned char> piece(kWritePiece);
+    // No bigger than the item, and not cleared first: most items are small,
+    // and every byte of it is written by the stream before it goes out.
+    const size_t size = static_cast<size_t>(std::min<uint64_t>(kWritePiece, std::max<uint64_t>(location.uncompressedSize, 1)));
+    const std::unique_ptr<unsigned char[]> piece(new unsigned char[size]);
     for (;;) {
         size_t got = 0;
-        const ZipItemStream::Status status = stream.Read(piece.data(), piece.size(), &got);
+        const ZipItemStream::Status status = stream.Read(piece.get(), size, &got);
         DWORD put = 0;
-        if (got > 0 && (!WriteFile(file, piece.data(), static_cast<DWORD>(got), &put, nullptr) || put != got))
+        if (got > 0 && (!WriteFile(file, piece.get(), static_cast<DWORD>(got), &put, nullptr) || put != got))
             return WriteResult::WriteFailed;
         if (status == ZipItemStream::Done) return WriteResult::Ok;
         if (status == ZipItemStream::Failed) return WriteResult::DataFailed;
