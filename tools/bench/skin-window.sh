@@ -13,3 +13,4 @@ bench_wine_session
 
 echo "== skinned window: build to end of first paint (target: median < 100 ms)"
 "$here/wine-run" --build "$build" "$bench" "${1:-15}" "${@:2}"
+bench_load_line
