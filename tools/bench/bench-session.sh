@@ -1,5 +1,5 @@
 # The common start of the benchmark scripts; sourced, not run.
-#   bench_build [target]      build everything, or one target of a configured build
+#   bench_build [target...]   build everything, or these targets of a configured build
 #   bench_enter_netns "$@"    re-run the script in a private network namespace
 #   bench_scratch <name> [GiB in memory]   make $work in $scratch, removed at exit
 #   bench_wine_session        start the display and Wine server of the test build
@@ -30,8 +30,8 @@ trap bench_finish EXIT
 # the re-entered script finds it done.
 bench_build() {
     [ -z "${TORVANIK_IN_NETNS:-}" ] || return 0
-    if [ -n "${1:-}" ] && [ -f "$build/build.ninja" ]; then
-        cmake --build "$build" --target "$1" >/dev/null
+    if [ $# -gt 0 ] && [ -f "$build/build.ninja" ]; then
+        cmake --build "$build" --target "$@" >/dev/null
     else
         bash "$TORVANIK_ROOT/tools/build.sh" >/dev/null
     fi

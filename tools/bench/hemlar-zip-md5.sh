@@ -9,7 +9,7 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/bench-session.sh"
 rounds="${1:-3}"
 
-bench_build
+bench_build hemlar_zip_md5_bench
 bench="$build/bin/hemlar_zip_md5_bench.exe"
 bench_scratch hemlar-bench
 bench_wine_session

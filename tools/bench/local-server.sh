@@ -2,11 +2,12 @@
 # Load on the main program's local download-request server: 1,000 requests
 # from 50 concurrent loopback clients while 20 idle connections stay open.
 # Prints each round's request rate, worst latency and lost requests, the
-# median rate and the machine's load; run after tools/build.sh.
+# median rate and the machine's load.
 #   tools/bench/local-server.sh [requests] [concurrent clients] [idle connections] [rounds, default 3]
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/bench/bench-session.sh"
+bench_build local_server_bench
 bench_enter_netns "$@"
 bench_wine_session
 cd "$build/bin"

@@ -8,7 +8,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/bench/bench-session.sh"
-bench_build
+bench_build uilib_shadow_bench
 bench="$build/bin/uilib_shadow_bench.exe"
 bench_wine_session
 

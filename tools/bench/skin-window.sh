@@ -7,7 +7,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/bench/bench-session.sh"
-bench_build
+bench_build uilib_skin_window_bench
 bench="$build/bin/uilib_skin_window_bench.exe"
 bench_wine_session
 

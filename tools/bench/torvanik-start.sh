@@ -7,7 +7,7 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/bench/bench-session.sh"
-bench_build
+bench_build torvanik_start_bench
 bench_enter_netns "$@"  # the program starts an adb server on the fixed port
 bench_wine_session
 

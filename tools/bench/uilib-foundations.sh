@@ -9,7 +9,7 @@ set -euo pipefail
 rounds="${1:-3}"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/bench/bench-session.sh"
-bench_build
+bench_build uilib_foundations_bench
 bench="$build/bin/uilib_foundations_bench.exe"
 run() { "$here/wine-run" --build "$build" "$bench" "$@"; }
 bench_scratch foundations-bench
