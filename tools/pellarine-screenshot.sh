@@ -9,9 +9,10 @@ build="$(cd "${1:-$root/build-x64}" && pwd)"
 out="${2:-pellarine.png}"
 cmake --build "$build" --target downloader_showcase >/dev/null
 
-display=:$((200 + RANDOM % 600))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+. "$root/tools/wine-session.sh"
+wine_display_start 800x600x24
+display=$DISPLAY
+xvfb=$TORVANIK_XVFB_PID
 log="$(mktemp)"
 showcase=
 cleanup() {
@@ -20,7 +21,6 @@ cleanup() {
     rm -f "$log"
 }
 trap cleanup EXIT
-sleep 1
 
 DISPLAY=$display "$root/tools/wine-run" --build "$build" "$build/bin/downloader_showcase.exe" 30 ${3:-} >"$log" 2>&1 &
 showcase=$!

@@ -6,16 +6,16 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$(cd "${1:-$root/build-x64}" && pwd)"
 out="${2:-skindemo.png}"
 
-display=:$((200 + RANDOM % 600))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+. "$root/tools/wine-session.sh"
+wine_display_start 800x600x24
+display=$DISPLAY
+xvfb=$TORVANIK_XVFB_PID
 demo=
 cleanup() {
     [ -n "$demo" ] && kill "$demo" 2>/dev/null || true
     kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
-sleep 1
 
 DISPLAY=$display "$root/tools/wine-run" --build "$build" "$build/bin/skindemo.exe" >/dev/null 2>&1 &
 demo=$!

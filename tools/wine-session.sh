@@ -25,6 +25,8 @@ wine_env() {
     export WINE_LOADER
 }
 
+# The number of a display no one has: neither an X server's lock file nor its
+# socket exists. Call it holding the display lock (wine_display_start does).
 free_display() {
     local n
     for n in $(seq 90 199); do
@@ -36,20 +38,42 @@ free_display() {
     return 1
 }
 
+# wine_display_start [screen, default 1280x1024x24]: starts a private Xvfb
+# display and exports DISPLAY and TORVANIK_XVFB_PID.
+# The tests, the run command and the benchmarks all start theirs here, each
+# holding one machine-wide lock (flock) from choosing the number until the
+# server's socket exists, so two starts at once never pick the same display.
+TORVANIK_DISPLAY_LOCK="${TORVANIK_DISPLAY_LOCK:-/tmp/.torvanik-display.lock}"
+wine_display_start() {
+    local lock n i
+    exec {lock}>>"$TORVANIK_DISPLAY_LOCK"
+    flock "$lock"
+    for _ in 1 2 3; do
+        n=$(free_display) || break
+        # The server gets no copy of the lock, which is released below.
+        Xvfb ":$n" -screen 0 "${1:-1280x1024x24}" -nolisten tcp >/dev/null 2>&1 </dev/null {lock}>&- &
+        TORVANIK_XVFB_PID=$!
+        for i in $(seq 1 100); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            kill -0 "$TORVANIK_XVFB_PID" 2>/dev/null || break
+            sleep 0.1
+        done
+        if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$TORVANIK_XVFB_PID" 2>/dev/null; then
+            export DISPLAY=":$n"
+            break
+        fi
+        TORVANIK_XVFB_PID=
+    done
+    exec {lock}>&-
+    [ -n "${TORVANIK_XVFB_PID:-}" ] || { echo "no free X display could be started" >&2; return 1; }
+}
+
 wine_session_start() {
     local build="$1"
     wine_env "$build"
     mkdir -p "$build"
     if [ -z "${TORVANIK_KEEP_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
-        local n i
-        n=$(free_display)
-        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
-        TORVANIK_XVFB_PID=$!
-        export DISPLAY=":$n"
-        for i in $(seq 1 100); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
-            sleep 0.1
-        done
+        wine_display_start
     fi
     echo "$DISPLAY" >"$build/.wine-display"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -28,6 +28,7 @@ using namespace UiLib;
 namespace {
 
 constexpr int kIconResource = 109;
+constexpr UINT_PTR kAfterFirstPaintTimer = 0x7A31;  // above the ids the paint manager gives controls
 HWND g_scriptWindow = nullptr;
 
 typedef CControlUI*(__cdecl* NewBrevlinsFn)(CPaintManagerUI* manager);
@@ -132,8 +133,6 @@ void VOvoduReridOro::Init() {
     ticketsMutex_ = CreateMutexW(nullptr, FALSE, L"ticketsBrush");
 
     SetWindowLongPtrW(m_hWnd, GWL_STYLE, GetWindowLongPtrW(m_hWnd, GWL_STYLE) & ~WS_MAXIMIZEBOX);
-    if (HANDLE updater = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &RunUpdaterThread, nullptr, 0, nullptr)))
-        CloseHandle(updater);
     m_PaintManager.SetCaptionRect({0, 0, 0, 110});
 
     auto web = [this](const wchar_t* name) {
@@ -164,21 +163,32 @@ void VOvoduReridOro::Init() {
         progress->SetAttribute(L"value", L"43");
         progress->SetVisible(false);
     }
-    StartupJob report{m_hWnd, hemlar_, ApiHost(), GetModuleFolderW()};
-    if (HANDLE thread = StartStartupReportThread(report)) CloseHandle(thread);
-    OutputDebugStringA("PNT VOvoduReridOro::Ini AppRecommandThread");
     ShowVersion();
     if (CControlUI* gif = Find(L"gif")) gif->SetVisible(false);
     if (CControlUI* percent = Find(L"TextCelphonePercent")) percent->SetVisible(false);
     OutputDebugStringA("PNT VOvoduReridOro::Ini RegisterUSBNoticefy");
     if (hemlar_) RegisterDeviceBroadcasts(m_hWnd);
+    // A timer's message comes only once nothing is left to paint: the first
+    // paint of a shown frame goes first.
+    SetTimer(m_hWnd, kAfterFirstPaintTimer, USER_TIMER_MINIMUM, nullptr);
+    OutputDebugStringA("PNT VOvoduReridOro::Ini End");
+}
+
+// Each of these starts threads or processes (the updater, the report's tools,
+// the server's workers); started before the first paint they would compete
+// with it for the processors and for Wine's server.
+void VOvoduReridOro::StartAfterFirstPaint() {
+    if (HANDLE updater = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &RunUpdaterThread, nullptr, 0, nullptr)))
+        CloseHandle(updater);
+    StartupJob report{m_hWnd, hemlar_, ApiHost(), GetModuleFolderW()};
+    if (HANDLE thread = StartStartupReportThread(report)) CloseHandle(thread);
+    OutputDebugStringA("PNT VOvoduReridOro::Ini AppRecommandThread");
     OutputDebugStringA("PNT VOvoduReridOro::Ini SetAndroidClient");
     WSADATA data;
     if (WSAStartup(MAKEWORD(2, 2), &data) != 0) PostQuitMessage(0);
     localServer_.SetTargetWindow(m_hWnd);
     if (!localServer_.Start()) LOG4CPLUS_WARN(FrameLogger(), LOG4CPLUS_TEXT("The local request server did not start"));
     OutputDebugStringA("PNT VOvoduReridOro::Ini IOCPBegin");
-    OutputDebugStringA("PNT VOvoduReridOro::Ini End");
 }
 
 void VOvoduReridOro::ShowVersion() {
@@ -219,6 +229,11 @@ LRESULT VOvoduReridOro::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
         case WM_COPYDATA:
             OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+            return 0;
+        case WM_TIMER:
+            if (wParam != kAfterFirstPaintTimer) return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+            KillTimer(m_hWnd, kAfterFirstPaintTimer);
+            StartAfterFirstPaint();
             return 0;
         case WM_DEVICECHANGE:
             if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam &&

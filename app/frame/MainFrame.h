@@ -65,6 +65,9 @@ protected:
 
 private:
     void Init();
+    // The start-up work that waits for the first paint: the updater's check,
+    // the start-up report and the local request server.
+    void StartAfterFirstPaint();
     void OnMenuItem(const wchar_t* item);
     // The tray icon, the two menus, the settings dialog, the exit item and
     // the shadow.

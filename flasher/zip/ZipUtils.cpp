@@ -32,7 +32,35 @@ void MakeWritable(const std::wstring& path) {
         SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
 }
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+// The same for a file whose attributes were just read.
+void MakeWritable(const std::wstring& path, DWORD attributes) {
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+}
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Makes the folders files go in, each folder once per archive: thousands of
+// files share a few folders, and under Wine every CreateDirectoryW of every
+// level is a round trip. A folder counts as made only once it is there, so a
+// level that could not be made is tried again for the next file, as before.
+class FolderMaker {
+public:
+    void MakeFor(const std::wstring& file) {
+        const size_t cut = file.find_last_of(L"\\/");
+        if (cut == std::wstring::npos) return;
+        std::wstring folder = file.substr(0, cut + 1);
+        if (made_.count(folder)) return;
+        CreateDirectoriesForFile(file.c_str());
+        if (IsFolder(folder)) made_.insert(std::move(folder));
+    }
+
+private:
+    std::set<std::wstring> made_;
+};
 
 // Owns an open archive.
 class OpenArchive {
@@ -112,6 +140,7 @@ private:
     ZipReaderHandle* zip_;
     std::wstring targetFolder_;
     std::wstring backupFolder_;
+    FolderMaker folders_;
 };
 
 bool ItemExtraction::Fail(const ZipItemInfo& entry, const wchar_t* why) {
@@ -123,7 +152,7 @@ bool ItemExtraction::Fail(const ZipItemInfo& entry, const wchar_t* why) {
 // Moves the file about to be replaced under the backup folder. A backup left
 // by an earlier run is replaced: it belongs to a version already superseded.
 bool ItemExtraction::MoveToBackup(const std::wstring& target, const std::wstring& backup) {
-    CreateDirectoriesForFile(backup.c_str());
+    folders_.MakeFor(backup);
     MakeWritable(backup);
     return MoveFileExW(target.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
 }
@@ -138,18 +167,21 @@ bool ItemExtraction::Run(int index, const ZipItemInfo& entry) {
     const bool folderThere = existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY);
     if (folderThere && !isFolder && !(entry.attributes & FILE_ATTRIBUTE_DIRECTORY))
         return Fail(entry, L"a folder of that name");
-    CreateDirectoriesForFile(target.c_str());
+    folders_.MakeFor(target);
     if (isFolder || (entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         CreateDirectoryChain(target.c_str());
         const DWORD made = GetFileAttributesW(target.c_str());
         if (made == INVALID_FILE_ATTRIBUTES || !(made & FILE_ATTRIBUTE_DIRECTORY)) return Fail(entry, L"folder");
         return true;
     }
-    if (!withBackup || !Exists(target)) {
-        MakeWritable(target);
+    // The new file carries the item's attributes: only a read-only item makes
+    // it read-only, and only then is the bit cleared.
+    const bool readOnlyItem = (entry.attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (!withBackup || existing == INVALID_FILE_ATTRIBUTES) {
+        MakeWritable(target, existing);
         if (UnzipItem(zip_, index, const_cast<wchar_t*>(target.c_str()), 0, ZIPKIND_FILENAME) != ZRC_OK)
             return Fail(entry, L"extract");
-        MakeWritable(target);
+        if (readOnlyItem) MakeWritable(target);
         return true;
     }
     // The new data is extracted and checked first; only then does the old file
@@ -161,7 +193,7 @@ bool ItemExtraction::Run(int index, const ZipItemInfo& entry) {
         DeleteFileW(staged.c_str());
         return Fail(entry, L"extract");
     }
-    MakeWritable(target);
+    MakeWritable(target, existing);
     if (!MoveToBackup(target, backup)) {
         SetFileAttributesW(staged.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(staged.c_str());
@@ -173,7 +205,7 @@ bool ItemExtraction::Run(int index, const ZipItemInfo& entry) {
         DeleteFileW(staged.c_str());
         return Fail(entry, L"replace");
     }
-    MakeWritable(target);
+    if (readOnlyItem) MakeWritable(target);
     return true;
 }
 

@@ -3,7 +3,7 @@
 // creation to the first painted main window (its caption bar's colour on the
 // screen), then ends it with the updater's close request. Wine's own cost of
 // starting a windowed program is measured the same way with a minimal
-// program and subtracted. Prints medians and the peak working set.
+// program and subtracted. Prints each run, the medians and the peak working set.
 #include <windows.h>
 #include <psapi.h>
 
@@ -31,8 +31,19 @@ double Median(std::vector<double> values) {
 
 struct Started {
     HANDLE process = nullptr;
+    HANDLE job = nullptr;  // closing it ends whatever the run started and left behind
     double ms = 0;
 };
+
+// A job that ends its processes when its last handle closes, so the updater
+// and the tools a run starts do not linger and load the runs after it.
+HANDLE NewKillOnCloseJob() {
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (job) SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return job;
+}
 
 Started StartAndWait(const std::wstring& program, const std::wstring& arguments, bool (*ready)(DWORD pid)) {
     std::wstring line = L"\"" + program + L"\" " + arguments;
@@ -40,12 +51,18 @@ Started StartAndWait(const std::wstring& program, const std::wstring& arguments,
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
+    HANDLE job = NewKillOnCloseJob();
     const double start = Now();
-    if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info))
+    if (!CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, folder.c_str(),
+                        &startup, &info)) {
+        if (job) CloseHandle(job);
         return {};
+    }
+    if (job) AssignProcessToJobObject(job, info.hProcess);
+    ResumeThread(info.hThread);
     CloseHandle(info.hThread);
     while (!ready(info.dwProcessId) && Now() - start < 30000) Sleep(1);
-    return {info.hProcess, Now() - start};
+    return {info.hProcess, job, Now() - start};
 }
 
 bool TorvanikReady(DWORD pid) {
@@ -87,10 +104,14 @@ int main(int argc, char** argv) {
         TerminateProcess(base.process, 0);
         WaitForSingleObject(base.process, 5000);
         CloseHandle(base.process);
+        if (base.job) CloseHandle(base.job);
 
         Started run = StartAndWait(torvanik, L"", &TorvanikReady);
         if (!run.process) return 1;
         starts.push_back(run.ms);
+        std::printf("run %d: start to first paint %.0f ms, Wine's own start %.0f ms, own share %.0f ms\n", i + 1,
+                    run.ms, base.ms, run.ms - base.ms);
+        std::fflush(stdout);
         PROCESS_MEMORY_COUNTERS memory = {};
         memory.cb = sizeof memory;
         if (GetProcessMemoryInfo(run.process, &memory, sizeof memory)) peak = std::max(peak, memory.PeakWorkingSetSize);
@@ -100,6 +121,7 @@ int main(int argc, char** argv) {
         if (frame) SendMessageW(frame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
         if (WaitForSingleObject(run.process, 10000) != WAIT_OBJECT_0) TerminateProcess(run.process, 0);
         CloseHandle(run.process);
+        if (run.job) CloseHandle(run.job);
     }
     const double start = Median(starts), baseline = Median(baselines);
     std::printf("start to first painted main window: median %.0f ms over %d runs\n", start, runs);

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Throughput of the device bridge's zip reader against Debian's unzip on a
 # 200 MiB archive of mixed entries, and of GetFileMD5 against md5sum on a
-# 1 GiB file. Runs the test build under Wine; prints the figures.
-#   tools/bench/hemlar-zip-md5.sh [rounds]   (default 1 run of each, alternating)
+# 1 GiB file. Runs the test build under Wine; prints each round's ratio
+# (the Debian tool's time over ours: above 1 means faster), their median and
+# the machine's load.
+#   tools/bench/hemlar-zip-md5.sh [rounds, default 3]
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/bench-session.sh"
-rounds="${1:-1}"
+rounds="${1:-3}"
 
-bench_build
+bench_build hemlar_zip_md5_bench
 bench="$build/bin/hemlar_zip_md5_bench.exe"
 bench_scratch hemlar-bench
 bench_wine_session
@@ -38,7 +40,8 @@ for r in $(seq 1 "$rounds"); do
     t2=$(now)
     unzip_s=$(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }')
     ours_s=$(awk -v a="$t1" -v b="$t2" 'BEGIN { print b - a }')
-    echo "round $r: unzip ${unzip_s}s, Hemlar reader ${ours_s}s wall ($(grep seconds "$work/ours.txt" | cut -d' ' -f2)s inside Wine; $(grep entries "$work/ours.txt"))"
+    echo "round $r: unzip ${unzip_s}s, Hemlar reader ${ours_s}s wall ($(grep seconds "$work/ours.txt" | cut -d' ' -f2)s inside Wine; $(grep entries "$work/ours.txt")), ratio $(bench_ratio "$unzip_s" "$ours_s")"
+    bench_record zip "$(bench_ratio "$unzip_s" "$ours_s")"
     unzip_total=$(awk -v a="$unzip_total" -v b="$unzip_s" 'BEGIN { print a + b }')
     ours_total=$(awk -v a="$ours_total" -v b="$ours_s" 'BEGIN { print a + b }')
 done
@@ -57,8 +60,13 @@ for r in $(seq 1 "$rounds"); do
     [ "$got" = "$expected" ] || echo "DIGESTS DIFFER: $got vs $expected"
     md5sum_s=$(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }')
     ours_s=$(awk -v a="$t1" -v b="$t2" 'BEGIN { print b - a }')
-    echo "round $r: md5sum ${md5sum_s}s, GetFileMD5 ${ours_s}s wall ($(grep seconds "$work/ours.txt" | cut -d' ' -f2)s inside Wine)"
+    echo "round $r: md5sum ${md5sum_s}s, GetFileMD5 ${ours_s}s wall ($(grep seconds "$work/ours.txt" | cut -d' ' -f2)s inside Wine), ratio $(bench_ratio "$md5sum_s" "$ours_s")"
+    bench_record md5 "$(bench_ratio "$md5sum_s" "$ours_s")"
     md5sum_total=$(awk -v a="$md5sum_total" -v b="$md5sum_s" 'BEGIN { print a + b }')
     ours_total=$(awk -v a="$ours_total" -v b="$ours_s" 'BEGIN { print a + b }')
 done
 echo "file MD5: md5sum $(mib_per_s "$((1073741824 * rounds))" "$md5sum_total") MiB/s, GetFileMD5 $(mib_per_s "$((1073741824 * rounds))" "$ours_total") MiB/s, ratio $(awk -v m="$md5sum_total" -v o="$ours_total" 'BEGIN { printf "%.2f", m / o }')"
+echo "== ratios (the Debian tool's time over ours)"
+bench_summary zip "zip extraction, Hemlar reader vs unzip"
+bench_summary md5 "file MD5, GetFileMD5 vs md5sum"
+bench_load_line

@@ -18,3 +18,4 @@ python3 "$here/bench/range-server.py" "$work/files" "$work/port" &
 bench_on_exit kill $!
 for _ in $(seq 1 100); do [ -s "$work/port" ] && break; sleep 0.05; done
 "$here/wine-run" --build "$build" "$build/bin/downloader_list_bench.exe" "http://127.0.0.1:$(cat "$work/port")" 11
+bench_load_line

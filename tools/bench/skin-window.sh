@@ -7,9 +7,10 @@
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/bench/bench-session.sh"
-bench_build
+bench_build uilib_skin_window_bench
 bench="$build/bin/uilib_skin_window_bench.exe"
 bench_wine_session
 
 echo "== skinned window: build to end of first paint (target: median < 100 ms)"
 "$here/wine-run" --build "$build" "$bench" "${1:-15}" "${@:2}"
+bench_load_line

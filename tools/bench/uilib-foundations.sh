@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Throughput of the UI library's XML reader (against rapidxml on the same
 # bytes, in one Windows program under Wine) and of extracting every item of a
-# 50 MiB skin archive into memory (against Debian's native `unzip -p`).
+# 50 MiB skin archive into memory (against Debian's native `unzip -p`), each
+# side timed in every round; prints each round's ratio, their median and the
+# machine's load.
+#   tools/bench/uilib-foundations.sh [rounds, default 3]
 set -euo pipefail
+rounds="${1:-3}"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/bench/bench-session.sh"
-bench_build
+bench_build uilib_foundations_bench
 bench="$build/bin/uilib_foundations_bench.exe"
 run() { "$here/wine-run" --build "$build" "$bench" "$@"; }
 bench_scratch foundations-bench
@@ -15,21 +19,22 @@ run make-xml "$(winepath -w "$work/skin.xml" 2>/dev/null || echo "Z:$work/skin.x
 run make-zip "Z:$work/skin.zip" $((50 * 1024 * 1024))
 echo "inputs: $(stat -c %s "$work/skin.xml") byte XML, $(stat -c %s "$work/skin.zip") byte zip"
 
-echo "== XML: CMarkup vs rapidxml (target: ratio >= 0.5)"
-run xml "Z:$work/skin.xml"
-
-echo "== zip: every item to memory (target: >= 0.7 of unzip -p)"
-ours=$(run zip "Z:$work/skin.zip")
-echo "$ours"
-unc=$(echo "$ours" | sed -n 's/.*zip_uncompressed_bytes=\([0-9]*\).*/\1/p')
-best=""
-for _ in 1 2 3; do
-    start=$(date +%s.%N)
+field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p"; }
+for round in $(seq 1 "$rounds"); do
+    xml=$(run xml "Z:$work/skin.xml" | tr -d '\r')
+    echo "round $round, XML: $xml"
+    bench_record xml "$(echo "$xml" | field ratio)"
+    ours=$(run zip "Z:$work/skin.zip" | tr -d '\r')
+    unc=$(echo "$ours" | field zip_uncompressed_bytes)
+    start=$(now)
     unzip -p "$work/skin.zip" >/dev/null
-    end=$(date +%s.%N)
-    t=$(echo "$end - $start" | bc -l)
-    if [ -z "$best" ] || [ "$(echo "$t < $best" | bc -l)" = 1 ]; then best=$t; fi
+    unzip_s=$(awk -v a="$start" -v b="$(now)" 'BEGIN { print b - a }')
+    unzip_rate=$(awk -v u="$unc" -v s="$unzip_s" 'BEGIN { print u / 1048576 / s }')
+    ratio=$(bench_ratio "$(echo "$ours" | field zip_mib_s)" "$unzip_rate")
+    printf 'round %d, zip: %s unzip_seconds=%.3f unzip_mib_s=%.1f ratio=%s\n' "$round" "$ours" "$unzip_s" "$unzip_rate" "$ratio"
+    bench_record zip "$ratio"
 done
-ours_rate=$(echo "$ours" | sed -n 's/.*zip_mib_s=\([0-9.]*\).*/\1/p')
-unzip_rate=$(echo "$unc / 1048576 / $best" | bc -l)
-printf 'unzip_seconds=%.3f unzip_mib_s=%.1f ratio=%.2f\n' "$best" "$unzip_rate" "$(echo "$ours_rate / $unzip_rate" | bc -l)"
+echo "== ratios"
+bench_summary xml "XML, CMarkup vs rapidxml (target >= 0.5)"
+bench_summary zip "zip, every item to memory vs unzip -p (target >= 0.7)"
+bench_load_line
