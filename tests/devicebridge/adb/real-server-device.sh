@@ -53,7 +53,11 @@ check "install of a broken APK" "Failure [INSTALL_FAILED_INVALID_APK]" "$(hemlar
 
 # The phone's text is UTF-8: the DLL hands it to its callers unchanged,
 # whatever the PC's code page.
-export_call() { "$root/tools/wine-run" --build "$build" "$build/bin/hemlar_export_call.exe" "$@"; }
+export_call() {
+    rm -f "$work/call.out"
+    "$root/tools/wine-run" --build "$build" "$build/bin/hemlar_export_call.exe" "$(winpath "$work/call.out")" "$@" >/dev/null
+    cat "$work/call.out" 2>/dev/null
+}
 adb shell setprop ro.product.model "'红米 Note&3'" >/dev/null
 adb shell setprop ro.product.brand 小米 >/dev/null
 check "model outside ASCII" "$(printf '1\n红米 Note&3')" "$(export_call GetPhoneVersion)"
@@ -70,13 +74,14 @@ check "the install waited for the phone" yes "$([ $(($(date +%s) - started)) -ge
 adb shell setprop test.pm.install_delay_ms 40000 >/dev/null
 check "InstallAndroidApp answered after 40 s" "1" "$(export_call InstallAndroidApp "$(winpath "$work/app.apk")")"
 
-# A connection that dies while the phone is silent still ends the wait.
+# A connection that dies while the phone is silent (the phone unplugged: the
+# server drops its streams) still ends the wait. Last: the phone is gone.
 adb shell setprop test.pm.install_delay_ms 120000 >/dev/null
 started=$(date +%s)
 HEMLAR_ADB_REPLY_TIMEOUT_MS=2000 hemlar install -r "$(winpath "$work/app.apk")" >"$work/cut.out" &
 hemlar_pid=$!
 sleep 4
-adb kill-server >/dev/null 2>&1
+kill "$ADB_DEVICE_PID"
 wait "$hemlar_pid" || true
 check "install on a dead connection" "" "$(cat "$work/cut.out")"
 check "a dead connection ends the wait" yes "$([ $(($(date +%s) - started)) -lt 60 ] && echo yes || echo no)"
