@@ -36,6 +36,9 @@ bool ParseHexLength(const char digits[4], size_t& value) {
     return true;
 }
 
+// Services the server answers itself; every other one runs on the phone.
+bool IsHostService(const std::string& service) { return service.compare(0, 4, "host") == 0; }
+
 int Connect(const AdbTarget& target) {
     return target.host ? NetworkConnect(target.host->c_str(), kAdbServerPort) : LoopbackConnect(kAdbServerPort);
 }
@@ -102,7 +105,7 @@ int AdbOpenService(const AdbTarget& target, const std::string& service, std::str
     if (service.empty() || service.size() > kAdbMaxServiceLength) return -1;
     int fd = Connect(target);
     if (fd < 0) return -2;
-    if (service.compare(0, 4, "host") != 0) {
+    if (!IsHostService(service)) {
         std::string transport = target.serial ? "host:transport:" + *target.serial : "host:transport-any";
         if (transport.size() >= 512 || !SendFrame(fd, transport) || AdbReadStatus(fd, output) != 0) {
             HandleClose(fd);
@@ -110,6 +113,12 @@ int AdbOpenService(const AdbTarget& target, const std::string& service, std::str
         }
     }
     if (!SendFrame(fd, service) || AdbReadStatus(fd, output) != 0) {
+        HandleClose(fd);
+        return -1;
+    }
+    // From here a device service's stream comes from the phone, at the
+    // phone's pace; only the server's own answers above stay bounded.
+    if (!IsHostService(service) && HandleWaitWithoutBound(fd) != 0) {
         HandleClose(fd);
         return -1;
     }
@@ -142,9 +151,13 @@ int AdbConnectService(const AdbTarget& target, const std::string& service, std::
     return fd;
 }
 
-int AdbServiceCommand(const AdbTarget& target, const std::string& service, std::string& output) {
+int AdbServiceCommand(const AdbTarget& target, const std::string& service, std::string& output, AdbReplyWait wait) {
     int fd = AdbConnectService(target, service, output);
     if (fd < 0) return -1;
+    if (wait == AdbReplyWait::Unbounded && HandleWaitWithoutBound(fd) != 0) {
+        HandleClose(fd);
+        return -1;
+    }
     int result = AdbReadStatus(fd, output);
     HandleClose(fd);
     return result == 0 ? 0 : -1;

@@ -19,13 +19,19 @@ struct AdbTarget {
 std::string AdbRequestFrame(const std::string& service);
 
 // Connection number, -1 for a failure the server or protocol reported, -2 when
-// the server could not be reached. Does not start a server.
+// the server could not be reached. Does not start a server. The connection
+// and the server's status answers are bounded by the socket time-out; the
+// stream of a device service that opened is not.
 int AdbOpenService(const AdbTarget& target, const std::string& service, std::string& output);
 // As AdbOpenService, but starts the server when it does not answer; gives 0
 // for "host:start-server" once a server runs.
 int AdbConnectService(const AdbTarget& target, const std::string& service, std::string& output);
+// Whether the second status of a host command is the server's own reply
+// (bounded by the socket time-out) or waits on the phone ("wait-for-").
+enum class AdbReplyWait { Bounded, Unbounded };
 // A host command answered by two statuses; 0 after the second "OKAY".
-int AdbServiceCommand(const AdbTarget& target, const std::string& service, std::string& output);
+int AdbServiceCommand(const AdbTarget& target, const std::string& service, std::string& output,
+                      AdbReplyWait wait = AdbReplyWait::Bounded);
 // A length-prefixed text answer, or none.
 std::optional<std::string> AdbQueryText(const AdbTarget& target, const std::string& service, std::string& output);
 // 0 on "OKAY"; on "FAIL" the output becomes the server's message; -1 otherwise.

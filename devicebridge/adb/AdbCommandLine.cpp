@@ -237,7 +237,8 @@ int AdbDispatch(std::string& output, const std::vector<AdbWord>& words) {
     }
     if (command.compare(0, 9, "wait-for-") == 0) {
         std::string word = command.compare(0, 15, "wait-for-device") == 0 ? "wait-for-any" : command;
-        if (AdbServiceCommand(target, prefix + ":" + word, output) != 0) return 1;
+        // The second answer comes when the phone does.
+        if (AdbServiceCommand(target, prefix + ":" + word, output, AdbReplyWait::Unbounded) != 0) return 1;
         return args.empty() ? 0 : AdbDispatchWithSerial(output, target.serial, args);
     }
     if (command == "shortcut") return Framebuffer(target, args, output);

@@ -258,6 +258,26 @@ int HandleWrite(int fd, const void* buffer, size_t count) {
     return e ? e->cls->write(*e, buffer, count) : -1;
 }
 
+int HandleWaitWithoutBound(int fd) {
+    HandleEntry* e = Lookup(fd);
+    if (!e) return -1;
+    if (e->cls != &kSocketClass) {
+        errno = ENOTSOCK;
+        return -1;
+    }
+    // No time-out on either direction; keep-alive probes still end the wait
+    // when the far end vanished without closing (a lost remote host).
+    DWORD forever = 0;
+    BOOL on = TRUE;
+    if (setsockopt(e->socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&forever), sizeof forever) != 0 ||
+        setsockopt(e->socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&forever), sizeof forever) != 0 ||
+        setsockopt(e->socket, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on) != 0) {
+        errno = SocketErrno();
+        return -1;
+    }
+    return 0;
+}
+
 long long HandleSeek(int fd, long long offset, int whence) {
     HandleEntry* e = Lookup(fd);
     return e ? e->cls->seek(*e, offset, whence) : -1;

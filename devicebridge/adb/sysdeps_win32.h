@@ -37,6 +37,13 @@ int LoopbackConnect(int port);
 int NetworkConnect(const char* host, int port);
 
 // How long one socket send or receive may wait before it fails with
-// ETIMEDOUT. A silent or half-dead server must not hang the caller forever.
+// ETIMEDOUT: the bound on the server's own answers (the request, its status
+// and text replies). A silent or half-dead server must not hang the caller.
+// Applies to sockets connected afterwards.
 void AdbSetSocketTimeout(unsigned milliseconds);
 unsigned AdbSocketTimeout();
+// Lifts the time-out on one socket: a running service (an install, a shell
+// command, a file transfer) speaks when the phone has something to say, which
+// may be minutes. A closed or reset connection still ends a read at once.
+// Files fail with ENOTSOCK.
+int HandleWaitWithoutBound(int fd);

@@ -6,7 +6,8 @@
 #include <cstddef>
 #include <string>
 
-// Captured output of one call: the bytes the tools printed, in the ANSI code page.
+// Captured output of one call: the bytes the tools printed. The phone's own
+// text (adb's output) is UTF-8; Windows tools print in the ANSI code page.
 using CapturedOutput = std::string;
 
 // A marker counts wherever it stands in the text, also inside a longer word.

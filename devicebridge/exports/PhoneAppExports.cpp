@@ -65,7 +65,8 @@ HEMLAR_EXPORT int HEMLAR_CALL AdbRunningApp(const char* name) {
         if (!name || !*name) return 0;
         CapturedOutput processes;
         RunAdb(L"shell ps", processes);
-        return HasMarker(processes, name) ? 1 : 0;
+        // The phone lists its processes in UTF-8; the caller's name is ANSI.
+        return HasMarker(processes, WideToUtf8(AnsiToWide(name)).c_str()) ? 1 : 0;
     });
 }
 
@@ -90,8 +91,9 @@ HEMLAR_EXPORT int HEMLAR_CALL ExportAndroidApkByPackageName(const wchar_t* packa
             DebugLine(std::string("Apk无法导出"));
             return 0;
         }
-        DebugLine("ExportAndroidApkByPackageName___路径存在" + output);
-        std::wstring pull = PullLine(AnsiToWide(phonePath).c_str(), pcPath);
+        DebugLine(L"ExportAndroidApkByPackageName___路径存在" + Utf8ToWide(output));
+        // The phone prints its paths in UTF-8.
+        std::wstring pull = PullLine(Utf8ToWide(phonePath).c_str(), pcPath);
         DebugLine(pull);
         CapturedOutput transfer;
         bool transferred = RunTransfer(pull, transfer);

@@ -3,8 +3,6 @@
 // which state, and who it is.
 #include <windows.h>
 
-#include <cstdio>
-
 #include "tools/DeviceConsole.h"
 #include "base/BridgeUtil.h"
 #include "exports/ExportGuard.h"
@@ -134,7 +132,7 @@ HEMLAR_EXPORT int HEMLAR_CALL GetPhoneVersion(wchar_t* out) {
             output.clear();
             bool answered = RunAdb(L"shell getprop ro.product.real_model", output);
             if (!output.empty()) {
-                DebugLine("GetPhoneVersion_Length>0" + output);
+                DebugLine(L"GetPhoneVersion_Length>0" + Utf8ToWide(output));
                 if (HasMarker(output, "device unauthorized")) return 0;
                 // An empty property prints only its line end.
                 if (answered && IsOnlyLineEnds(output)) {
@@ -151,11 +149,11 @@ HEMLAR_EXPORT int HEMLAR_CALL GetPhoneVersion(wchar_t* out) {
                 continue;
             }
             if (!HasMarker(output, "not found")) {
-                char line[kCallerBufferChars + 64];
-                snprintf(line, sizeof line, "GetPhoneVersion_Else_Out_%d_%.259s_End", static_cast<int>(output.size()),
-                         output.c_str());
-                DebugLine(std::string(line));
-                if (out) CopyToCallerBuffer(AnsiToWide(output), out);
+                // The phone prints its properties in UTF-8.
+                const std::wstring model = Utf8ToWide(output);
+                DebugLine(L"GetPhoneVersion_Else_Out_" + std::to_wstring(output.size()) + L"_" +
+                          model.substr(0, kCallerBufferChars - 1) + L"_End");
+                if (out) CopyToCallerBuffer(model, out);
                 written = out != nullptr;
             } else {
                 DebugLine(std::string("GetPhoneVersion_not found"));
@@ -166,7 +164,7 @@ HEMLAR_EXPORT int HEMLAR_CALL GetPhoneVersion(wchar_t* out) {
                     written = true;
                 }
             }
-            DebugLine("Hemlar   model:  " + output);
+            DebugLine(L"Hemlar   model:  " + Utf8ToWide(output));
             break;
         }
         if (written) CopyToCallerBuffer(DropFirstLineWhenMore(out), out);
@@ -180,7 +178,7 @@ HEMLAR_EXPORT int HEMLAR_CALL GetPhoneBrand(wchar_t* out) {
         // The server's failure text (no phone, an offline one) is no brand.
         if (!RunAdb(L"shell getprop ro.product.brand", output) || output.empty() || !out) return 0;
         if (!HasMarker(output, "not found")) {
-            CopyToCallerBuffer(AnsiToWide(output), out);
+            CopyToCallerBuffer(Utf8ToWide(output), out);  // the phone prints UTF-8
             return 1;
         }
         std::string brand;

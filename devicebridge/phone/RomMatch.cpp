@@ -11,6 +11,8 @@
 #include <iterator>
 #include <memory>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "tools/HttpGetToString.h"
 #include "base/ProgramFolder.h"
@@ -45,6 +47,42 @@ std::string ReadEntryThroughFile(const wchar_t* romPath, const wchar_t* entry, c
     return bytes;
 }
 
+// The index of a "typeName<i>" member name: decimal digits without a
+// leading zero; -1 for any other name.
+long long TypeNameIndex(const std::string& member) {
+    static const std::string kPrefix = "typeName";
+    if (member.compare(0, kPrefix.size(), kPrefix) != 0) return -1;
+    const std::string digits = member.substr(kPrefix.size());
+    if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits[0] == '0')) return -1;
+    if (digits.find_first_not_of("0123456789") != std::string::npos) return -1;
+    return std::stoll(digits);
+}
+
+// The reply's names "typeName0" to "typeName<num - 1>" in that order, where
+// "num" is an integer member; a name that is missing or not a string names
+// nothing. Empty for a reply that is no JSON object with such a "num". The
+// members are walked rather than counted up to "num", so a huge count costs
+// nothing.
+std::vector<std::string> TypeNames(const std::string& reply) {
+    Json::Value root;
+    Json::CharReaderBuilder builder;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    std::string errors;
+    if (!reader->parse(reply.data(), reply.data() + reply.size(), &root, &errors) || !root.isObject() ||
+        !root["num"].isInt())
+        return {};
+    const long long count = root["num"].asInt();
+    std::vector<std::pair<long long, std::string>> named;
+    for (const std::string& member : root.getMemberNames()) {
+        const long long index = TypeNameIndex(member);
+        if (index >= 0 && index < count && root[member].isString()) named.emplace_back(index, root[member].asString());
+    }
+    std::sort(named.begin(), named.end());
+    std::vector<std::string> names;
+    for (auto& entry : named) names.push_back(std::move(entry.second));
+    return names;
+}
+
 }  // namespace
 
 std::string PropertyValue(const std::string& text, const std::string& key) {
@@ -73,29 +111,18 @@ std::string DeviceAssertion(std::string script) {
 
 int MatchTypeList(const std::string& model, const std::string& assertion, const std::string& reply) {
     bool strict = !assertion.empty();
-    Json::Value root;
-    Json::CharReaderBuilder builder;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    const bool parsed = reader->parse(reply.data(), reply.data() + reply.size(), &root, &errors);
-    if (parsed) {
-        // A reply of another shape than expected tells nothing either way.
-        if (!root.isObject() || !root["num"].isInt()) return 0;
-        const int count = root["num"].asInt();
-        for (int i = 0; i < count; ++i) {
-            const Json::Value& member = root["typeName" + std::to_string(i)];
-            if (!member.isString()) return 0;
-            const std::string name = member.asString();
-            OutputDebugStringA(name.c_str());
-            if (name.empty()) continue;  // an empty name names no model
-            // The assertion lost its blanks, so a name like "MI 4LTE" is looked for without them too.
-            if (strict && assertion.find(WithoutBlanks(name)) != std::string::npos) {
-                OutputDebugStringW(L"表示不能进行刷机");
-                strict = false;
-            }
-            if (name == model) return 1;
+    for (const std::string& name : TypeNames(reply)) {
+        OutputDebugStringA(name.c_str());
+        if (name.empty()) continue;  // an empty name names no model and stands in every assertion
+        // The assertion lost its blanks, so a name like "MI 4LTE" is looked for without them too.
+        if (strict && assertion.find(WithoutBlanks(name)) != std::string::npos) {
+            OutputDebugStringW(L"表示不能进行刷机");
+            strict = false;
         }
+        if (name == model) return 1;
     }
+    // No name matched, or the reply listed none (not JSON, no integer "num",
+    // another shape): a ROM that asserts other devices stays refused.
     if (strict) return -1;
     OutputDebugStringA("IsRomMatchPhone___End");
     return 0;

@@ -44,22 +44,52 @@ echo "scripted device alone: $(rate "$((4 * size_mib))" "$(awk -v a="$c0" -v b="
     "(two pushes and two pulls of $size_mib MiB; Debian's client moved $(rate "$((4 * size_mib))" "$(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }')") MiB/s)"
 rm -f "$phone"/*.bin "$work/one-back.bin"
 
-declare -A total=()
+# The machine's load while the rounds ran: the load average at both ends
+# and the share of every CPU that was busy (from /proc/stat), so a figure
+# taken on a busy shared machine shows as such.
+cpu_ticks() { awk '/^cpu / { busy = $2 + $3 + $4 + $7 + $8; print busy, busy + $5 + $6 }' /proc/stat; }
+load_start=$(cut -d' ' -f1-3 /proc/loadavg); ticks_start=$(cpu_ticks)
+
+# Each round runs the same transfer with both clients back to back (the
+# order alternating between rounds), and the ratio is taken within the round,
+# so both sides of a ratio saw the same machine.
+declare -A rates=() ratios=()
 for r in $(seq 1 "$rounds"); do
-    s=$(adb_seconds push "$work/data.bin" /sdcard/a.bin); total[adb_push]+=" $(rate "$size_mib" "$s")"
-    s=$(hemlar_seconds push "$(winpath "$work/data.bin")" /sdcard/h.bin); total[hemlar_push]+=" $(rate "$size_mib" "$s")"
-    cmp -s "$work/data.bin" "$phone/h.bin" || { echo "hemlar push corrupted the data"; exit 1; }
-    s=$(adb_seconds pull /sdcard/h.bin "$work/back-adb.bin"); total[adb_pull]+=" $(rate "$size_mib" "$s")"
-    s=$(hemlar_seconds pull /sdcard/a.bin "$(winpath "$work/back-hemlar.bin")"); total[hemlar_pull]+=" $(rate "$size_mib" "$s")"
-    cmp -s "$work/data.bin" "$work/back-hemlar.bin" || { echo "hemlar pull corrupted the data"; exit 1; }
-    rm -f "$work/back-adb.bin" "$work/back-hemlar.bin"
+    for op in push pull; do
+        clients="adb hemlar"; [ $((r % 2)) -eq 0 ] && clients="hemlar adb"
+        for client in $clients; do
+            case "$client-$op" in
+            adb-push) s=$(adb_seconds push "$work/data.bin" /sdcard/a.bin) ;;
+            hemlar-push)
+                s=$(hemlar_seconds push "$(winpath "$work/data.bin")" /sdcard/h.bin)
+                cmp -s "$work/data.bin" "$phone/h.bin" || { echo "hemlar push corrupted the data"; exit 1; } ;;
+            adb-pull) s=$(adb_seconds pull /sdcard/h.bin "$work/back-adb.bin") ;;
+            hemlar-pull)
+                s=$(hemlar_seconds pull /sdcard/a.bin "$(winpath "$work/back-hemlar.bin")")
+                cmp -s "$work/data.bin" "$work/back-hemlar.bin" || { echo "hemlar pull corrupted the data"; exit 1; } ;;
+            esac
+            rates[$client-$op-$r]=$(rate "$size_mib" "$s")
+        done
+        rm -f "$work/back-adb.bin" "$work/back-hemlar.bin"
+        ratios[$op]+=" $(awk -v h="${rates[hemlar-$op-$r]}" -v a="${rates[adb-$op-$r]}" 'BEGIN { printf "%.2f", h / a }')"
+    done
 done
+ticks_end=$(cpu_ticks)
 median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 for op in push pull; do
-    a=$(echo "${total[adb_$op]}" | median); h=$(echo "${total[hemlar_$op]}" | median)
-    echo "$op MiB/s per round: Debian adb:${total[adb_$op]}  Hemlar:${total[hemlar_$op]}"
-    awk -v op="$op" -v a="$a" -v h="$h" 'BEGIN { printf "%s median: Debian adb %.1f MiB/s, Hemlar %.1f MiB/s, ratio %.2f\n", op, a, h, h / a }'
+    line=""; a_all=""; h_all=""
+    for r in $(seq 1 "$rounds"); do
+        line+=" ${rates[hemlar-$op-$r]}/${rates[adb-$op-$r]}"
+        a_all+=" ${rates[adb-$op-$r]}"; h_all+=" ${rates[hemlar-$op-$r]}"
+    done
+    echo "$op per round, Hemlar/Debian adb MiB/s:$line"
+    echo "$op ratio per round:${ratios[$op]}"
+    echo "$op median: Debian adb $(echo "$a_all" | median) MiB/s, Hemlar $(echo "$h_all" | median) MiB/s," \
+        "ratio median $(echo "${ratios[$op]}" | median), min $(echo "${ratios[$op]}" | tr ' ' '\n' | grep . | sort -g | head -1)"
 done
+read -r b0 t0 <<<"$ticks_start"; read -r b1 t1 <<<"$ticks_end"
+echo "machine load during the rounds: $(nproc) CPUs, $(awk -v b="$((b1 - b0))" -v t="$((t1 - t0))" 'BEGIN { printf "%.0f", 100 * b / t }')% busy;" \
+    "load average $load_start at the start, $(cut -d' ' -f1-3 /proc/loadavg) at the end"
 rm -f "$phone"/*.bin
 
 head -c 1073741824 /dev/zero >"$work/big.bin"

@@ -87,6 +87,41 @@ TEST_F(AdbWire, RequestsAndAnswers) {
     }
 }
 
+// The bound (300 ms here) holds for the server's own answers only: a running
+// service speaks when the phone has something to say, and its stream ends
+// when the connection does.
+TEST_F(AdbWire, RunningServicesWaitPastTheBoundUntilTheyEnd) {
+    testsupport::ScratchDir dir;
+    const std::wstring apk = dir.File(L"slow.apk");
+    ASSERT_TRUE(testsupport::WriteFileBytes(apk, "PK\x03\x04 an apk"));
+    const std::string okayOkay = "OKAYOKAY";
+    const std::string fileMissing = "STAT" + Le32(0) + Le32(0) + Le32(0);
+    const struct {
+        const char* name;
+        std::wstring line;
+        std::string reply, later;
+        std::string output;
+    } cases[] = {
+        {"install that answers late", L"shell pm install -r /data/local/tmp/slow.apk", okayOkay, "Success\n",
+         "keepSuccess\n"},
+        {"shell output that comes late", L"shell getprop ro.product.model", okayOkay, "MI 3\n", "keepMI 3\n"},
+        {"phone that saves a pushed file slowly", L"push \"" + apk + L"\" /sdcard/slow.apk", okayOkay + fileMissing,
+         "OKAY" + Le32(0), "keep"},
+        {"connection that dies while the phone is silent", L"shell sleep 9", okayOkay, "", "keep"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedServer server(c.reply, c.later, 1200);
+        std::string output = "keep";
+        auto start = std::chrono::steady_clock::now();
+        AdbRunCommandLine(c.line.c_str(), output);
+        auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(output, c.output);
+        EXPECT_GE(took, std::chrono::milliseconds(1100));
+        EXPECT_LT(took, std::chrono::seconds(10));
+    }
+}
+
 TEST_F(AdbWire, ServiceOfExactly1024BytesIsSentAnd1025IsNot) {
     std::wstring a(255, L'a'), b(255, L'b'), c(255, L'c');
     std::wstring exact = L"shell " + a + L" " + b + L" " + c + L" " + std::wstring(250, L'd');

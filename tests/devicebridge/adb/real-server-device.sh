@@ -2,7 +2,8 @@
 # Hemlar's adb client through Debian's real adb server, with the scripted
 # device attached over loopback: files of every size around the protocol's
 # 64 KiB chunk cross both ways intact (the device refuses larger chunks),
-# and shell, install and failures read as they do with a real phone.
+# and shell, install and failures read as they do with a real phone; the
+# phone exports read its texts and wait for a slow install.
 #   real-server-device.sh <build dir>
 set -euo pipefail
 build="$(cd "$1" && pwd)"
@@ -49,6 +50,41 @@ check "install" "Success" "$(hemlar install -r "$(winpath "$work/app.apk")")"
 check "install removes the phone copy" "" "$(ls "$phone/data/local/tmp" 2>/dev/null)"
 printf 'not a zip' >"$work/bad.apk"
 check "install of a broken APK" "Failure [INSTALL_FAILED_INVALID_APK]" "$(hemlar install "$(winpath "$work/bad.apk")")"
+
+# The phone's text is UTF-8: the DLL hands it to its callers unchanged,
+# whatever the PC's code page.
+export_call() {
+    rm -f "$work/call.out"
+    "$root/tools/wine-run" --build "$build" "$build/bin/hemlar_export_call.exe" "$(winpath "$work/call.out")" "$@" >/dev/null
+    cat "$work/call.out" 2>/dev/null
+}
+adb shell setprop ro.product.model "'红米 Note&3'" >/dev/null
+adb shell setprop ro.product.brand 小米 >/dev/null
+check "model outside ASCII" "$(printf '1\n红米 Note&3')" "$(export_call GetPhoneVersion)"
+check "brand outside ASCII" "$(printf '1\n小米')" "$(export_call GetPhoneBrand)"
+
+# A phone that stays silent while it optimises a large app: the bound on the
+# server's answers (2 s here, a setting) does not cut the install short.
+adb shell setprop test.pm.install_delay_ms 6000 >/dev/null
+started=$(date +%s)
+check "install answered after 6 s, bound 2 s" "Success" \
+    "$(HEMLAR_ADB_REPLY_TIMEOUT_MS=2000 hemlar install -r "$(winpath "$work/app.apk")")"
+check "the install waited for the phone" yes "$([ $(($(date +%s) - started)) -ge 6 ] && echo yes || echo no)"
+# The same through the DLL with its own bound, as the main program installs.
+adb shell setprop test.pm.install_delay_ms 40000 >/dev/null
+check "InstallAndroidApp answered after 40 s" "1" "$(export_call InstallAndroidApp "$(winpath "$work/app.apk")")"
+
+# A connection that dies while the phone is silent (the phone unplugged: the
+# server drops its streams) still ends the wait. Last: the phone is gone.
+adb shell setprop test.pm.install_delay_ms 120000 >/dev/null
+started=$(date +%s)
+HEMLAR_ADB_REPLY_TIMEOUT_MS=2000 hemlar install -r "$(winpath "$work/app.apk")" >"$work/cut.out" &
+hemlar_pid=$!
+sleep 4
+kill "$ADB_DEVICE_PID"
+wait "$hemlar_pid" || true
+check "install on a dead connection" "" "$(cat "$work/cut.out")"
+check "a dead connection ends the wait" yes "$([ $(($(date +%s) - started)) -lt 60 ] && echo yes || echo no)"
 
 echo "$failures failure(s)"
 [ "$failures" -eq 0 ]

@@ -108,6 +108,9 @@ TEST_F(PhoneExportsTest, GetPhoneVersionWritesTheModel) {
         const wchar_t* written;  // null: buffer untouched
     } cases[] = {
         {"prop.ro.product.real_model=MI 3\n", "", 1, L"MI 3\n"},
+        // The phone's text is UTF-8, whatever the PC's code page.
+        {"prop.ro.product.real_model=\xE7\xBA\xA2\xE7\xB1\xB3 Note&3\n", "", 1, L"\u7EA2\u7C73 Note&3\n"},
+        {"prop.ro.product.real_model=\nprop.ro.product.model=Moto X \xC3\xA9" "dition\n", "", 1, L"Moto X \u00E9dition\n"},
         {"prop.ro.product.real_model=\nprop.ro.product.model=Nexus 5\n", "", 1, L"Nexus 5\n"},
         {"prop.ro.product.real_model=\nprop.ro.product.model=Nexus 5\nlineend=crlf\n", "", 1, L"Nexus 5\r\n"},
         {"shell.getprop ro.product.real_model=" + notFound + "\n",
@@ -156,6 +159,7 @@ TEST_F(PhoneExportsTest, GetPhoneBrandWritesTheBrand) {
         const wchar_t* written;
     } cases[] = {
         {"prop.ro.product.brand=Xiaomi\n", "", 1, L"Xiaomi\n"},
+        {"prop.ro.product.brand=\xE5\xB0\x8F\xE7\xB1\xB3\n", "", 1, L"\u5C0F\u7C73\n"},  // 小米 in UTF-8
         {"prop.ro.product.brand=Xiaomi\nlineend=crlf\n", "", 1, L"Xiaomi\r\n"},
         {"shell.getprop ro.product.brand=getprop: not found\\n\n", "USB\\VID_18D1&PID_4EE2\\0123: Nexus\r\n", 1,
          L" Nexus\r\n"},

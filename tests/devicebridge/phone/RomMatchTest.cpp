@@ -91,15 +91,26 @@ TEST_F(RomMatchFixture, AnswersFromModelNamesAndDeviceAssertion) {
         {"reply not JSON, strict", nexus.c_str(), kHammerheadScript, "<html>busy</html>", -1},
         {"reply not JSON", nexus.c_str(), nullptr, "<html>busy</html>", 0},
         {"empty reply, strict", nexus.c_str(), kHammerheadScript, "", -1},
-        // Replies of the wrong shape tell nothing, even for a strict ROM.
-        {"num as text", nexus.c_str(), kHammerheadScript, R"({"num":"2","typeName0":"a","typeName1":"b"})", 0},
-        {"num missing", nexus.c_str(), kHammerheadScript, R"({"typeName0":"Nexus 5"})", 0},
-        {"name not a string", nexus.c_str(), kHammerheadScript, R"({"num":2,"typeName0":5,"typeName1":"Nexus 5"})", 0},
-        {"name is an object", nexus.c_str(), kHammerheadScript, R"({"num":1,"typeName0":{"a":1}})", 0},
-        {"name missing", nexus.c_str(), kHammerheadScript, R"({"num":3,"typeName0":"a","typeName1":"b"})", 0},
-        {"huge num, names missing", nexus.c_str(), kHammerheadScript, R"({"num":2147483647})", 0},
-        {"reply is an array", nexus.c_str(), kHammerheadScript, R"([1,2,3])", 0},
-        {"reply is a number", nexus.c_str(), kHammerheadScript, "42", 0},
+        // A reply without an integer "num" lists no names: the assertion decides.
+        {"error object, strict", nexus.c_str(), kHammerheadScript, R"({"error":1})", -1},
+        {"error object", nexus.c_str(), nullptr, R"({"error":1})", 0},
+        {"num as text", nexus.c_str(), kHammerheadScript, R"({"num":"2","typeName0":"a","typeName1":"Nexus 5"})", -1},
+        {"num missing", nexus.c_str(), kHammerheadScript, R"({"typeName0":"Nexus 5"})", -1},
+        {"num negative", nexus.c_str(), kHammerheadScript, R"({"num":-1,"typeName0":"Nexus 5"})", -1},
+        {"reply is an array", nexus.c_str(), kHammerheadScript, R"([1,2,3])", -1},
+        {"reply is a number", nexus.c_str(), kHammerheadScript, "42", -1},
+        {"reply is an array, not strict", nexus.c_str(), nullptr, R"([1,2,3])", 0},
+        // A name that is missing or not a string names nothing; the others still count.
+        {"name not a string", nexus.c_str(), kHammerheadScript, R"({"num":2,"typeName0":5,"typeName1":"Nexus 5"})", 1},
+        {"name is an object", nexus.c_str(), kHammerheadScript, R"({"num":1,"typeName0":{"a":1}})", -1},
+        {"name missing", nexus.c_str(), kHammerheadScript, R"({"num":3,"typeName0":"zz0","typeName1":"zz1"})", -1},
+        {"name missing, later one in the assertion", nexus.c_str(), kHammerheadScript,
+         R"({"num":3,"typeName0":"zz0","typeName2":"hammerhead"})", 0},
+        {"name past num is not read", nexus.c_str(), nullptr, R"({"num":1,"typeName0":"a","typeName1":"Nexus 5"})", 0},
+        {"name with a leading zero is another member", nexus.c_str(), nullptr, R"({"num":2,"typeName01":"Nexus 5"})", 0},
+        {"huge num, names missing", nexus.c_str(), kHammerheadScript, R"({"num":2147483647})", -1},
+        {"huge num, last name matches", nexus.c_str(), kHammerheadScript,
+         R"({"num":2147483647,"typeName2147483646":"Nexus 5"})", 1},
     };
     int id = 100;
     for (const auto& c : cases) {

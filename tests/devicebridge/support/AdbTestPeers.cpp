@@ -74,7 +74,17 @@ void AdbServerPeer::Stop() {
     for (int i = 0; i < 100 && Running(); ++i) Sleep(20);
 }
 
-ScriptedServer::ScriptedServer(std::string reply, bool silent) : reply_(std::move(reply)), silent_(silent) {
+ScriptedServer::ScriptedServer(std::string reply, std::string later, unsigned laterAfterMs)
+    : reply_(std::move(reply)), silent_(false), later_(std::move(later)), laterAfterMs_(laterAfterMs), hangUp_(true) {
+    Start();
+}
+
+ScriptedServer::ScriptedServer(std::string reply, bool silent)
+    : reply_(std::move(reply)), silent_(silent), hangUp_(!silent) {
+    Start();
+}
+
+void ScriptedServer::Start() {
     AdbServerPeer::Stop();
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
@@ -109,9 +119,16 @@ void ScriptedServer::Serve() {
         if (client == INVALID_SOCKET) continue;
         bool first = connections_++ == 0;
         if (!silent_) send(client, reply_.data(), static_cast<int>(reply_.size()), 0);
+        const DWORD accepted = GetTickCount();
+        bool hungUp = false;
         std::string got;
         char buffer[4096];
         for (;;) {
+            if (hangUp_ && !hungUp && GetTickCount() - accepted >= laterAfterMs_) {
+                send(client, later_.data(), static_cast<int>(later_.size()), 0);
+                shutdown(client, SD_SEND);
+                hungUp = true;
+            }
             fd_set readable;
             FD_ZERO(&readable);
             FD_SET(client, &readable);

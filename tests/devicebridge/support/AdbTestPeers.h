@@ -37,16 +37,24 @@ private:
 class ScriptedServer {
 public:
     // Listens on the adb port; every connection gets the reply bytes at once
-    // (or nothing when silent) and its received bytes are kept.
+    // and the server closes its side, or, when silent, gets nothing and the
+    // connection stays open. What each connection sent is kept.
     explicit ScriptedServer(std::string reply, bool silent = false);
+    // The reply, then after a pause the later bytes, and the server closes
+    // its side (a phone that answers late, or a connection that dies).
+    ScriptedServer(std::string reply, std::string later, unsigned laterAfterMs);
     ~ScriptedServer();
     std::string Received();  // everything the first connection sent, once it closed
     int Connections() const { return connections_; }
 
 private:
+    void Start();
     void Serve();
     std::string reply_;
     bool silent_;
+    std::string later_;
+    unsigned laterAfterMs_ = 0;
+    bool hangUp_ = false;
     std::atomic<bool> stop_{false};
     std::atomic<int> connections_{0};
     std::atomic<bool> done_{false};

@@ -20,6 +20,9 @@ public:
     virtual size_t Produce(char* out, size_t room) = 0;
     // True once the service has said everything and the stream may close.
     virtual bool Finished() const = 0;
+    // Milliseconds until the service has something to say without a packet
+    // from the host (a slow command's output); -1 when it waits on the host.
+    virtual int WakeInMs() const { return -1; }
 };
 
 // The service for an OPEN destination, or none for an unknown one.

@@ -7,9 +7,11 @@
 #include "SyncService.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <map>
 #include <memory>
+#include <poll.h>
 #include <vector>
 
 namespace adbdevice {
@@ -30,12 +32,25 @@ struct Stream {
 
 class Transport {
 public:
-    Transport(int fd, PhoneStore& store) : channel_(fd), store_(store) {}
+    Transport(int fd, PhoneStore& store) : fd_(fd), channel_(fd), store_(store) {}
 
     void Run(const std::string& banner) {
         PacketHeader header;
         std::vector<char> payload;
-        while (channel_.Read(header, payload)) {
+        for (;;) {
+            // A stream whose service will speak on its own (a slow command)
+            // is pumped when its time comes, with no packet from the host.
+            int wake = NextWakeMs();
+            if (wake >= 0) {
+                pollfd readable = {fd_, POLLIN, 0};
+                int ready = poll(&readable, 1, wake);
+                if (ready < 0 && errno != EINTR) return;
+                if (ready <= 0) {
+                    PumpAll();
+                    continue;
+                }
+            }
+            if (!channel_.Read(header, payload)) return;
             switch (header.command) {
             case kCommandConnect:
                 maxPayload_ = std::min<uint32_t>(std::max<uint32_t>(header.arg1, 4096), kMaxPayload);
@@ -65,6 +80,21 @@ public:
     }
 
 private:
+    int NextWakeMs() const {
+        int next = -1;
+        for (const auto& [id, stream] : streams_) {
+            int wake = stream.service->WakeInMs();
+            if (wake >= 0 && (next < 0 || wake < next)) next = wake;
+        }
+        return next;
+    }
+
+    void PumpAll() {
+        std::vector<uint32_t> ids;
+        for (const auto& [id, stream] : streams_) ids.push_back(id);
+        for (uint32_t id : ids) Pump(id);
+    }
+
     Stream* Find(uint32_t id) {
         auto found = streams_.find(id);
         return found == streams_.end() ? nullptr : &found->second;
@@ -110,6 +140,7 @@ private:
         }
     }
 
+    int fd_;
     PacketChannel channel_;
     PhoneStore& store_;
     uint32_t maxPayload_ = 4096;

@@ -14,7 +14,13 @@ std::optional<std::string> PhoneStore::LocalPath(const std::string& remote) cons
     return root_ + remote;
 }
 
+void PhoneStore::SetProperty(const std::string& name, const std::string& value) {
+    std::lock_guard<std::mutex> hold(lock_);
+    properties_[name] = value;
+}
+
 std::string PhoneStore::Property(const std::string& name) const {
+    std::lock_guard<std::mutex> hold(lock_);
     auto found = properties_.find(name);
     return found == properties_.end() ? std::string() : found->second;
 }

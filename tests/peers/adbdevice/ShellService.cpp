@@ -4,6 +4,7 @@
 #include "ShellWords.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -36,6 +37,11 @@ std::string Run(const std::vector<std::string>& words, PhoneStore& store) {
     if (words.empty()) return "";
     const std::string& name = words[0];
     if (name == "getprop") return words.size() > 1 ? store.Property(words[1]) + "\n" : "";
+    if (name == "setprop") {
+        if (words.size() != 3) return "usage: setprop NAME VALUE\n";
+        store.SetProperty(words[1], words[2]);
+        return "";
+    }
     if (name == "echo") {
         std::string line;
         for (size_t i = 1; i < words.size(); ++i) line += (i > 1 ? " " : "") + words[i];
@@ -63,11 +69,27 @@ std::string Run(const std::vector<std::string>& words, PhoneStore& store) {
     return "/system/bin/sh: " + name + ": not found\n";
 }
 
+// How long "pm install" keeps the phone silent before it answers.
+std::chrono::milliseconds InstallDelay(const std::vector<std::string>& words, const PhoneStore& store) {
+    if (words.size() < 2 || words[0] != "pm" || words[1] != "install") return {};
+    return std::chrono::milliseconds(atol(store.Property("test.pm.install_delay_ms").c_str()));
+}
+
 }  // namespace
 
-ShellService::ShellService(const std::string& command, PhoneStore& store) : output_(Run(ShellWords(command), store)) {}
+ShellService::ShellService(const std::string& command, PhoneStore& store) {
+    const std::vector<std::string> words = ShellWords(command);
+    output_ = Run(words, store);
+    readyAt_ = std::chrono::steady_clock::now() + InstallDelay(words, store);
+}
+
+int ShellService::WakeInMs() const {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(readyAt_ - std::chrono::steady_clock::now());
+    return left.count() >= 0 ? static_cast<int>(left.count()) + 1 : -1;
+}
 
 size_t ShellService::Produce(char* out, size_t room) {
+    if (!Ready()) return 0;
     size_t take = output_.size() - sent_ < room ? output_.size() - sent_ : room;
     memcpy(out, output_.data() + sent_, take);
     sent_ += take;
