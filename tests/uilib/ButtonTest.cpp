@@ -200,14 +200,12 @@ TEST_F(ButtonPixels, PropertyActionsAnimateTheStateImages) {
         // Long frames: the real timer of the run never reaches one while the test plays them.
         pm.AddActionGroupNotify(L"dim", L"click", 10000, 100000, false, false, false);
         pm.AddPropertyAction(L"dim", c.image, L"image.fade", L"255", L"0", 10000, 100000, false, false, false);
-        std::wstring attributes = L"pos=\"10,10,110,60\" " + std::wstring(c.image) +
-                                  L"=\"file='normal.png' fade='255'\" action=\"dim\"";
-        CButtonUI* button = new CButtonUI;
-        button->SetAttribute(L"float", L"true");
-        root->Add(button);
-        ASSERT_TRUE(window.Show(root));
-        button->ApplyAttributeList(attributes.c_str());
+        std::wstring attributes =
+            L"pos=\"10,10,110,60\" " + std::wstring(c.image) + L"=\"file='normal.png' fade='255'\"";
+        CButtonUI* button = Placed<CButtonUI>(root, L"B", attributes.c_str());
         button->SetEnabled(!c.disabled);
+        ASSERT_TRUE(window.Show(root));
+        button->SetAction(L"dim");  // the groups are the manager's
         window.Settle();
         EXPECT_EQ(window.Capture().At(60, 35), 0x0000FFu) << std::wstring(c.image);
 
