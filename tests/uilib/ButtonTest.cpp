@@ -2,6 +2,7 @@
 // keyboard, option groups and their notification order, and the state
 // images and colours read back as pixels.
 #include "PngWriter.h"
+#include "StillTimer.h"
 #include "TestPaths.h"
 #include "UiHarness.h"
 #include "controls/UIFadeButton.h"
@@ -180,6 +181,51 @@ TEST_F(ButtonPixels, EachStateDrawsItsOwnImage) {
     button->SetEnabled(false);
     EXPECT_EQ(At(60, 35), 0x808080u);
     EXPECT_EQ(std::wstring(button->GetAttribute(L"pushedimage").pstrValue), L"pushed.png");
+}
+
+// A property action plays on a state image: halfway through its run the
+// image is drawn half faded over the white ground, at the end not at all.
+TEST_F(ButtonPixels, PropertyActionsAnimateTheStateImages) {
+    struct Case {
+        const wchar_t* image;
+        bool disabled;
+    } cases[] = {{L"normalimage", false}, {L"disabledimage", true}};
+    delete root_;  // each case builds its own window
+    root_ = nullptr;
+    for (const Case& c : cases) {
+        HarnessWindow window(300, 150);
+        CContainerUI* root = new CContainerUI;
+        root->SetAttribute(L"bkcolor", L"#FFFFFFFF");
+        CPaintManagerUI& pm = window.Manager();
+        // Long frames: the real timer of the run never reaches one while the test plays them.
+        pm.AddActionGroupNotify(L"dim", L"click", 10000, 100000, false, false, false);
+        pm.AddPropertyAction(L"dim", c.image, L"image.fade", L"255", L"0", 10000, 100000, false, false, false);
+        std::wstring attributes =
+            L"pos=\"10,10,110,60\" " + std::wstring(c.image) + L"=\"file='normal.png' fade='255'\"";
+        CButtonUI* button = Placed<CButtonUI>(root, L"B", attributes.c_str());
+        button->SetEnabled(!c.disabled);
+        ASSERT_TRUE(window.Show(root));
+        button->SetAction(L"dim");  // the groups are the manager's
+        window.Settle();
+        EXPECT_EQ(window.Capture().At(60, 35), 0x0000FFu) << std::wstring(c.image);
+
+        pm.SendNotify(button, L"click");
+        StillTimer timer(10000, 100000);
+        tagTProperty* property = static_cast<tagTProperty*>(pm.GetActionGroup(L"dim")->aProperties.GetAt(0));
+        timer.current = 50000;  // frame 5 of 10: fade 255 - 5 * 25 = 130
+        button->OnPropertyActionTimer(&timer, property);
+        const wchar_t* now = button->GetAttribute(c.image).pstrValue;
+        EXPECT_EQ(std::wstring(now), L"file='normal.png' fade='130'");
+        // Blue at 130/255 over white: (125, 125, 255).
+        DWORD half = window.Capture().At(60, 35);
+        EXPECT_NEAR(static_cast<int>(half >> 16), 125, 6) << std::hex << half;
+        EXPECT_NEAR(static_cast<int>((half >> 8) & 0xFF), 125, 6) << std::hex << half;
+        EXPECT_EQ(half & 0xFF, 0xFFu);
+
+        timer.current = 100000;
+        button->OnPropertyActionTimer(&timer, property);
+        EXPECT_EQ(window.Capture().At(60, 35), 0xFFFFFFu) << std::wstring(c.image);
+    }
 }
 
 TEST_F(ButtonPixels, HotColoursFillOnlyWithAlphaAndSelectedOptionsUseTheirImage) {

@@ -7,10 +7,12 @@
 #include "controls/UIOption.h"
 #include "controls/UISlider.h"
 #include "controls/UIText.h"
+#include "core/window/UIDlgBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace UiLib;
 using namespace uiharness;
@@ -67,6 +69,47 @@ TEST(ControlsBuilder, EveryBasicControlIsMadeByItsElementName) {
     EXPECT_EQ(static_cast<CTextUI*>(find(L"text"))->GetLinkCount(), 1);
     ASSERT_NE(window.Manager().GetOptionGroup(L"g"), nullptr);
     EXPECT_EQ(window.Manager().GetOptionGroup(L"g")->GetSize(), 1);  // joined once, in this window
+}
+
+// Asks nothing of its own: records which element names reach it.
+class AskedCallback : public IDialogBuilderCallback {
+public:
+    CControlUI* CreateControl(const wchar_t* name) override {
+        asked.push_back(name);
+        return nullptr;
+    }
+    std::vector<std::wstring> asked;
+};
+
+// The library makes exactly these element names itself, each into the class
+// of the same name; anything else, the menu's elements included, is the
+// callback's to make.
+TEST(ControlsBuilder, TheLibraryMakesItsOwnElementNamesAndLeavesTheRestToTheCallback) {
+    const wchar_t* const ownNames[] = {
+        L"Edit", L"List", L"Text", L"Combo", L"Label", L"Flash", L"Button", L"Option", L"Slider", L"Control",
+        L"ActiveX", L"GifAnim", L"Progress", L"RichEdit", L"CheckBox", L"ComboBox", L"DateTime", L"TreeView",
+        L"TreeNode", L"Container", L"TabLayout", L"ScrollBar", L"ChartView", L"ListHeader", L"TileLayout",
+        L"FadeButton", L"WebBrowser", L"ChildLayout", L"VerticalLayout", L"ListHeaderItem", L"ListTextElement",
+        L"HorizontalLayout", L"ListLabelElement", L"AnimationTabLayout", L"ListContainerElement",
+        L"ListImageTextElement"};
+    ASSERT_EQ(sizeof(ownNames) / sizeof(ownNames[0]), 36u);
+    for (const wchar_t* name : ownNames) {
+        AskedCallback callback;
+        CDialogBuilder builder;
+        std::wstring xml = L"<Window><" + std::wstring(name) + L" /></Window>";
+        CControlUI* control = builder.Create(STRINGorID(xml.c_str()), nullptr, &callback, nullptr, nullptr);
+        ASSERT_NE(control, nullptr) << std::wstring(name);
+        EXPECT_EQ(std::wstring(control->GetClass()), std::wstring(name) + L"UI");
+        EXPECT_TRUE(callback.asked.empty()) << std::wstring(name);
+        delete control;
+    }
+    for (const wchar_t* name : {L"Menu", L"MenuElement", L"button"}) {
+        AskedCallback callback;
+        CDialogBuilder builder;
+        std::wstring xml = L"<Window><" + std::wstring(name) + L" /></Window>";
+        EXPECT_EQ(builder.Create(STRINGorID(xml.c_str()), nullptr, &callback, nullptr, nullptr), nullptr);
+        EXPECT_EQ(callback.asked, std::vector<std::wstring>{name});
+    }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace UiLib;
 using namespace uiharness;
 
@@ -89,6 +91,34 @@ TEST(Painting, SideBordersDrawOnlyTheirSidesAndFocusUsesTheFocusColour) {
     EXPECT_EQ(shot.At(79, 50), 0xFFFFFFu);  // no right side
     EXPECT_EQ(shot.At(100, 50), 0xFF0000u);  // focused outline
     EXPECT_EQ(shot.At(130, 50), 0xFFFFFFu);
+}
+
+// Borders are drawn with GDI pens, which take no alpha: a colour written with
+// six digits outlines exactly as its opaque eight-digit form, whatever the
+// kind of border.
+TEST(Painting, ABorderColourWithoutAlphaDrawsLikeItsOpaqueForm) {
+    struct Case {
+        const char* kind;
+        const wchar_t* border;
+        POINT onBorder;
+    } cases[] = {
+        {"outline", L"bordersize=\"2\"", {21, 50}},
+        {"round outline", L"bordersize=\"2\" borderround=\"8,8\"", {21, 50}},
+        {"sides", L"leftbordersize=\"2\" topbordersize=\"2\"", {20, 50}},
+    };
+    for (const Case& c : cases) {
+        for (const wchar_t* colour : {L"#0000FF", L"#FF0000FF"}) {
+            HarnessWindow window(120, 100);
+            CContainerUI* root = new CContainerUI;
+            root->SetAttribute(L"bkcolor", L"#FFFFFFFF");
+            std::wstring attributes = L"pos=\"20,20,80,80\" bordercolor=\"" + std::wstring(colour) + L"\" " + c.border;
+            Box(root, attributes.c_str());
+            ASSERT_TRUE(window.Show(root));
+            Snapshot shot = window.Capture();
+            EXPECT_EQ(shot.At(c.onBorder.x, c.onBorder.y), 0x0000FFu) << c.kind << " " << std::string(colour, colour + 9);
+            EXPECT_EQ(shot.At(50, 50), 0xFFFFFFu) << c.kind;
+        }
+    }
 }
 
 TEST(Painting, ChildrenAreClippedToTheContainerClientAreaButFloatsMayCoverTheInset) {

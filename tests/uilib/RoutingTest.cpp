@@ -272,11 +272,20 @@ TEST(Routing, ListenersThatAllAcceptConsumeANotificationWithoutSwallowingTheMess
     EXPECT_EQ(notifier.Count(L"queued"), 0);
 }
 
-TEST(Routing, SystemCommandsReachTheDefaultProcessing) {
+// System commands are the window's to carry out before it hands them on: the
+// manager takes every one, so a window that gives it messages first and does
+// nothing of its own is not closed or minimised by them.
+TEST(Routing, TheManagerTakesSystemCommands) {
     HarnessWindow window;
     ASSERT_TRUE(window.Show(new CContainerUI));
+    for (WPARAM command : {WPARAM{SC_MINIMIZE}, WPARAM{SC_CLOSE}, WPARAM{SC_RESTORE}}) {
+        LRESULT result = 1;
+        EXPECT_TRUE(window.Manager().MessageHandler(WM_SYSCOMMAND, command, 0, result)) << command;
+        EXPECT_EQ(result, 0) << command;
+    }
     ::SendMessageW(window.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_FALSE(::IsWindow(window.Hwnd()));
+    EXPECT_TRUE(::IsWindow(window.Hwnd()));
+    EXPECT_FALSE(::IsIconic(window.Hwnd()));
 }
 
 TEST(Routing, RemovedChildrenAndReplacedRootsAreDeletedWhenTheCleanupMessageArrives) {

@@ -144,19 +144,28 @@ void CountFailure(WindowImplBase*) { ++g_failures; }
 
 TEST(Window, SkinsThatCannotLoadGoToTheFailureHandler) {
     WindowImplBase::SetSkinFailureHandler(&CountFailure);
+    // A skin that cannot be built fails the window's creation; a missing zip
+    // resource leaves an empty window and says nothing.
     struct Case {
         SkinSource source;
         const wchar_t* skin;
+        bool windowMade;
+        int failures;
     } cases[] = {
-        {{"missing file", UILIB_FILE, L"", L""}, L"absent.xml"},
-        {{"missing zip resource", UILIB_ZIPRESOURCE, L"", L"NOSUCHSKIN"}, L"skin.xml"},
+        {{"missing file", UILIB_FILE, L"", L""}, L"absent.xml", false, 1},
+        {{"broken zip file", UILIB_ZIP, L"absent.zip", L""}, L"skin.xml", false, 1},
+        {{"missing zip resource", UILIB_ZIPRESOURCE, L"", L"NOSUCHSKIN"}, L"skin.xml", true, 0},
     };
     for (const Case& c : cases) {
         UseSkinFolder(SkinFolder());
         g_failures = 0;
         SkinWindow window(c.source, c.skin);
-        EXPECT_EQ(window.Open(), nullptr) << c.source.label;
-        EXPECT_EQ(g_failures, 1) << c.source.label;
+        HWND hwnd = window.Open();
+        EXPECT_EQ(hwnd != nullptr, c.windowMade) << c.source.label;
+        EXPECT_EQ(g_failures, c.failures) << c.source.label;
+        EXPECT_EQ(window.m_PaintManager.GetRoot(), nullptr) << c.source.label;
+        EXPECT_EQ(window.ready, 0) << c.source.label;
+        if (hwnd) ::DestroyWindow(hwnd);
     }
     WindowImplBase::SetSkinFailureHandler(nullptr);
 }

@@ -38,9 +38,33 @@ void CButtonUI::SetEnabled(bool enable) {
     if (!IsEnabled()) m_uButtonState = 0;
 }
 
-// Property actions on the state images belong to the action machinery of the
-// control base; the button hands them on unchanged.
+// Property actions animate the state images as the base animates the
+// background image: the value after the type's key is rewritten frame by
+// frame and the description goes back through the image's own setter.
 void CButtonUI::OnPropertyActionTimer(IUiTimer* timer, tagTProperty* property) {
+    struct StateImage {
+        const wchar_t* name;
+        CUiString CButtonUI::*image;
+        void (CButtonUI::*set)(const wchar_t*);
+    };
+    static const StateImage kStateImages[] = {
+        {L"normalimage", &CButtonUI::m_sNormalImage, &CButtonUI::SetNormalImage},
+        {L"hotimage", &CButtonUI::m_sHotImage, &CButtonUI::SetHotImage},
+        {L"pushedimage", &CButtonUI::m_sPushedImage, &CButtonUI::SetPushedImage},
+        {L"focusedimage", &CButtonUI::m_sFocusedImage, &CButtonUI::SetFocusedImage},
+        {L"disabledimage", &CButtonUI::m_sDisabledImage, &CButtonUI::SetDisabledImage},
+    };
+    if (property) {
+        for (const StateImage& state : kStateImages) {
+            if (std::wcscmp(property->sName, state.name) != 0) continue;
+            CUiString next;
+            if (NextActionImage(timer, property, this->*state.image, next)) {
+                (this->*state.set)(next);
+                return;
+            }
+            break;
+        }
+    }
     CLabelUI::OnPropertyActionTimer(timer, property);
 }
 

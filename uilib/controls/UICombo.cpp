@@ -107,18 +107,23 @@ int CComboUI::GetCurSel() const { return m_iCurSel; }
 
 bool CComboUI::SelectItem(int index, bool takeFocus) {
     if (index == m_iCurSel) return true;
-    // The new row is checked before the current one is let go, so a refused
-    // request leaves the selection as it was.
+    // The current row is let go first: a request for no row (-1) or for a
+    // row that cannot be selected leaves the combo with none, and nothing is
+    // sent for that.
+    const int previous = m_iCurSel;
+    if (previous >= 0) {
+        IListItemUI* current = AsListItem(GetItemAt(previous));
+        if (!current) return false;
+        current->Select(false);
+        m_iCurSel = -1;
+    }
     const int count = GetCount();
     if (index < 0 || count == 0) return false;
     if (index >= count) index = count - 1;
-    if (index == m_iCurSel) return true;
     CControlUI* control = GetItemAt(index);
     IListItemUI* item = AsListItem(control);
     if (!item || !control->IsVisible() || !control->IsEnabled()) return false;
 
-    const int previous = m_iCurSel;
-    if (IListItemUI* current = AsListItem(GetItemAt(previous))) current->Select(false);
     m_iCurSel = index;
     if (m_pWindow || takeFocus) control->SetFocus();
     item->Select(true);
@@ -127,21 +132,9 @@ bool CComboUI::SelectItem(int index, bool takeFocus) {
     return true;
 }
 
-void CComboUI::RestoreSelection(int index) {
-    if (index >= 0) {
-        SelectItem(index, true);
-        return;
-    }
-    // Nothing was selected when the list opened: nothing is now.
-    const int previous = m_iCurSel;
-    if (previous < 0) return;
-    if (IListItemUI* current = AsListItem(GetItemAt(previous))) current->Select(false);
-    m_iCurSel = -1;
-    if (m_pManager) m_pManager->SendNotify(this, L"itemselect", static_cast<WPARAM>(-1), previous);
-    Invalidate();
-}
-
-bool CComboUI::SelectBy(int index) { return SelectItem(index, false); }
+// Keys and the wheel step to the next selectable row; where there is none in
+// that direction the selection stays as it is rather than being dropped.
+bool CComboUI::SelectBy(int index) { return index >= 0 && SelectItem(index, false); }
 
 // ---- placement and input ----
 

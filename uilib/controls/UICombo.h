@@ -86,8 +86,6 @@ protected:
     TListInfoUI m_ListInfo;
 
 private:
-    // Puts the selection back to `index`, which may be -1 (none).
-    void RestoreSelection(int index);
     void RenumberItems(int first, int last);
     bool SelectBy(int index);
 };

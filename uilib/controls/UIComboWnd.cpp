@@ -178,7 +178,7 @@ LRESULT CComboWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam) {
         if (wParam == VK_RETURN) {
             PostMessage(WM_KILLFOCUS);
         } else if (wParam == VK_ESCAPE) {
-            m_pOwner->RestoreSelection(m_iOldSel);
+            m_pOwner->SelectItem(m_iOldSel, true);
             EnsureVisible(m_iOldSel);
             PostMessage(WM_KILLFOCUS);
         } else {

@@ -84,8 +84,10 @@ LRESULT CEditWnd::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam) {
     switch (uMsg) {
     case WM_SETFOCUS:
         m_pOwner->m_sSrcText = m_pOwner->m_sText;
-        // The polling timer runs only when the skin asked for it.
-        if (m_pOwner->m_bEnableTimer && manager) manager->SetTimer(m_pOwner, kEditTimerId, m_pOwner->m_uTimerDelay);
+        // The change-polling timer runs while the editor has the focus,
+        // whether or not the skin switched it on ("enabletimer" only decides
+        // whether a new delay restarts it).
+        if (manager) manager->SetTimer(m_pOwner, kEditTimerId, m_pOwner->m_uTimerDelay);
         break;
     case WM_KILLFOCUS: {
         if (manager) manager->KillTimer(m_pOwner, kEditTimerId);

@@ -121,10 +121,10 @@ RECT CListHeaderItemUI::GetThumbRect() const {
 }
 
 RECT CListHeaderItemUI::GetThumbHitRect() const {
-    // A separator of width 0 has no strip, so it has no hit zone either.
-    if (m_iSepWidth == 0) return RECT{0, 0, 0, 0};
+    // Widened by 4 pixels into the item: a separator of width 0 still has
+    // those 4 pixels inside the right edge to press and drag.
     RECT rc = GetThumbRect();
-    if (m_iSepWidth > 0)
+    if (m_iSepWidth >= 0)
         rc.left -= 4;
     else
         rc.right += 4;

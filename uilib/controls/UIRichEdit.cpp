@@ -115,8 +115,10 @@ void CRichEditUI::SetTextColor(DWORD color) {
 }
 
 void CRichEditUI::SetLimitText(int limit) {
-    // One rule before and after the text services exist.
-    m_iLimitText = limit > 0 ? limit : kDefaultLimit;
+    // Before the text services exist the limit is kept as given and becomes
+    // the host's maximum length when they are made; an open host takes 0 or
+    // less as the default limit.
+    m_iLimitText = m_pTwh && limit <= 0 ? kDefaultLimit : limit;
     ApplyLimit();
 }
 
@@ -163,7 +165,9 @@ void CRichEditUI::DoInit() {
     m_pTwh->SetTransparent(true);
     TxSendMessage(EM_SETEVENTMASK, 0, 0, nullptr);
     m_pTwh->SetActive(true);
-    ApplyLimit();
+    // The host took the limit as its maximum length; the editor's own limit
+    // message repeats a positive one (0 would mean the editor's default).
+    if (m_iLimitText > 0) ApplyLimit();
     if (m_pManager) {
         m_pManager->AddMessageFilter(this);
         if (!IsEnabled()) m_pTwh->SetColor(m_pManager->GetDefaultDisabledColor());

@@ -276,7 +276,9 @@ bool CTxtWinHost::UsesEmulatedCaret() const {
 }
 
 WINBOOL CTxtWinHost::TxCreateCaret(HBITMAP hbmp, INT xWidth, INT yHeight) {
-    // The system caret is made in both cases: the manager's caret follows its position.
+    // The system caret is made in both cases: the manager's caret follows its
+    // position and takes its size.
+    if (UsesEmulatedCaret()) m_re->GetManager()->SetCaretSize(xWidth, yHeight);
     return ::CreateCaret(PaintWindow(), hbmp, xWidth, yHeight);
 }
 

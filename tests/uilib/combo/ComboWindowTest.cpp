@@ -181,19 +181,43 @@ TEST(ComboSelection, KeysAndWheelStepOverDisabledRowsAndNeverLoseTheSelection) {
     EXPECT_EQ(cw.combo->GetText().ToWideString(), L"item 2");
 }
 
-TEST(ComboSelection, ARefusedRowLeavesTheSelectionAsItWas) {
-    ComboWindow cw(6, {3, 5});
-    ASSERT_TRUE(cw.shown);
-    ASSERT_TRUE(cw.combo->SelectItem(1));
-    EXPECT_EQ(cw.notifier.Count(L"itemselect"), 1);
-    EXPECT_EQ(cw.notifier.entries.back().wParam, 1u);
-    EXPECT_TRUE(cw.combo->SelectItem(1));  // the same row: nothing sent
-    EXPECT_FALSE(cw.combo->SelectItem(3));   // disabled
-    EXPECT_FALSE(cw.combo->SelectItem(99));  // clamped to the last row, which is disabled
-    EXPECT_FALSE(cw.combo->SelectItem(-1));
-    EXPECT_EQ(cw.combo->GetCurSel(), 1);
-    EXPECT_TRUE(cw.RowSelected(1));
-    EXPECT_EQ(cw.notifier.Count(L"itemselect"), 1);
+// SelectItem first lets the current row go: a request for no row or for a
+// row that cannot be selected leaves the combo with none, silently; a
+// selectable row sends one "itemselect" with the new and the old index.
+TEST(ComboSelection, SelectItemLetsTheCurrentRowGoBeforeItChecksTheNewOne) {
+    struct Case {
+        const char* name;
+        std::set<int> disabled;
+        int start, index;
+        bool result;
+        int selection;
+    } cases[] = {
+        {"the selected row again", {3, 5}, 1, 1, true, 1},
+        {"another row", {3, 5}, 1, 2, true, 2},
+        {"a row from nothing", {3, 5}, -1, 2, true, 2},
+        {"past the end is the last row", {3}, 1, 99, true, 5},
+        {"no row", {3, 5}, 1, -1, false, -1},
+        {"a disabled row", {3, 5}, 1, 3, false, -1},
+        {"past the end onto a disabled last row", {3, 5}, 1, 99, false, -1},
+        {"no row with nothing selected", {3, 5}, -1, -1, true, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ComboWindow cw(6, c.disabled);
+        ASSERT_TRUE(cw.shown);
+        if (c.start >= 0) {
+            ASSERT_TRUE(cw.combo->SelectItem(c.start));
+        }
+        cw.notifier.entries.clear();
+        EXPECT_EQ(cw.combo->SelectItem(c.index), c.result);
+        EXPECT_EQ(cw.combo->GetCurSel(), c.selection);
+        for (int i = 0; i < cw.combo->GetCount(); ++i) EXPECT_EQ(cw.RowSelected(i), i == c.selection) << "row " << i;
+        const bool sent = c.selection >= 0 && c.selection != c.start;
+        ASSERT_EQ(cw.notifier.Count(L"itemselect"), sent ? 1 : 0);
+        if (sent) {
+            EXPECT_EQ(cw.notifier.entries.back().wParam, static_cast<WPARAM>(c.selection));
+        }
+    }
 }
 
 TEST(ComboSelection, RowsAddedAndRemovedKeepTheSelectionOnItsRow) {
@@ -248,7 +272,8 @@ TEST(ComboDropWindow, EscapeRestoresTheOpeningSelectionAndReturnKeepsTheNewOne) 
         ASSERT_TRUE(cw.WaitClosed());
         EXPECT_EQ(cw.combo->GetCurSel(), c.expected);
         EXPECT_EQ(cw.RowSelected(moved), c.expected == moved);
-        const int selects = c.expected == moved ? 1 : 2;
+        // Going back to a row reports it; going back to none is silent.
+        const int selects = c.expected == moved || c.expected < 0 ? 1 : 2;
         EXPECT_EQ(cw.notifier.Count(L"itemselect"), selects);
         // The rows are the combo's again.
         for (int i = 0; i < cw.combo->GetCount(); ++i) {

@@ -1,6 +1,7 @@
 // Property actions and control effects: the frame arithmetic as tables, the
 // binding of action groups to a control, starting them in a real window,
 // frames driven by a fake timer, and the effect texts.
+#include "StillTimer.h"
 #include "UiHarness.h"
 #include "core/effects/ActionValues.h"
 #include "core/effects/EffectSpooler.h"
@@ -60,39 +61,6 @@ TEST(ActionValues, ImageValuesAreCutAroundTheirKey) {
     EXPECT_FALSE(ActionValues::SplitImageValue(L"file='a.png'", L"dest='", prefix, value, suffix));
     EXPECT_FALSE(ActionValues::SplitImageValue(L"dest='1,2", L"dest='", prefix, value, suffix));
 }
-
-// A timer that stands still wherever the test puts it.
-class FakeTimer : public IUiTimer {
-public:
-    FakeTimer(int interval, int total) : interval_(interval), total_(total) {}
-    bool Start() override { return true; }
-    bool SetAndStart(int, int, bool, bool, bool, HWND, WPARAM, LPARAM) override { return true; }
-    void Stop() override {}
-    IUiTimer* Copy() const override { return new FakeTimer(*this); }
-    bool IsLoop() const override { return false; }
-    bool IsReverse() const override { return false; }
-    bool IsInverted() const override { return false; }
-    void* GetObj() const override { return nullptr; }
-    const void* GetMember() const override { return nullptr; }
-    void* GetParam() const override { return nullptr; }
-    UINT GetTimerId() const override { return 0; }
-    int GetInterval() const override { return interval_; }
-    int GetTotalTimer() const override { return total_; }
-    int GetCurTimer() const override { return current; }
-    bool IsAutoStart() const override { return false; }
-    bool IsEnd() override { return false; }
-    HWND GetHwnd() const override { return nullptr; }
-    WPARAM GetWParam() const override { return 0; }
-    LPARAM GetLParam() const override { return 0; }
-    void OnTimerMessage() override {}
-    void OnTimerParam() override {}
-    void OnTimer() override {}
-
-    int current = 0;
-
-private:
-    int interval_, total_;
-};
 
 // A window whose manager holds a few action groups.
 struct ActionWindow {
@@ -161,7 +129,7 @@ TEST(PropertyActions, FramesFollowTheTimerAndEachControlKeepsItsOwnRun) {
     w.window.Manager().SendNotify(narrow, L"click");
     w.window.Manager().SendNotify(wide, L"click");
     tagTProperty* width = w.Property(L"grow");
-    FakeTimer timer(10, 100);
+    StillTimer timer(10, 100);
     struct Step {
         int elapsed;
         int narrow, wide;
@@ -182,14 +150,14 @@ TEST(PropertyActions, ColoursAndImageStringsAnimate) {
     control->SetAction(L"tint");
     TEventUI enter = w.Event(control, UIEVENT_MOUSEENTER);
     control->Event(enter);
-    FakeTimer timer(10, 100);
+    StillTimer timer(10, 100);
     timer.current = 50;
     control->OnGroupActionTimer(&timer, w.window.Manager().GetActionGroup(L"tint"));
     EXPECT_EQ(control->GetBkColor(), 0x827D7D7Du);
 
     control->SetAction(L"slide");
     w.window.Manager().SendNotify(control, L"click");
-    FakeTimer instant(0, 100);  // no interval: one frame, straight to the end
+    StillTimer instant(0, 100);  // no interval: one frame, straight to the end
     control->OnPropertyActionTimer(&instant, w.Property(L"slide"));
     EXPECT_EQ(std::wstring(control->GetBkImage()), L"file='none.png' source='0,0,20,20' corner='1,1,1,1'");
 

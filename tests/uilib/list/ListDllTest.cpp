@@ -2,6 +2,7 @@
 // updater do: rows reach the derived list's overrides through the imported
 // interfaces, keys on a row come to its DoEvent, and selections to its
 // SelectItem.
+#include "UiHarness.h"
 #include "controls/UIList.h"
 #include "controls/UIListContainerElement.h"
 #include "controls/UIListElement.h"
@@ -10,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace UiLib;
+using namespace uiharness;
 
 namespace {
 
@@ -80,6 +83,63 @@ TEST(ListThroughTheDll, BuilderKnowsTheListFamily) {
                                 L"ListLabelElementUI"};
     for (int i = 0; i < 4; ++i) EXPECT_STREQ(list->GetItemAt(i)->GetClass(), classes[i]);
     delete root;
+}
+
+std::vector<int> Selection(CListUI& list) {
+    std::vector<int> indices;
+    for (int i = list.GetNextSelItem(-1); i >= 0; i = list.GetNextSelItem(i)) indices.push_back(i);
+    return indices;
+}
+
+// SelectItem on a derived list: a request for no row, a hidden, disabled or
+// missing row is refused and leaves the selection as it was; a selectable
+// row replaces it. Each accepted request sends one "itemselect", a refused
+// one none.
+TEST(ListThroughTheDll, SelectItemKeepsTheSelectionWhenItRefuses) {
+    struct Case {
+        const char* name;
+        std::vector<int> before;
+        int index;
+        bool result;
+        std::vector<int> after;
+    } cases[] = {
+        {"no row", {1}, -1, false, {1}},
+        {"no row with several selected", {1, 2}, -1, false, {1, 2}},
+        {"no row with nothing selected", {}, -1, false, {}},
+        {"a disabled row", {1}, 3, false, {1}},
+        {"a hidden row", {1}, 4, false, {1}},
+        {"past the end", {1}, 9, false, {1}},
+        {"another row", {1, 2}, 0, true, {0}},
+        {"the selected row again", {1}, 1, true, {1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HarnessWindow window(200, 150);
+        RecordingNotifier notifier;
+        window.Manager().AddNotifier(&notifier);
+        PackagesList* list = new PackagesList;
+        for (int i = 0; i < 5; ++i) {
+            CListLabelElementUI* row = new CListLabelElementUI;
+            row->SetFixedHeight(20);
+            list->Add(row);
+        }
+        ASSERT_TRUE(window.Show(list));
+        list->GetItemAt(3)->SetEnabled(false);
+        list->GetItemAt(4)->SetVisible(false);
+        for (size_t i = 0; i < c.before.size(); ++i)
+            ASSERT_TRUE(i == 0 ? list->SelectItem(c.before[i], false) : list->SelectMultiItem(c.before[i], false));
+        notifier.entries.clear();
+
+        EXPECT_EQ(list->SelectItem(c.index, false), c.result);
+        EXPECT_EQ(Selection(*list), c.after);
+        EXPECT_EQ(notifier.Count(L"itemselect"), c.result ? 1 : 0);
+        for (int i = 0; i < list->GetCount(); ++i) {
+            bool selected = static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"))->IsSelected();
+            bool expected = false;
+            for (int s : c.after) expected = expected || s == i;
+            EXPECT_EQ(selected, expected) << "row " << i;
+        }
+    }
 }
 
 }  // namespace

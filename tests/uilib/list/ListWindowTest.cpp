@@ -282,7 +282,7 @@ TEST(ListColumns, LinksNeverExceedEightPerRow) {
     EXPECT_EQ(row->GetControlFlags(), static_cast<UINT>(UIFLAG_WANTRETURN | UIFLAG_SETCURSOR));
 }
 
-TEST(ListHeader, SeparatorDragResizesTheColumnAndWidthZeroHasNoHitZone) {
+TEST(ListHeader, SeparatorDragResizesTheColumnEvenAtWidthZero) {
     ListWindow lw(2);
     ASSERT_TRUE(lw.shown);
     CListHeaderItemUI* first = static_cast<CListHeaderItemUI*>(lw.list->GetHeader()->GetItemAt(0));
@@ -297,15 +297,22 @@ TEST(ListHeader, SeparatorDragResizesTheColumnAndWidthZeroHasNoHitZone) {
     EXPECT_EQ(lw.notifier.Count(L"headerwidthchanged"), 1);
     EXPECT_EQ(lw.notifier.Count(L"headerclick"), 0);
 
+    // Width 0: no strip to see and no sizing cursor asked for, but the 4
+    // pixels inside the right edge still start a drag.
     first->SetSepWidth(0);
+    EXPECT_EQ(first->GetControlFlags(), 0u);
     lw.window.MouseMove(107, 10);
     lw.window.MouseDown(107, 10);
     ::SendMessageW(lw.window.Hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(130, 10));
     lw.window.MouseUp(130, 10);
     lw.window.Settle();
-    EXPECT_EQ(first->GetPos().right, 110);
+    EXPECT_EQ(first->GetPos().right, 133);
+    EXPECT_EQ(lw.notifier.Count(L"headerwidthchanged"), 2);
+    EXPECT_EQ(lw.notifier.Count(L"headerclick"), 0);
+    // Further inside, a press is a click.
+    lw.window.MouseMove(60, 10);
+    lw.window.Click(60, 10);
     EXPECT_EQ(lw.notifier.Count(L"headerclick"), 1);
-    EXPECT_EQ(first->GetControlFlags(), 0u);
 }
 
 }  // namespace

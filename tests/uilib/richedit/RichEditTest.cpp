@@ -116,13 +116,13 @@ TEST(RichEdit, ReturnFollowsTheWantReturnRules) {
     }
 }
 
-TEST(RichEdit, MaxCharHasOneRuleBeforeAndAfterTheTextServices) {
+TEST(RichEdit, ALimitOfZeroIsPassedOnBeforeTheTextServicesAndIsTheDefaultAfter) {
     RichEditWindow zeroBefore(L"maxchar=\"0\"");
     ASSERT_TRUE(zeroBefore.shown);
-    EXPECT_EQ(zeroBefore.edit->GetLimitText(), 0x7FFF);
-    DWORD length = 0;
+    EXPECT_EQ(zeroBefore.edit->GetLimitText(), 0);
+    DWORD length = 1;
     zeroBefore.edit->GetTextHost()->TxGetMaxLength(&length);
-    EXPECT_EQ(length, 0x7FFFu);
+    EXPECT_EQ(length, 0u);
 
     RichEditWindow five(L"maxchar=\"5\"");
     ASSERT_TRUE(five.shown);
@@ -130,8 +130,34 @@ TEST(RichEdit, MaxCharHasOneRuleBeforeAndAfterTheTextServices) {
     five.Type(L"abcdefgh");
     EXPECT_EQ(std::wstring(five.edit->GetText().GetData()), L"abcde");
     five.edit->SetAttribute(L"maxchar", L"0");
+    EXPECT_EQ(five.edit->GetLimitText(), 0x7FFF);
     five.edit->GetTextHost()->TxGetMaxLength(&length);
     EXPECT_EQ(length, 0x7FFFu);
+}
+
+// In a background-transparent window the manager draws the caret, in the size
+// the text services ask for; elsewhere the system caret alone takes it.
+TEST(RichEdit, TheEmulatedCaretTakesItsSizeFromItsCreator) {
+    for (bool transparent : {true, false}) {
+        RichEditWindow w(L"");
+        ASSERT_TRUE(w.shown);
+        ASSERT_NE(w.edit->GetTextHost(), nullptr);
+        w.window.Manager().SetBackgroundTransparent(transparent);
+        const RECT before = w.window.Manager().GetCaretRect();
+        w.edit->GetTextHost()->TxCreateCaret(nullptr, 3, 21);
+        const RECT after = w.window.Manager().GetCaretRect();
+        if (transparent) {
+            EXPECT_EQ(after.right - after.left, 3);
+            EXPECT_EQ(after.bottom - after.top, 21);
+            w.edit->GetTextHost()->TxCreateCaret(nullptr, 0, 17);
+            const RECT thin = w.window.Manager().GetCaretRect();
+            EXPECT_EQ(thin.right - thin.left, ::GetSystemMetrics(SM_CXBORDER));
+            EXPECT_EQ(thin.bottom - thin.top, 17);
+        } else {
+            EXPECT_TRUE(::EqualRect(&before, &after));
+        }
+        w.window.Manager().SetBackgroundTransparent(false);
+    }
 }
 
 TEST(RichEdit, PlaceholderIsPaintedButNeverStored) {

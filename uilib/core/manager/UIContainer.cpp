@@ -21,8 +21,12 @@ bool Meets(const RECT& a, const RECT& b) {
 CContainerUI::CContainerUI() = default;
 
 CContainerUI::~CContainerUI() {
+    // The children go at once with their container; a container being
+    // destroyed asks for no layout (RemoveAll would, and invalidate its area).
     m_bDelayedDestroy = false;
-    RemoveAll();
+    if (m_bAutoDestroy)
+        for (int i = 0; i < m_items.GetSize(); ++i) DisposeChild(ChildAt(i));
+    m_items.Empty();
     delete m_pVerticalScrollBar;
     delete m_pHorizontalScrollBar;
 }

@@ -305,6 +305,11 @@ protected:
     void FreeActions();
     // The attribute's value as four words, and writing it back.
     void ReadActionValue(const tagTProperty& property, INT32 (&value)[4]);
+    // This frame of an image-string property ("image.source" and the like)
+    // played on the description `image`: true with the rewritten description
+    // in `next`; false for another value type, a stopped run or a
+    // description without the property's key.
+    bool NextActionImage(IUiTimer* timer, tagTProperty* property, const wchar_t* image, CUiString& next);
     void WriteActionValue(const tagTProperty& property, const INT32 (&value)[4]);
 
     bool m_bAnimEffects = false;

@@ -230,70 +230,104 @@ void CControlUI::OnGroupActionTimer(IUiTimer* timer, tagTActionGroup* group) {
     }
 }
 
-void CControlUI::OnPropertyActionTimer(IUiTimer* timer, tagTProperty* property) {
-    ActionRecord* record = static_cast<ActionRecord*>(m_pRunningAction);
-    if (!timer || !property || !record) return;
-    PropertyRun* run = nullptr;
-    for (PropertyRun& candidate : record->runs)
-        if (candidate.property == property) run = &candidate;
-    if (!run) return;
+namespace {
 
-    const int frames = ActionValues::FrameCount(timer->GetTotalTimer(), timer->GetInterval());
-    const int frame = ActionValues::FrameAt(timer->GetCurTimer(), timer->GetInterval(), frames);
-    if (!run->loaded) {
-        // "none" at either end stands for the attribute's value when the run begins.
+PropertyRun* RunOf(void* running, const tagTProperty* property) {
+    ActionRecord* record = static_cast<ActionRecord*>(running);
+    if (!record || !property) return nullptr;
+    for (PropertyRun& run : record->runs)
+        if (run.property == property) return &run;
+    return nullptr;
+}
+
+// The value of this frame; `readCurrent` gives the attribute's value for an
+// end written as "none" ("none" at either end stands for the attribute's
+// value when the run begins).
+template <class ReadCurrent>
+void FrameValue(PropertyRun& run, IUiTimer& timer, ReadCurrent readCurrent, INT32 (&value)[4]) {
+    const tagTProperty& property = *run.property;
+    const int frames = ActionValues::FrameCount(timer.GetTotalTimer(), timer.GetInterval());
+    const int frame = ActionValues::FrameAt(timer.GetCurTimer(), timer.GetInterval(), frames);
+    if (!run.loaded) {
         INT32 current[4] = {};
-        ReadActionValue(*property, current);
-        if (Is(property->sStartValue, L"none"))
-            std::memcpy(run->start, current, sizeof(current));
+        readCurrent(current);
+        if (Is(property.sStartValue, L"none"))
+            std::memcpy(run.start, current, sizeof(current));
         else
-            ParseActionText(*property, property->sStartValue, run->start);
-        if (Is(property->sEndValue, L"none"))
-            std::memcpy(run->end, current, sizeof(current));
+            ParseActionText(property, property.sStartValue, run.start);
+        if (Is(property.sEndValue, L"none"))
+            std::memcpy(run.end, current, sizeof(current));
         else
-            ParseActionText(*property, property->sEndValue, run->end);
-        run->loaded = true;
+            ParseActionText(property, property.sEndValue, run.end);
+        run.loaded = true;
     }
-
-    INT32 value[4] = {};
-    if (IsRectType(property->sType)) {
-        RECT rc = ActionValues::StepRect(RECT{run->start[0], run->start[1], run->start[2], run->start[3]},
-                                         RECT{run->end[0], run->end[1], run->end[2], run->end[3]}, frame, frames);
+    value[0] = value[1] = value[2] = value[3] = 0;
+    if (IsRectType(property.sType)) {
+        RECT rc = ActionValues::StepRect(RECT{run.start[0], run.start[1], run.start[2], run.start[3]},
+                                         RECT{run.end[0], run.end[1], run.end[2], run.end[3]}, frame, frames);
         value[0] = rc.left;
         value[1] = rc.top;
         value[2] = rc.right;
         value[3] = rc.bottom;
-    } else if (IsPairType(property->sType)) {
-        SIZE size = ActionValues::StepSize(SIZE{run->start[0], run->start[1]}, SIZE{run->end[0], run->end[1]},
-                                           frame, frames);
+    } else if (IsPairType(property.sType)) {
+        SIZE size = ActionValues::StepSize(SIZE{run.start[0], run.start[1]}, SIZE{run.end[0], run.end[1]}, frame,
+                                           frames);
         value[0] = size.cx;
         value[1] = size.cy;
-    } else if (Is(property->sType, L"color")) {
-        value[0] = static_cast<INT32>(ActionValues::StepColor(static_cast<DWORD>(run->start[0]),
-                                                              static_cast<DWORD>(run->end[0]), frame, frames));
+    } else if (Is(property.sType, L"color")) {
+        value[0] = static_cast<INT32>(ActionValues::StepColor(static_cast<DWORD>(run.start[0]),
+                                                              static_cast<DWORD>(run.end[0]), frame, frames));
     } else {
-        value[0] = ActionValues::StepInt(run->start[0], run->end[0], frame, frames);
+        value[0] = ActionValues::StepInt(run.start[0], run.end[0], frame, frames);
     }
+}
 
-    if (const wchar_t* key = ImageKey(property->sType)) {
-        if (!Is(property->sName, L"bkimage")) return;
-        // The string is split once per run; later frames reuse its two ends.
-        if (run->imagePrefix.IsEmpty() || run->imageSuffix.IsEmpty()) {
-            CUiString old;
-            if (!ActionValues::SplitImageValue(GetBkImage(), key, run->imagePrefix, old, run->imageSuffix)) return;
-        }
-        wchar_t number[64] = {};
-        if (IsRectType(property->sType))
-            std::swprintf(number, 64, L"%d,%d,%d,%d", value[0], value[1], value[2], value[3]);
-        else
-            std::swprintf(number, 64, L"%d", value[0]);
-        CUiString image = run->imagePrefix;
-        image += number;
-        image += run->imageSuffix;
-        SetBkImage(image);
+// The number that follows the property's key in an image description.
+void ReadImageValue(const tagTProperty& property, const wchar_t* image, INT32 (&value)[4]) {
+    value[0] = value[1] = value[2] = value[3] = 0;
+    const wchar_t* key = ImageKey(property.sType);
+    CUiString prefix, text, suffix;
+    if (key && ActionValues::SplitImageValue(image, key, prefix, text, suffix)) ParseActionText(property, text, value);
+}
+
+}  // namespace
+
+void CControlUI::OnPropertyActionTimer(IUiTimer* timer, tagTProperty* property) {
+    if (!property) return;
+    if (ImageKey(property->sType)) {
+        CUiString image;
+        if (Is(property->sName, L"bkimage") && NextActionImage(timer, property, GetBkImage(), image))
+            SetBkImage(image);
         return;
     }
+    PropertyRun* run = RunOf(m_pRunningAction, property);
+    if (!timer || !run) return;
+    INT32 value[4] = {};
+    FrameValue(*run, *timer, [this, property](INT32 (&current)[4]) { ReadActionValue(*property, current); }, value);
     WriteActionValue(*property, value);
+}
+
+bool CControlUI::NextActionImage(IUiTimer* timer, tagTProperty* property, const wchar_t* image, CUiString& next) {
+    const wchar_t* key = property ? ImageKey(property->sType) : nullptr;
+    PropertyRun* run = RunOf(m_pRunningAction, property);
+    if (!timer || !key || !run) return false;
+    INT32 value[4] = {};
+    FrameValue(*run, *timer, [property, image](INT32 (&current)[4]) { ReadImageValue(*property, image, current); },
+               value);
+    // The string is split once per run; later frames reuse its two ends.
+    if (run->imagePrefix.IsEmpty() || run->imageSuffix.IsEmpty()) {
+        CUiString old;
+        if (!ActionValues::SplitImageValue(image, key, run->imagePrefix, old, run->imageSuffix)) return false;
+    }
+    wchar_t number[64] = {};
+    if (IsRectType(property->sType))
+        std::swprintf(number, 64, L"%d,%d,%d,%d", value[0], value[1], value[2], value[3]);
+    else
+        std::swprintf(number, 64, L"%d", value[0]);
+    next = run->imagePrefix;
+    next += number;
+    next += run->imageSuffix;
+    return true;
 }
 
 void CControlUI::ReadActionValue(const tagTProperty& property, INT32 (&value)[4]) {
@@ -319,10 +353,7 @@ void CControlUI::ReadActionValue(const tagTProperty& property, INT32 (&value)[4]
         value[0] = m_cxyBorderRound.cx;
         value[1] = m_cxyBorderRound.cy;
     } else if (Is(name, L"bkimage")) {
-        const wchar_t* key = ImageKey(property.sType);
-        CUiString prefix, text, suffix;
-        if (key && ActionValues::SplitImageValue(GetBkImage(), key, prefix, text, suffix))
-            ParseActionText(property, text, value);
+        ReadImageValue(property, GetBkImage(), value);
     }
 }
 

@@ -524,10 +524,12 @@ bool CPaintManagerUI::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam,
         if (!lParam) break;
         return ReflectToChild(reinterpret_cast<HWND>(lParam), UIMSG_REFLECT_COMMAND, wParam, lParam, result);
     case WM_SYSCOMMAND:
-        // Only the restore is of interest here; every command still reaches
-        // the default processing, so close, move and minimise keep working.
+        // The window carries system commands out before the manager sees them
+        // (a skinned window passes on only the restore); the manager's part is
+        // the full repaint a restored layered window needs.
         if ((wParam & 0xFFF0) == SC_RESTORE) m_bFullLayeredRepaint = true;
-        break;
+        result = 0;
+        return true;
     case WM_TIMER:
         if (wParam == kCaretTimerId) {
             InvalidateRect(m_rcCaret);
@@ -668,6 +670,9 @@ void CPaintManagerUI::ShowTooltip(CControlUI* control) {
     if (tip.IsEmpty()) return;
     m_sToolTipText = tip;  // the tool keeps a pointer to its text
     ::ZeroMemory(&m_ToolTip, sizeof(m_ToolTip));
+    // The programs carry no common-controls 6 manifest, and the older
+    // tooltip control refuses a record that counts the trailing reserved
+    // field: no tooltip would ever show.
     m_ToolTip.cbSize = TTTOOLINFOW_V2_SIZE;
     m_ToolTip.uFlags = TTF_IDISHWND;
     m_ToolTip.hwnd = m_hWndPaint;
@@ -692,7 +697,16 @@ void CPaintManagerUI::HideTooltip() {
 
 // ---- painting ----
 
-void CPaintManagerUI::InvalidateRect(const RECT& rc) {
+void CPaintManagerUI::InvalidateRect(const RECT& rcArea) {
+    // Only what lies in the client area can ever need a paint; the rest
+    // (rows scrolled far out of a list, controls being deleted) would cost a
+    // round trip to the window system each for nothing.
+    RECT rc = rcArea;
+    if (m_hWndPaint) {
+        RECT client;
+        ::GetClientRect(m_hWndPaint, &client);
+        if (!::IntersectRect(&rc, &rcArea, &client)) return;
+    }
     RECT covered;
     const bool alreadyInvalid = ::IntersectRect(&covered, &rc, &m_rcSystemInvalid) && ::EqualRect(&covered, &rc);
     if (m_hWndPaint && !alreadyInvalid) {
@@ -895,6 +909,15 @@ bool CPaintManagerUI::ShowCaret(bool show) {
         }
     }
     return true;
+}
+
+void CPaintManagerUI::SetCaretSize(int width, int height) {
+    if (width <= 0) width = ::GetSystemMetrics(SM_CXBORDER);
+    if (height <= 0) height = ::GetSystemMetrics(SM_CYBORDER);
+    InvalidateRect(m_rcCaret);
+    m_rcCaret.right = m_rcCaret.left + width;
+    m_rcCaret.bottom = m_rcCaret.top + height;
+    InvalidateRect(m_rcCaret);
 }
 
 bool CPaintManagerUI::SetCaretPos(CControlUI* control, int x, int y) {

@@ -162,6 +162,10 @@ public:
     void UsedVirtualWnd(bool used) { m_bUsedVirtualWnd = used; }
 
     bool ShowCaret(bool show);
+    // The emulated caret's size as its creator gives it; 0 stands for the
+    // system's border width or height, as it does for a system caret.
+    void SetCaretSize(int width, int height);
+    const RECT& GetCaretRect() const { return m_rcCaret; }
     bool SetCaretPos(CControlUI* control, int x, int y);
     void DrawCaret(HDC hDC, const RECT& rcPaint);
 

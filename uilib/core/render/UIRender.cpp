@@ -230,16 +230,13 @@ void CRenderEngine::DrawLine(HDC hDC, const RECT& rc, int size, DWORD color, int
 }
 
 void CRenderEngine::DrawRect(HDC hDC, const RECT& rc, int size, DWORD color) {
-    if (size <= 0) return;
-    // Four filled bands keep the outline inside the rectangle at any width.
-    int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    if (w <= 0 || h <= 0) return;
-    int sx = std::min(size, w), sy = std::min(size, h);
-    RECT top = {rc.left, rc.top, rc.right, rc.top + sy};
-    RECT bottom = {rc.left, rc.bottom - sy, rc.right, rc.bottom};
-    RECT left = {rc.left, rc.top + sy, rc.left + sx, rc.bottom - sy};
-    RECT right = {rc.right - sx, rc.top + sy, rc.right, rc.bottom - sy};
-    for (const RECT* band : {&top, &bottom, &left, &right}) DrawColor(hDC, *band, color);
+    // A GDI pen, as for lines and round rectangles: the colour's alpha byte is
+    // dropped, so "#102030" outlines as "#FF102030" does; PS_INSIDEFRAME keeps
+    // the outline inside the rectangle at any width.
+    ScopedPen pen(CreatePen(PS_SOLID | PS_INSIDEFRAME, size, ToColorRef(color)));
+    SelectGuard selectPen(hDC, pen.Get());
+    SelectGuard selectBrush(hDC, GetStockObject(NULL_BRUSH));
+    Rectangle(hDC, rc.left, rc.top, rc.right, rc.bottom);
 }
 
 void CRenderEngine::DrawRoundRect(HDC hDC, const RECT& rc, int width, int height, int size, DWORD color) {

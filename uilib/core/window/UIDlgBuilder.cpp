@@ -15,8 +15,6 @@
 #include "controls/UIListContainerElement.h"
 #include "controls/UIListElement.h"
 #include "controls/UIListHeader.h"
-#include "controls/UIMenu.h"
-#include "controls/UIMenuElement.h"
 #include "controls/UIOption.h"
 #include "controls/UIRichEdit.h"
 #include "controls/UISlider.h"
@@ -47,8 +45,8 @@ CControlUI* Make() {
     return new T;
 }
 
-// Every control class the library creates by element name. Later control
-// classes join this table.
+// Every control class the library creates by element name. Menus are not
+// among them: a menu window's own callback makes "Menu" and "MenuElement".
 struct KnownClass {
     const wchar_t* element;
     CControlUI* (*create)();
@@ -89,8 +87,6 @@ const KnownClass kKnownClasses[] = {
     {L"Edit", &Make<CEditUI>},
     {L"Combo", &Make<CComboUI>},
     {L"ComboBox", &Make<CComboBoxUI>},
-    {L"Menu", &Make<CMenuUI>},
-    {L"MenuElement", &Make<CMenuElementUI>},
     {L"RichEdit", &Make<CRichEditUI>},
 };
 

@@ -215,16 +215,15 @@ LRESULT WindowImplBase::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     if (!resourcePath || !*resourcePath)
         CPaintManagerUI::SetResourcePath(CPaintManagerUI::GetInstancePath() + GetSkinDirectory());
 
+    // Without its zip resource the window stays, empty and without a message.
+    if (!SelectSkinSource()) return 0;
     CControlUI* root = nullptr;
-    // A zip resource that cannot be found is a skin that cannot be loaded, not an empty window.
-    if (SelectSkinSource()) {
-        CDialogBuilder builder;
-        CUiString skin = GetSkinFileName();
-        if (GetResourceType() == UILIB_RESOURCE)
-            root = builder.Create(STRINGorID(static_cast<UINT>(_wtoi(skin))), L"xml", this, &m_PaintManager);
-        else
-            root = builder.Create(STRINGorID(skin.GetData()), nullptr, this, &m_PaintManager);
-    }
+    CDialogBuilder builder;
+    CUiString skin = GetSkinFileName();
+    if (GetResourceType() == UILIB_RESOURCE)
+        root = builder.Create(STRINGorID(static_cast<UINT>(_wtoi(skin))), L"xml", this, &m_PaintManager);
+    else
+        root = builder.Create(STRINGorID(skin.GetData()), nullptr, this, &m_PaintManager);
     if (!root) {
         SkinFailed();
         return -1;  // creation fails
