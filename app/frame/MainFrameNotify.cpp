@@ -82,8 +82,14 @@ void VOvoduReridOro::OnTabSelect() {
     if (CControlUI* main = Find(L"HorizontalLayoutMain")) m_PaintManager.SendNotify(main, L"selectchanged", 0, 0);
     auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"));
     if (!tabs) return;
+    tabs->SelectItem(tabs->GetCurSel());
+    SelectCurrentPageOption();
+}
+
+void VOvoduReridOro::SelectCurrentPageOption() {
+    auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"));
+    if (!tabs) return;
     const int page = tabs->GetCurSel();
-    tabs->SelectItem(page);
     for (int i = 0; i < 6; ++i)
         if (COptionUI* option = AsOption(Find(kTabOptions[i]))) option->SetSelected(i == page);
 }
@@ -109,6 +115,8 @@ void VOvoduReridOro::OnOptionSelected(const CUiString& name) {
         WaitForPane(false);
     } else if (name == L"OpTools") {
         OpenInBrowser(ApiSiteUrl("/"));
+        // The site opens in the browser; the tabs still show the page that was shown.
+        SelectCurrentPageOption();
     }
 }
 

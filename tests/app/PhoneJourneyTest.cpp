@@ -322,22 +322,113 @@ TEST_F(JourneyFixture, ARecommendedAppClickStartsTheDownloaderHandsItTheAppAndCo
     EXPECT_FALSE(VisibleWindow(L"ConnectFailDialog", L"NetFail"));  // the probe host answered
 }
 
-TEST_F(JourneyFixture, ATypeFourPackageWithoutAPhoneOpensTheApplicationWindowAndAppliesForNothing) {
+TEST_F(JourneyFixture, ATypeFourPackageWithoutAPhoneOpensNothingAndAppliesForNothing) {
     adb.SetScenario("state=none\n");
     web.SetJson("index.php?c=feedback&a=getRomDownUrl&id=none",
                 u8R"({"id":"9","name":"未适配","trueUrl":"","img":"","size":"0","type":"4","hash":"","msg":"",)"
                 u8R"("error":"-1","changeUrl":""})");
     TorvanikProcess torvanik(dir.Path());
     ASSERT_NE(nullptr, torvanik.WaitForFrame());
-    ASSERT_TRUE(uiharness::PumpUntil([] { return VisibleWindow(L"ApplyPhoneRom", L"ApplyPhoneRom"); }, 30000));
-    uiharness::PumpFor(500);
-    ClickAt(FindWindowW(L"ApplyPhoneRom", L"ApplyPhoneRom"), 192, 180);  // "btnRom"
-    EXPECT_TRUE(uiharness::PumpUntil([] { return FindWindowW(L"ApplyPhoneRom", L"ApplyPhoneRom") == nullptr; }, 10000));
-    // The start-up report goes on once the window is closed.
+    // The start-up report goes straight on: nothing holds it.
     EXPECT_TRUE(WaitForWeb("api/getApp/"));
+    uiharness::PumpFor(1500);
+    EXPECT_EQ(nullptr, FindWindowW(L"ApplyPhoneRom", L"ApplyPhoneRom"));
     auto requests = web.Requests();
     EXPECT_TRUE(std::none_of(requests.begin(), requests.end(), [](auto& r) {
         return r.path.find("a=applyModel") != std::string::npos;
     }));
     EXPECT_TRUE(DownloaderLines().empty());
+}
+
+TEST_F(JourneyFixture, AnUnparsableRomReplySendsNothingToTheDownloader) {
+    web.SetReply("index.php?c=feedback&a=getRomDownUrl&id=none",
+                 {502, "<html><body>502 Bad Gateway</body></html>", "text/html"});
+    TorvanikProcess torvanik(dir.Path());
+    ASSERT_NE(nullptr, torvanik.WaitForFrame());
+    // The report has passed the ROM, the news, the apps and the phone.
+    ASSERT_TRUE(WaitForPlugin("romflash_connect", 1));
+    uiharness::PumpFor(1500);
+    EXPECT_TRUE(DownloaderLines().empty());
+    EXPECT_EQ(nullptr, FindWindowW(L"CPellarinesFrame", L"Downloader"));  // not even started for it
+}
+
+namespace {
+
+bool AdbSaw(const AdbServerPeer& adb, const std::string& text) {
+    const auto requests = adb.Requests();
+    return std::any_of(requests.begin(), requests.end(),
+                       [&](const std::string& r) { return r.find(text) != std::string::npos; });
+}
+
+void SavePanel(HWND frame, const wchar_t* name) {
+    uiharness::PumpFor(1500);  // the panel and the news pane have painted
+    const uiharness::Snapshot shot = uiharness::CaptureScreen(frame);
+    apptest::SaveScreenshot(name, shot.width, shot.height, shot.pixels);
+}
+
+}  // namespace
+
+TEST_F(JourneyFixture, APhonePresentAtStartIsDisconnectedByItsRemoval) {
+    web.SetHtml("svexe/index/sid/s31.html", u8"<title>小米 MI 4LTE 资讯</title>");
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    SavePanel(frame, L"myphone-identifying.png");
+    ASSERT_TRUE(WaitForPlugin("romflash_connect", 1));
+    EXPECT_TRUE(WaitForWeb("svexe/index/sid/s31.html"));
+    SavePanel(frame, L"myphone-connected.png");
+
+    // Found without a USB arrival: another device's removal is not the phone's ...
+    SendDeviceChange(frame, DBT_DEVICEREMOVECOMPLETE, kUsbClass,
+                     L"\\\\?\\USB#VID_046D&PID_C52B#5&1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
+    uiharness::PumpFor(500);
+    EXPECT_TRUE(PluginLines("romflash_Disconnect").empty());
+    // ... but one with its ids is.
+    SendDeviceChange(frame, DBT_DEVICEREMOVECOMPLETE, kUsbClass, kPhonePath);
+    ASSERT_TRUE(WaitForPlugin("romflash_Disconnect", 1, 5000));
+    EXPECT_EQ(0u, PluginLines("romflash_Disconnect")[0].find("romflash_Disconnect\t\t\t\t"));  // the name is gone
+    SavePanel(frame, L"myphone-disconnected.png");
+    // Gone is gone: the same removal again tells the plug-in nothing more.
+    SendDeviceChange(frame, DBT_DEVICEREMOVECOMPLETE, kUsbClass, kPhonePath);
+    uiharness::PumpFor(500);
+    EXPECT_EQ(1u, PluginLines("romflash_Disconnect").size());
+}
+
+TEST_F(JourneyFixture, APhoneUnpluggedWhileBeingIdentifiedIsNotShownConnectedWhenTheAnswerComes) {
+    WebServicePeer::Reply slow;
+    slow.body = u8R"({"manufactory":"小米","model":"MI 4LTE","recovery_url":"http://127.0.0.1/rec.img",)"
+                u8R"("largeIconPath":"","phoneType_id":"31","sid":"s31"})";
+    slow.stallAfterHeadersMs = 6000;
+    web.SetReply(ShuajiPath("18D1", "4EE7", model), slow);
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    ASSERT_TRUE(WaitForWeb(ShuajiPath("18D1", "4EE7", model), 60000));  // the phone is being identified
+    SendDeviceChange(frame, DBT_DEVICEREMOVECOMPLETE, kUsbClass, kPhonePath);
+    ASSERT_TRUE(WaitForPlugin("romflash_Disconnect", 1, 5000));
+    // The answer comes; the worker reports and then goes on to start the
+    // companion app, which the phone stand-in sees.
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return AdbSaw(adb, "am start --user 0 -n com.vandrell.mrtq"); }, 30000));
+    uiharness::PumpFor(1500);
+    EXPECT_TRUE(PluginLines("romflash_connect").empty());
+}
+
+TEST_F(JourneyFixture, AnUnreadableIdentificationShowsThePhoneByItsModelAndConnectingAgainAsksAgain) {
+    web.SetReply(ShuajiPath("18D1", "4EE7", model), {502, "<html><body>502 Bad Gateway</body></html>", "text/html"});
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    ASSERT_TRUE(WaitForPlugin("romflash_connect", 1));
+    EXPECT_EQ("romflash_connect\t\t,\t" + model + "\t" + model + u8" 已连接", PluginLines("romflash_connect")[0]);
+
+    // The service answers again; the plug-in's connect request queries again.
+    web.SetJson(ShuajiPath("18D1", "4EE7", model),
+                u8R"({"manufactory":"小米","model":"MI 4LTE","recovery_url":"http://127.0.0.1/rec.img",)"
+                u8R"("largeIconPath":"","phoneType_id":"31","sid":"s31"})");
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(frame, WM_USER + 506, 0, 0, SMTO_NORMAL, 10000, &result);
+    ASSERT_TRUE(WaitForPlugin("romflash_connect", 2));
+    EXPECT_EQ(u8"romflash_connect\thttp://127.0.0.1/rec.img\t31,s31\t小米 MI 4LTE\t小米 MI 4LTE 已连接",
+              PluginLines("romflash_connect")[1]);
+    EXPECT_EQ(nullptr, FindWindowW(L"ConnectFailDialog", L"ConnectFailDialog"));
 }
