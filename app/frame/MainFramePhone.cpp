@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "connect/PhoneQuery.h"
 #include "controls/UITabLayout.h"
 #include "device/UsbArrival.h"
 #include "dialogs/DialogHelpers.h"
@@ -15,7 +16,6 @@
 #include "net/ApiRequests.h"
 #include "util/Helpers.h"
 #include "util/ProcessUtil.h"
-#include "connect/PhoneQuery.h"
 #include "web/WkeWebkitUI.h"
 #include "win32/TextConvert.h"
 
