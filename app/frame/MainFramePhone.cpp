@@ -110,7 +110,9 @@ void VOvoduReridOro::OnDeviceChange(const DEV_BROADCAST_HDR* header, WPARAM even
     if (!RemovalNamesPhone(devicePath_, UsbIds{vendorId_, productId_}, path.substr(0, 129))) return;
     OutputDebugStringA("拔出应该只有一次");
     ++phoneSession_;
-    if (CControlUI* line = StatusLine()) line->SetVisible(true);
+    // The connect prompt comes back whole, also after "立即连接" had hidden its hints.
+    for (CControlUI* hint : {StatusLine(), PanelCableHint(), Find(L"CellpTextUIFir")})
+        if (hint) hint->SetVisible(true);
     SetVisible(L"gif", false);
     SetVisible(L"BtnConnectNow", true);
     ShowPhoneLook(false);

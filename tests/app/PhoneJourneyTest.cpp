@@ -305,6 +305,20 @@ TEST_F(JourneyFixture, WithoutNetworkTheWebTabsShowOneNetworkFailureDialog) {
     EXPECT_EQ(1, dialogs);
     PostMessageW(FindWindowW(L"ConnectFailDialog", L"NetFail"), WM_CLOSE, 1, 0);
     EXPECT_TRUE(uiharness::PumpUntil([] { return FindWindowW(L"ConnectFailDialog", L"NetFail") == nullptr; }, 10000));
+
+    // "官方网站" opens the site in the browser; the tabs go on showing the
+    // option of the page that is shown (a web page's), not the site's.
+    const POINT site = TabOption(5);
+    ClickAt(frame, site.x, site.y);
+    uiharness::PumpFor(1000);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(frame, WM_MOUSEMOVE, 0, MAKELPARAM(400, 300), SMTO_NORMAL, 5000, &result);
+    uiharness::PumpFor(1000);
+    const uiharness::Snapshot shot = uiharness::CaptureScreen(frame);
+    // A point of each option's background, clear of its icon and text.
+    auto background = [&](int index) { return shot.At(TabOption(index).x - 32, 30); };
+    EXPECT_EQ(background(1), background(5));  // as plain as an option never chosen
+    EXPECT_NE(background(2), background(3));  // one of the two web pages' options stays highlighted
 }
 
 TEST_F(JourneyFixture, AnAbsentPhoneGivesTheConnectFailDialogAndItsRetryConnects) {
