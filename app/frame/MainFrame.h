@@ -134,6 +134,10 @@ private:
     void OnTabSelect();
     // Only the option of the page "TabSwitch" shows is highlighted.
     void SelectCurrentPageOption();
+    // After an option that opens something outside the pages (the site,
+    // the feedback form): the highlight returns to the shown page's option
+    // without that option acting again.
+    void GiveHighlightBackToPage();
     void OnOptionSelected(const UiLib::CUiString& name);
     void OnRecommendedAppClick(const UiLib::CUiString& name);
     void OnNewsClick(UiLib::CControlUI* button);
@@ -167,6 +171,7 @@ private:
     // Counts the phones plugged in and unplugged: a worker's report for an
     // earlier session names a phone that is gone or replaced.
     unsigned phoneSession_ = 0;
+    bool restoringPageOption_ = false;
     PhoneServerData phone_;    // the web service's data of the connected phone
     std::wstring phoneName_;
     char largeIconUrl_[260] = {};

@@ -58,7 +58,7 @@ bool VOvoduReridOro::OnFrameNotify(TNotifyUI& msg) {
         // Only a newly selected option acts; options of this skin are not
         // grouped, so a deselection sends the same notification.
         COptionUI* option = AsOption(msg.pSender);
-        if (option && option->IsSelected()) OnOptionSelected(name);
+        if (option && option->IsSelected() && !restoringPageOption_) OnOptionSelected(name);
         return option != nullptr;
     }
     if (msg.sType != L"click") return false;
@@ -94,6 +94,13 @@ void VOvoduReridOro::SelectCurrentPageOption() {
         if (COptionUI* option = AsOption(Find(kTabOptions[i]))) option->SetSelected(i == page);
 }
 
+void VOvoduReridOro::GiveHighlightBackToPage() {
+    // Only the highlight moves: the page's own option does not act again.
+    restoringPageOption_ = true;
+    SelectCurrentPageOption();
+    restoringPageOption_ = false;
+}
+
 void VOvoduReridOro::OnOptionSelected(const CUiString& name) {
     auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"));
     auto page = [tabs](int index) {
@@ -116,7 +123,7 @@ void VOvoduReridOro::OnOptionSelected(const CUiString& name) {
     } else if (name == L"OpTools") {
         OpenInBrowser(ApiSiteUrl("/"));
         // The site opens in the browser; the tabs still show the page that was shown.
-        SelectCurrentPageOption();
+        GiveHighlightBackToPage();
     }
 }
 

@@ -28,7 +28,7 @@ bool VOvoduReridOro::OnSummaryNotify(TNotifyUI& msg) {
         if (option && option->IsSelected()) {
             ShowFeedbackDialog(m_hWnd);
             // The form was a dialog over the frame; the tabs still show the page that was shown.
-            SelectCurrentPageOption();
+            GiveHighlightBackToPage();
         }
         return true;
     }

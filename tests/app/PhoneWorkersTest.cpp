@@ -210,7 +210,7 @@ TEST_F(PhoneWorkersFixture, ConnectingFromTheAndroidIdQueriesWithItsIdsAndAFaile
     // the phone's keys) the phone is named by its own model text and keeps
     // its ids, so that connecting again queries again.
     job.phoneSession = 7;
-    for (const std::string reply : {std::string(), std::string("<html>502 Bad Gateway</html>"),
+    for (const std::string& reply : {std::string(), std::string("<html>502 Bad Gateway</html>"),
                                     std::string(u8R"({"manufactory":"小米","model":"MI 4LTE","sid":"s31"})")}) {
         web.SetJson(ShuajiPath("18D1", "4EE7", model), reply);
         EXPECT_EQ(1, ConnectPhone(job));

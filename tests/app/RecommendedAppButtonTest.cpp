@@ -36,15 +36,20 @@ TEST(RecommendedAppButton, TheNameGivesWayToTheHoverPictureAndComesBack) {
     EXPECT_GE(button->GetWidth(), 74);
     EXPECT_EQ(74, shortOne->GetWidth());
 
-    const RECT at = button->GetPos();
-    window.MouseMove(at.left + 30, at.top + 30);
-    window.Settle();
+    // What the window's mouse tracking tells a control as the mouse comes and goes.
+    auto mouse = [](CControlUI* control, int type) {
+        TEventUI event = {};
+        event.Type = type;
+        event.pSender = control;
+        event.dwTimestamp = GetTickCount();
+        control->DoEvent(event);
+    };
+    mouse(button, UIEVENT_MOUSEENTER);
     EXPECT_EQ(CUiString(L""), button->GetText());
-    window.MouseMove(shortOne->GetPos().left + 30, at.top + 30);
-    window.Settle();
+    mouse(button, UIEVENT_MOUSELEAVE);
+    mouse(shortOne, UIEVENT_MOUSEENTER);
     EXPECT_EQ(CUiString(L"腾讯手机.."), button->GetText());
     EXPECT_EQ(CUiString(L""), shortOne->GetText());
-    window.MouseMove(380, 110);
-    window.Settle();
+    mouse(shortOne, UIEVENT_MOUSELEAVE);
     EXPECT_EQ(CUiString(L"微信"), shortOne->GetText());
 }
