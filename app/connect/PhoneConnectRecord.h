@@ -28,4 +28,7 @@ struct PhoneServerData {
 struct PhoneConnectReport {
     PhoneConnectRecord record = {};
     PhoneServerData data;
+    // The frame's phone session the worker was started for; a report of an
+    // earlier session (its phone was unplugged or replaced since) is dropped.
+    unsigned session = 0;
 };

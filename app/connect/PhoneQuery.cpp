@@ -36,14 +36,15 @@ PhoneConnectReport QueryPhoneInfo(const std::wstring& vid, const std::wstring& p
     // ampersand in it cannot break the request.
     const std::string reply = HttpGetToString(ShuajiPath(WideToAnsi(vid), WideToAnsi(pid), WideToAnsi(model)), api);
     OutputDebugStringA(reply.c_str());
-    if (reply.empty()) {
+    // No answer, an answer that is not JSON (an error page) or one without
+    // the phone's keys: the phone is attached all the same and is shown by
+    // its own model text, as when the service cannot be reached.
+    Json::Value root;
+    if (reply.empty() || !ParseJsonObject(reply, root) || !JsonHas(root, "manufactory") || !JsonHas(root, "model") ||
+        !JsonHas(root, "recovery_url")) {
         SetName(report.record, model);
         return report;
     }
-    Json::Value root;
-    if (!ParseJsonObject(reply, root) || !JsonHas(root, "manufactory") || !JsonHas(root, "model") ||
-        !JsonHas(root, "recovery_url"))
-        return report;
     const std::string manufacturer = Utf8ToAnsiString(JsonText(root, "manufactory").c_str());
     const std::string serviceModel = Utf8ToAnsiString(JsonText(root, "model").c_str());
     if (manufacturer.empty()) {

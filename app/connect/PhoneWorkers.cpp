@@ -39,6 +39,7 @@ void Post(const PhoneJob& job, UINT message, WPARAM wParam = 0) { PostMessageW(j
 // Identifies the phone and hands the report to the frame, which frees it.
 void ReportPhone(const PhoneJob& job, const std::wstring& vid, const std::wstring& pid, const DeviceBridge& bridge) {
     auto report = std::make_unique<PhoneConnectReport>(QueryPhoneInfo(vid, pid, bridge, job.api));
+    report->session = job.phoneSession;
     if (PostMessageW(job.frame, appmsg::kPhoneConnect, reinterpret_cast<WPARAM>(report.get()), 0)) report.release();
 }
 

@@ -21,6 +21,7 @@ struct PhoneJob {
     IDeviceEnumerator* devices = nullptr;  // lives as long as the process
     std::wstring tempFolder;               // with a trailing backslash
     DWORD serviceWaitMs = 5000;            // the service check's wait for the app
+    unsigned phoneSession = 0;             // the frame's phone session when the job was made
 };
 
 // The bodies, run on the calling thread. Results as the thread procedures

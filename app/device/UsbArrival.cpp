@@ -61,6 +61,13 @@ bool SameDevicePath(const std::wstring& a, const std::wstring& b) {
     return !a.empty() && Upper(a) == Upper(b);
 }
 
+bool RemovalNamesPhone(const std::wstring& phonePath, const UsbIds& phone, const std::wstring& removedPath) {
+    if (!phonePath.empty()) return SameDevicePath(phonePath, removedPath);
+    UsbIds removed;
+    return !phone.vid.empty() && !phone.pid.empty() && ParseUsbIds(removedPath, removed) &&
+           Upper(removed.vid) == Upper(phone.vid) && Upper(removed.pid) == Upper(phone.pid);
+}
+
 int RegisterDeviceBroadcasts(HWND window) {
     int registered = 0;
     for (const GUID& watched : kWatchedClasses) {

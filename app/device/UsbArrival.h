@@ -30,6 +30,12 @@ bool ParseUsbIds(const std::wstring& devicePath, UsbIds& ids);
 // Device paths name the same device when they are equal without regard to case.
 bool SameDevicePath(const std::wstring& a, const std::wstring& b);
 
+// True when a removed device is the known phone: the same device path when
+// the phone's USB arrival gave one; else (a phone found by the start-up
+// probe or by connecting on request) a path with the phone's VID and PID.
+// Nothing is the phone while no phone is known.
+bool RemovalNamesPhone(const std::wstring& phonePath, const UsbIds& phone, const std::wstring& removedPath);
+
 // Registers the window for device-interface broadcasts of USB devices,
 // disks, HID devices and network adapters, stopping at the first refusal.
 // Returns how many classes were registered.

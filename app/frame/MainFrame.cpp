@@ -296,6 +296,9 @@ bool VOvoduReridOro::OnAppMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESU
         case appmsg::kHideLoading2:
             SetVisible(L"MustAppgif", false);
             return true;
+        case appmsg::kOpenApplyWindow:
+            OpenApplyWindow();
+            return true;
         case appmsg::kPaneLoadState:
             result = PaneLoadState(wParam);
             return true;

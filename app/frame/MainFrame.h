@@ -95,6 +95,15 @@ private:
     void ShowConnectFailPopup();
     bool FlashingUnderWay();
     PhoneJob MakePhoneJob() const;
+    // "TextUseLine" names two hints: the status bar's "no phone" line (the
+    // first) and the phone panel's cable hint beside "立即连接" (the second).
+    UiLib::CControlUI* StatusLine() const;
+    UiLib::CControlUI* PanelCableHint() const;
+    // The my-phone page's two looks: the connect prompt, or the phone with
+    // its news pane.
+    void ShowPhoneLook(bool connected);
+    // Forgets the removed phone: its ids, data, name, screen and news pane.
+    void ForgetPhone();
     // Tells the plug-in's page control; nothing when the plug-in is missing.
     void SendToPlugin(const wchar_t* type, WPARAM wParam, LPARAM lParam);
 
@@ -126,6 +135,12 @@ private:
     // screenshot buttons; true when the notification was one of these.
     bool OnFrameNotify(UiLib::TNotifyUI& msg);
     void OnTabSelect();
+    // Only the option of the page "TabSwitch" shows is highlighted.
+    void SelectCurrentPageOption();
+    // After an option that opens something outside the pages (the site,
+    // the feedback form): the highlight returns to the shown page's option
+    // without that option acting again.
+    void GiveHighlightBackToPage();
     void OnOptionSelected(const UiLib::CUiString& name);
     void OnRecommendedAppClick(const UiLib::CUiString& name);
     void OnNewsClick(UiLib::CControlUI* button);
@@ -135,6 +150,7 @@ private:
     std::wstring ScreenshotPath() const;
     // The type-4 package: the model application and its window.
     void ApplyForModel();
+    void OpenApplyWindow();
 
     // The panes' loading animations, the network probe and the companion
     // app's state.
@@ -154,7 +170,11 @@ private:
     int screenRefresh_ = 0;  // 0 idle, 1 asked by the user, 2 asked by the program
     std::string androidId_;
     std::wstring vendorId_, productId_;
-    std::wstring devicePath_;  // of the phone's last arrival
+    std::wstring devicePath_;  // of the phone's USB arrival; empty when found otherwise
+    // Counts the phones plugged in and unplugged: a worker's report for an
+    // earlier session names a phone that is gone or replaced.
+    unsigned phoneSession_ = 0;
+    bool restoringPageOption_ = false;
     PhoneServerData phone_;    // the web service's data of the connected phone
     std::wstring phoneName_;
     char largeIconUrl_[260] = {};

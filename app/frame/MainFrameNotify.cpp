@@ -58,7 +58,7 @@ bool VOvoduReridOro::OnFrameNotify(TNotifyUI& msg) {
         // Only a newly selected option acts; options of this skin are not
         // grouped, so a deselection sends the same notification.
         COptionUI* option = AsOption(msg.pSender);
-        if (option && option->IsSelected()) OnOptionSelected(name);
+        if (option && option->IsSelected() && !restoringPageOption_) OnOptionSelected(name);
         return option != nullptr;
     }
     if (msg.sType != L"click") return false;
@@ -82,10 +82,23 @@ void VOvoduReridOro::OnTabSelect() {
     if (CControlUI* main = Find(L"HorizontalLayoutMain")) m_PaintManager.SendNotify(main, L"selectchanged", 0, 0);
     auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"));
     if (!tabs) return;
+    tabs->SelectItem(tabs->GetCurSel());
+    SelectCurrentPageOption();
+}
+
+void VOvoduReridOro::SelectCurrentPageOption() {
+    auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"));
+    if (!tabs) return;
     const int page = tabs->GetCurSel();
-    tabs->SelectItem(page);
     for (int i = 0; i < 6; ++i)
         if (COptionUI* option = AsOption(Find(kTabOptions[i]))) option->SetSelected(i == page);
+}
+
+void VOvoduReridOro::GiveHighlightBackToPage() {
+    // Only the highlight moves: the page's own option does not act again.
+    restoringPageOption_ = true;
+    SelectCurrentPageOption();
+    restoringPageOption_ = false;
 }
 
 void VOvoduReridOro::OnOptionSelected(const CUiString& name) {
@@ -109,6 +122,8 @@ void VOvoduReridOro::OnOptionSelected(const CUiString& name) {
         WaitForPane(false);
     } else if (name == L"OpTools") {
         OpenInBrowser(ApiSiteUrl("/"));
+        // The site opens in the browser; the tabs still show the page that was shown.
+        GiveHighlightBackToPage();
     }
 }
 

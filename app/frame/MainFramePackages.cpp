@@ -10,6 +10,7 @@
 #include "ZipUtils.h"
 #include "controls/UITabLayout.h"
 #include "dialogs/SmallDialogs.h"
+#include "messages/AppMessages.h"
 #include "messages/DownloaderLink.h"
 #include "messages/PackageJson.h"
 #include "net/ApiRequests.h"
@@ -95,17 +96,32 @@ LRESULT VOvoduReridOro::SendRomToDownloader(const char* json) {
         if (webRecommend_) webRecommend_->Navigate(AnsiToWide(changeUrl));
         return 0;
     }
+    // A text that is no package (an error page, a record without its
+    // download address) gives the downloader nothing to store.
+    if (!IsDownloadablePackage(record)) {
+        OutputDebugStringA("PNT 不是安装包，不交给下载器");
+        return 0;
+    }
     if (HANDLE worker = DeliverToDownloader(record, DownloaderProgram())) CloseHandle(worker);
     return 0;
 }
 
 void VOvoduReridOro::ApplyForModel() {
-    if (!phoneName_.empty()) {
-        // Off the UI thread: the answer is not read, and the dialog below
-        // must not wait for the network.
-        const std::string path = ApplyModelPath(WideToAnsi(vendorId_), phone_.phoneTypeId, WideToAnsi(phoneName_));
-        if (HANDLE thread = StartHttpRequestThread(path, ApiHost())) CloseHandle(thread);
+    // Without a phone there is no model to apply for and nothing to confirm.
+    if (phoneName_.empty()) {
+        OutputDebugStringA("PNT 未连接手机，不申请机型");
+        return;
     }
+    // Off the UI thread: the answer is not read.
+    const std::string path = ApplyModelPath(WideToAnsi(vendorId_), phone_.phoneTypeId, WideToAnsi(phoneName_));
+    if (HANDLE thread = StartHttpRequestThread(path, ApiHost())) CloseHandle(thread);
+    // The confirmation opens once this message is answered: the start-up
+    // report or the page that sent the package goes on meanwhile.
+    ::PostMessageW(m_hWnd, appmsg::kOpenApplyWindow, 0, 0);
+}
+
+void VOvoduReridOro::OpenApplyWindow() {
+    if (phoneName_.empty()) return;  // the phone was unplugged in the meantime
     auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"));
     switch (ShowApplyPhoneRom(m_hWnd, phoneName_)) {
         case 2:
@@ -132,5 +148,6 @@ void VOvoduReridOro::OnLocalServerData(const LocalServerDelivery* delivery) {
     if (!ParseJsonObject(std::string(delivery->data, delivery->length), root)) return;
     PackageRecord record = PackageRecordFromJson(root);
     std::memset(record.Id, 0, sizeof record.Id);
+    if (!IsDownloadablePackage(record)) return;
     SendToRunningDownloader(record);
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "connect/PhoneQuery.h"
 #include "controls/UITabLayout.h"
 #include "device/UsbArrival.h"
 #include "dialogs/DialogHelpers.h"
@@ -19,13 +20,6 @@
 #include "win32/TextConvert.h"
 
 using namespace UiLib;
-
-namespace {
-
-// The controls "TextUseLine" names: the status bar's, then the phone panel's.
-constexpr const wchar_t* kStatusLine = L"TextUseLine";
-
-}  // namespace
 
 void VOvoduReridOro::SetVisible(const wchar_t* name, bool visible) {
     if (CControlUI* control = Find(name)) control->SetVisible(visible);
@@ -54,10 +48,41 @@ PhoneJob VOvoduReridOro::MakePhoneJob() const {
     job.androidId = androidId_;
     job.driverMutex = ticketsMutex_;
     job.devices = devices_.get();
+    job.phoneSession = phoneSession_;
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
     job.tempFolder = temp;
     return job;
+}
+
+CControlUI* VOvoduReridOro::StatusLine() const {
+    return m_PaintManager.FindSubControlByName(Find(L"StatusBar"), L"TextUseLine");
+}
+
+CControlUI* VOvoduReridOro::PanelCableHint() const {
+    return m_PaintManager.FindSubControlByName(Find(L"MyPhonePanel"), L"TextUseLine");
+}
+
+void VOvoduReridOro::ShowPhoneLook(bool connected) {
+    SetVisible(L"HoLayUP", !connected);
+    SetVisible(L"HoLayDown", !connected);
+    SetVisible(L"HoSecondLayLeft", connected);
+}
+
+void VOvoduReridOro::ForgetPhone() {
+    devicePath_.clear();
+    vendorId_.clear();
+    productId_.clear();
+    phone_ = PhoneServerData();
+    phoneName_.clear();
+    memset(largeIconUrl_, 0, sizeof largeIconUrl_);
+    if (CControlUI* name = Find(L"textConnectPhoneName")) {
+        name->SetText(L"");
+        name->SetToolTip(L"");
+    }
+    // The removed phone's frame picture and last screen go with it.
+    for (const wchar_t* picture : {L"LabelPhoneUIBk", L"LabelPhoneUI"})
+        if (CControlUI* label = Find(picture)) label->SetBkImage(L"");
 }
 
 void VOvoduReridOro::OnDeviceChange(const DEV_BROADCAST_HDR* header, WPARAM event) {
@@ -65,38 +90,35 @@ void VOvoduReridOro::OnDeviceChange(const DEV_BROADCAST_HDR* header, WPARAM even
     // or a network adapter never starts a driver check.
     if (!IsUsbDeviceBroadcast(header)) return;
     const std::wstring path = BroadcastDevicePath(header);
-    UsbIds ids;
-    const bool hasIds = ParseUsbIds(path, ids);
     if (event == DBT_DEVICEARRIVAL) {
-        if (!hasIds) return;
+        UsbIds ids;
+        if (!ParseUsbIds(path, ids)) return;
         OutputDebugStringA("设备接入");
         SetVisible(L"gif", true);
+        // A newly plugged phone: a report still due for an earlier one is stale.
+        ++phoneSession_;
         vendorId_ = ids.vid;
         productId_ = ids.pid;
         devicePath_ = path.substr(0, 129);
-        SetVisible(kStatusLine, false);
+        if (CControlUI* line = StatusLine()) line->SetVisible(false);
         OutputDebugStringA("RecoveryBug  _beginthreadex TrytoConncetAndroid");
         if (HANDLE thread = StartTryConnectAndroidThread(MakePhoneJob())) CloseHandle(thread);
         return;
     }
     if (event != DBT_DEVICEREMOVECOMPLETE) return;
     // Another device going away leaves the phone connected.
-    if (!SameDevicePath(devicePath_, path.substr(0, 129))) return;
+    if (!RemovalNamesPhone(devicePath_, UsbIds{vendorId_, productId_}, path.substr(0, 129))) return;
     OutputDebugStringA("拔出应该只有一次");
-    devicePath_.clear();
-    SetVisible(kStatusLine, true);
+    ++phoneSession_;
+    // The connect prompt comes back whole, also after "立即连接" had hidden its hints.
+    for (CControlUI* hint : {StatusLine(), PanelCableHint(), Find(L"CellpTextUIFir")})
+        if (hint) hint->SetVisible(true);
     SetVisible(L"gif", false);
     SetVisible(L"BtnConnectNow", true);
-    SetVisible(L"HoLayUP", true);
-    SetVisible(L"HoLayDown", true);
-    SetVisible(L"HoSecondLayLeft", false);
+    ShowPhoneLook(false);
     if (webRecentNews_) webRecentNews_->SetPos({0, 0, 0, 0});
     else OutputDebugStringA("设备移除___m_pWkeRecentNews__No");
-    vendorId_.clear();
-    productId_.clear();
-    phone_ = PhoneServerData();
-    phoneName_.clear();
-    if (CControlUI* name = Find(L"textConnectPhoneName")) name->SetText(L"");
+    ForgetPhone();
     SendToPlugin(L"romflash_Disconnect", 0, 0);
     OutputDebugStringA("设备移除___SendNotify");
     if (CControlUI* status = Find(L"TextPhoneStatue")) status->SetText(L"设备未连接");
@@ -105,21 +127,31 @@ void VOvoduReridOro::OnDeviceChange(const DEV_BROADCAST_HDR* header, WPARAM even
 
 void VOvoduReridOro::OnPhoneConnect(PhoneConnectReport* received) {
     std::unique_ptr<PhoneConnectReport> report(received);
+    // A phone unplugged or replaced while it was being identified: its late
+    // report shows nothing and tells the plug-in nothing.
+    if (report && report->session != phoneSession_) {
+        OutputDebugStringA("PNT 设备已移除，丢弃连接结果");
+        return;
+    }
     CLog::AgentLog(L"TrytoConncetAndroid_ConnectPhone_Sucess");
     if (HWND fail = FindWindowW(L"ConnectFailDialog", L"ConnectFailDialog")) ::SendMessageW(fail, WM_CLOSE, 0, 0);
     CControlUI* nameLabel = Find(L"textConnectPhoneName");
     if (!report) return;
+    // The ids the phone was queried with stay known, whatever the service
+    // answered: connecting again queries again, and its removal is seen.
+    if (!report->data.vid.empty() && !report->data.pid.empty()) {
+        vendorId_ = report->data.vid;
+        productId_ = report->data.pid;
+    }
     const std::wstring name(report->record.name, BoundedLength(report->record.name, 260));
     if (name.empty()) {
         SetVisible(L"gif", false);
-        SetVisible(kStatusLine, true);
+        if (CControlUI* line = StatusLine()) line->SetVisible(true);
         return;
     }
     // Every per-phone field comes from this report; nothing of an earlier
     // phone stays behind.
     phone_ = report->data;
-    if (!phone_.vid.empty()) vendorId_ = phone_.vid;
-    if (!phone_.pid.empty()) productId_ = phone_.pid;
     memset(largeIconUrl_, 0, sizeof largeIconUrl_);
     CopyToFixedBuffer(phone_.largeIconUrl, largeIconUrl_, sizeof largeIconUrl_);
     phoneName_ = name;
@@ -136,14 +168,14 @@ void VOvoduReridOro::OnPhoneConnect(PhoneConnectReport* received) {
     auto* tabs = static_cast<CTabLayoutUI*>(Find(L"TabSwitch"));
     if (tabs && tabs->GetCurSel() == 0)
         if (CControlUI* refresh = Find(L"BtnPhoneFrush")) m_PaintManager.SendNotify(refresh, L"click", 2, 0);
-    SetVisible(L"HoLayUP", false);
-    SetVisible(L"HoLayDown", false);
-    SetVisible(L"HoSecondLayLeft", true);
+    ShowPhoneLook(true);
     if (webRecentNews_) {
         webRecentNews_->Navigate(PageUrl("/svexe/index/typeId/" + UrlEncodeForm(phone_.phoneTypeId) + "/vid/" +
                                          WideToAnsi(vendorId_) + "/pid/" + WideToAnsi(productId_) + ".html"));
         if (!phone_.phoneTypeId.empty() && webRecommend_)
             webRecommend_->Navigate(PageUrl("/svrom/index/par/xq_" + UrlEncodeForm(phone_.phoneTypeId)));
+        // Back beside the phone, also after a removal shrank it to nothing.
+        webRecentNews_->SetPos({280, 110, 995, 660});
     }
     // The phone's frame picture: the service's, or the default one.
     const wchar_t* frameImage = L"PhoneScreen\\Default.png";
@@ -159,14 +191,12 @@ void VOvoduReridOro::OnPhoneConnect(PhoneConnectReport* received) {
 
 void VOvoduReridOro::OnOpenSidPage() {
     SetVisible(L"gif", false);
-    SetVisible(L"HoLayUP", false);
-    SetVisible(L"HoLayDown", false);
-    SetVisible(L"HoSecondLayLeft", true);
+    ShowPhoneLook(true);
     if (webRecentNews_) webRecentNews_->Navigate(PageUrl("/svexe/index/sid/" + UrlEncodeForm(phone_.sid) + ".html"));
 }
 
 void VOvoduReridOro::OnPhoneConnectFail() {
-    SetVisible(kStatusLine, true);
+    if (CControlUI* line = StatusLine()) line->SetVisible(true);
     SetVisible(L"gif", false);
     ShowConnectFailPopup();
 }
@@ -184,14 +214,19 @@ void VOvoduReridOro::OnAndroidId(char* text) {
     std::unique_ptr<char[]> block(text);
     OutputDebugStringA("PNT VOvoduReridOro::Ini GetAndroidID");
     SetVisible(L"gif", true);
-    SetVisible(kStatusLine, false);
+    if (CControlUI* line = StatusLine()) line->SetVisible(false);
     androidId_ = block ? std::string(block.get(), BoundedLength(block.get(), 18)) : std::string();
+    // Without a USB arrival the phone's ids are those of its Android id, so
+    // that its removal is recognised even while it is being identified.
+    if (vendorId_.empty() || productId_.empty()) SplitAndroidId(androidId_, vendorId_, productId_);
     if (HANDLE thread = StartConnectPhoneThread(MakePhoneJob())) CloseHandle(thread);
 }
 
 void VOvoduReridOro::OnFreshViewScreen(bool arrived) {
     OutputDebugStringA("WM_FRESHVIEW_SCREEN");
-    if (!arrived) {
+    // A screen is shown only for a connected phone: a picture taken before
+    // its removal stays away.
+    if (!arrived || phoneName_.empty()) {
         screenRefresh_ = 0;
         return;
     }
@@ -221,6 +256,7 @@ void VOvoduReridOro::OnFreshViewScreen(bool arrived) {
 
 void VOvoduReridOro::ConnectNow() {
     SetVisible(L"BtnConnectNow", false);
+    if (CControlUI* hint = PanelCableHint()) hint->SetVisible(false);
     SetVisible(L"CellpTextUIFir", false);
     SetVisible(L"gif", true);
     OutputDebugStringA("立即连接");
@@ -235,6 +271,7 @@ void VOvoduReridOro::ConnectNow() {
 void VOvoduReridOro::ShowConnectFailPopup() {
     if (FlashingUnderWay()) return;
     SetVisible(L"BtnConnectNow", true);
+    if (CControlUI* hint = PanelCableHint()) hint->SetVisible(true);
     SetVisible(L"CellpTextUIFir", true);
     SetVisible(L"gif", false);
     ShowConnectFail(m_hWnd);

@@ -6,8 +6,8 @@
 
 #include <cstdio>
 
-#include "controls/UIButton.h"
 #include "core/manager/UIContainer.h"
+#include "frame/RecommendedAppButton.h"
 #include "util/ProcessUtil.h"
 #include "win32/TextConvert.h"
 
@@ -33,14 +33,6 @@ void VOvoduReridOro::OnRecommendItem(const PackageRecord* app) {
     if (!list) return;
     const std::wstring name = AnsiToWide(std::string(app->Name, BoundedLength(app->Name, sizeof app->Name)));
     const std::wstring icon = GetModuleFolderW() + L"\\data\\AppRecIcon\\" + name + L".png";
-    auto* button = new CButtonUI;
-    button->SetBkImage((L"file='" + icon + L"' dest='11,10,63,62'").c_str());
-    button->SetHotImage(L"UI\\ListItem_bk_hover.png");
-    button->SetToolTip(name.c_str());
-    button->SetName(name.c_str());
-    button->SetText((name.size() < 7 ? name : name.substr(0, 4) + L"..").c_str());
-    button->SetHotTextColor(0xFFFFFF);
-    button->SetFixedHeight(85);
-    button->SetFixedWidth(74);
+    auto* button = new CRecommendedAppButton(name, icon);
     list->Add(button);
 }

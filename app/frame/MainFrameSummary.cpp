@@ -25,7 +25,11 @@ bool VOvoduReridOro::OnSummaryNotify(TNotifyUI& msg) {
     if (msg.sType == L"selectchanged" && name == L"OpManage") {
         // An option without a group also reports being deselected.
         auto* option = static_cast<COptionUI*>(msg.pSender->GetInterface(L"Option"));
-        if (option && option->IsSelected()) ShowFeedbackDialog(m_hWnd);
+        if (option && option->IsSelected()) {
+            ShowFeedbackDialog(m_hWnd);
+            // The form was a dialog over the frame; the tabs still show the page that was shown.
+            GiveHighlightBackToPage();
+        }
         return true;
     }
     if (msg.sType != L"click") return false;

@@ -34,6 +34,9 @@ constexpr UINT kBackupPulled = WM_USER + 412;          // 0x59C, P: to the backu
 // whether its pane has loaded (S, wParam the pane; the answer a PaneState).
 constexpr UINT kNetProbeFailed = WM_USER + 381;        // 0x57D, P
 constexpr UINT kPaneLoadState = WM_USER + 382;         // 0x57E, S
+// The model application's confirmation, opened after the package message
+// that asked for it was answered (P).
+constexpr UINT kOpenApplyWindow = WM_USER + 383;       // 0x57F, P
 constexpr UINT kRomCheckBinary = WM_USER + 500;        // 0x5F4, S: narrow path of a ROM zip
 constexpr UINT kPrepareHelper = WM_USER + 501;         // 0x5F5
 constexpr UINT kRomflashBackup = WM_USER + 502;        // 0x5F6

@@ -38,3 +38,5 @@ PackageRecord PackageRecordFromText(const char* text, size_t length) {
     if (!text || !ParseJsonObject(std::string(text, length), root)) root = Json::Value();
     return PackageRecordFromJson(root);
 }
+
+bool IsDownloadablePackage(const PackageRecord& record) { return record.ObjectUrl[0] != '\0'; }

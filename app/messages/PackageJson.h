@@ -14,3 +14,8 @@ PackageRecord PackageRecordFromJson(const Json::Value& package);
 
 // The record from a JSON text; all empty when the text does not parse.
 PackageRecord PackageRecordFromText(const char* text, size_t length);
+
+// A record is a package only with an address to download it from; one
+// without (from a text that did not parse, or that lacked "trueUrl") is
+// never handed to the downloader.
+bool IsDownloadablePackage(const PackageRecord& record);

@@ -210,7 +210,12 @@ void CWkeWebkitUI::SetPos(RECT rc) {
         return;
     }
     WKE_TRACE("CWkeWebkitUI__SetPos");
-    SetWindowPos(window_->GetHWND(), nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+    // The engine's window covers only what its containers show: a pane
+    // placed partly outside them never hides the controls around them.
+    RECT shown = rc;
+    for (CControlUI* parent = GetParent(); parent; parent = parent->GetParent())
+        if (!IntersectRect(&shown, &shown, &parent->GetPos())) shown = {rc.left, rc.top, rc.left, rc.top};
+    SetWindowPos(window_->GetHWND(), nullptr, shown.left, shown.top, shown.right - shown.left, shown.bottom - shown.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

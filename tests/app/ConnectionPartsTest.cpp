@@ -85,6 +85,30 @@ TEST(UsbArrival, DevicePathsCompareWithoutRegardToCase) {
     EXPECT_FALSE(SameDevicePath(L"", L""));
 }
 
+TEST(UsbArrival, ARemovalIsThePhonesByItsArrivalPathElseByItsIds) {
+    const std::wstring arrival = L"\\\\?\\USB#VID_18D1&PID_4EE7#A";
+    const UsbIds phone{L"18D1", L"4EE7"};
+    const struct {
+        std::wstring phonePath;
+        UsbIds phone;
+        std::wstring removed;
+        bool isPhone;
+    } cases[] = {
+        // Found by a USB arrival: only that device's removal.
+        {arrival, phone, L"\\\\?\\usb#vid_18d1&pid_4ee7#a", true},
+        {arrival, phone, L"\\\\?\\USB#VID_18D1&PID_4EE7#B", false},
+        // Found at start-up or by connecting on request: any device with its ids.
+        {L"", phone, L"\\\\?\\USB#VID_18D1&PID_4EE7#SERIAL#{a5dcbf10-6530-11d2-901f-00c04fb951ed}", true},
+        {L"", phone, L"\\\\?\\USB#vid_18d1&pid_4ee7&MI_01#7&2#{a5dcbf10-6530-11d2-901f-00c04fb951ed}", true},
+        {L"", phone, L"\\\\?\\USB#VID_18D1&PID_4EE8#SERIAL", false},
+        {L"", phone, L"\\\\?\\USB#VID_2717&PID_4EE7#SERIAL", false},
+        {L"", phone, L"\\\\?\\USB#ROOT_HUB30#4&1", false},
+        // No phone known: nothing is its removal.
+        {L"", UsbIds{}, L"\\\\?\\USB#VID_18D1&PID_4EE7#SERIAL", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.isPhone, RemovalNamesPhone(c.phonePath, c.phone, c.removed)) << c.removed;
+}
+
 TEST(PhoneQuery, SplitsTheAndroidId) {
     std::wstring vid, pid;
     SplitAndroidId("VID_18D1&PID_4EE7", vid, pid);

@@ -42,6 +42,8 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
+void SendDeviceChange(HWND frame, WPARAM event, const GUID& cls, const std::wstring& path);
+
 struct JourneyFixture : ::testing::Test {
     AdbServerPeer adb;
     ToolStandIns tools;  // devcon lists the phone's ADB interface
@@ -90,12 +92,39 @@ struct JourneyFixture : ::testing::Test {
     std::vector<std::string> DownloaderLines() const {
         return Lines(testsupport::ReadFileBytes(dir.File(L"downloader.log")));
     }
+    // The phone present at start is identified at the end of the start-up
+    // report, after its requests and after three tool programs that Wine
+    // starts one after another (getmac, the adb server's own client, devcon,
+    // each through cmd); on a machine busy with other Wine programs one such
+    // start takes seconds (devcon alone 5-8 s measured), so the program needs
+    // 10-18 s from its frame to the phone there. The budget leaves room for
+    // that, and a miss says how far the program got.
+    ::testing::AssertionResult WaitForPhoneAtStart(DWORD timeoutMs = 90000) const {
+        if (WaitForPlugin("romflash_connect", 1, timeoutMs)) return ::testing::AssertionSuccess();
+        auto failure = ::testing::AssertionFailure() << "no phone within " << timeoutMs / 1000 << " s; reached:";
+        for (const char* step : {"index.php?c=feedback&a=getRomDownUrl&id=none", "api/getRecommendNews/", "api/getApp/"})
+            failure << " " << step << (WebSaw(step) ? " yes," : " no,");
+        for (const std::string& call : tools.Calls()) failure << " tool " << call << ",";
+        failure << " adb requests " << adb.Requests().size() << ", identification "
+                << (WebSaw(ShuajiPath("18D1", "4EE7", model)) ? "asked" : "not asked");
+        return failure;
+    }
     bool WebSaw(const std::string& path) const {
         auto requests = web.Requests();
         return std::any_of(requests.begin(), requests.end(), [&](auto& r) { return r.path == path; });
     }
     bool WaitForWeb(const std::string& path, DWORD timeoutMs = 20000) const {
         return uiharness::PumpUntil([&] { return WebSaw(path); }, timeoutMs);
+    }
+    // Another device's removal leaves the connected phone alone; the phone's
+    // own removal disconnects it and forgets its name.
+    void ExpectOnlyThePhonesRemovalDisconnects(HWND frame, const std::wstring& otherDevice) const {
+        SendDeviceChange(frame, DBT_DEVICEREMOVECOMPLETE, kUsbClass, otherDevice);
+        uiharness::PumpFor(500);
+        EXPECT_TRUE(PluginLines("romflash_Disconnect").empty());
+        SendDeviceChange(frame, DBT_DEVICEREMOVECOMPLETE, kUsbClass, kPhonePath);
+        ASSERT_TRUE(WaitForPlugin("romflash_Disconnect", 1, 5000));
+        EXPECT_EQ(0u, PluginLines("romflash_Disconnect")[0].find("romflash_Disconnect\t\t\t\t"));
     }
 };
 
@@ -110,6 +139,15 @@ void SendDeviceChange(HWND frame, WPARAM event, const GUID& cls, const std::wstr
     DWORD_PTR result = 0;
     SendMessageTimeoutW(frame, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(block.data()), SMTO_NORMAL, 10000,
                         &result);
+}
+
+// What a proxy in front of the service answers when the service is down.
+WebServicePeer::Reply BadGateway() {
+    WebServicePeer::Reply reply;
+    reply.status = 502;
+    reply.body = "<html><body>502 Bad Gateway</body></html>";
+    reply.contentType = "text/html";
+    return reply;
 }
 
 bool SendRecord(HWND frame, const PackageRecord& record) {
@@ -140,7 +178,7 @@ TEST_F(JourneyFixture, StartUpReportsToTheServiceAndIdentifiesThePhonePresent) {
     EXPECT_TRUE(WaitForWeb("api/getRecommendNews/"));
     EXPECT_TRUE(WaitForWeb("api/getApp/"));
     EXPECT_TRUE(WaitForWeb(ShuajiPath("18D1", "4EE7", model)));
-    ASSERT_TRUE(WaitForPlugin("romflash_connect", 1));
+    ASSERT_TRUE(WaitForPhoneAtStart());
     const std::string line = PluginLines("romflash_connect")[0];
     EXPECT_EQ(u8"romflash_connect\thttp://127.0.0.1/rec.img\t31,s31\t小米 MI 4LTE\t小米 MI 4LTE 已连接", line);
     // The recommended ROM went to the downloader, which was started for it.
@@ -152,7 +190,7 @@ TEST_F(JourneyFixture, AUsbArrivalConnectsAndOnlyThePhonesRemovalDisconnects) {
     TorvanikProcess torvanik(dir.Path());
     HWND frame = torvanik.WaitForFrame();
     ASSERT_NE(nullptr, frame);
-    ASSERT_TRUE(WaitForPlugin("romflash_connect", 1));  // the phone present at start
+    ASSERT_TRUE(WaitForPhoneAtStart());
 
     // A mouse is no phone: no driver query follows.
     const GUID hid = {0x4D1E55B2, 0xF16F, 0x11CF, {0x88, 0xCB, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
@@ -162,13 +200,8 @@ TEST_F(JourneyFixture, AUsbArrivalConnectsAndOnlyThePhonesRemovalDisconnects) {
     ASSERT_TRUE(WaitForPlugin("romflash_connect", 2));
     EXPECT_FALSE(WebSaw(DriversPath("046D", "C077")));
 
-    SendDeviceChange(frame, DBT_DEVICEREMOVECOMPLETE, kUsbClass,
-                     L"\\\\?\\USB#VID_18D1&PID_4EE7#ANOTHER#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
-    uiharness::PumpFor(500);
-    EXPECT_TRUE(PluginLines("romflash_Disconnect").empty());
-    SendDeviceChange(frame, DBT_DEVICEREMOVECOMPLETE, kUsbClass, kPhonePath);
-    ASSERT_TRUE(WaitForPlugin("romflash_Disconnect", 1, 5000));
-    EXPECT_EQ(0u, PluginLines("romflash_Disconnect")[0].find("romflash_Disconnect\t\t\t\t"));  // the name is gone
+    ExpectOnlyThePhonesRemovalDisconnects(
+        frame, L"\\\\?\\USB#VID_18D1&PID_4EE7#ANOTHER#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
 }
 
 TEST_F(JourneyFixture, LocalRequestsReachTheDownloaderAndInstallRequestsThePlugin) {
@@ -185,7 +218,7 @@ TEST_F(JourneyFixture, LocalRequestsReachTheDownloaderAndInstallRequestsThePlugi
     ASSERT_NE(nullptr, frame);
     // The start-up probe's tools have run once the phone is known; the
     // program is not ended while they run.
-    ASSERT_TRUE(WaitForPlugin("romflash_connect", 1));
+    ASSERT_TRUE(WaitForPhoneAtStart());
     testsupport::ChildProcess downloader(L"\"" + dir.File(L"DownModule\\Pellarine_u.exe") + L"\"");
     ASSERT_TRUE(downloader.Started());
     ASSERT_TRUE(uiharness::PumpUntil([] { return FindWindowW(L"CPellarinesFrame", L"Downloader") != nullptr; }, 10000));
@@ -281,6 +314,23 @@ TEST_F(JourneyFixture, WithoutNetworkTheWebTabsShowOneNetworkFailureDialog) {
     EXPECT_EQ(1, dialogs);
     PostMessageW(FindWindowW(L"ConnectFailDialog", L"NetFail"), WM_CLOSE, 1, 0);
     EXPECT_TRUE(uiharness::PumpUntil([] { return FindWindowW(L"ConnectFailDialog", L"NetFail") == nullptr; }, 10000));
+
+    // "官方网站" opens the site in the browser; the tabs show the same
+    // highlight as before, on the shown page's option, not on the site's.
+    auto tabsShown = [&] {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(frame, WM_MOUSEMOVE, 0, MAKELPARAM(400, 300), SMTO_NORMAL, 5000, &result);
+        uiharness::PumpFor(1000);
+        const uiharness::Snapshot shot = uiharness::CaptureScreen(frame);
+        std::vector<DWORD> backgrounds;  // a point of each option's background, clear of its icon and text
+        for (int i = 0; i < 6; ++i) backgrounds.push_back(shot.At(TabOption(i).x - 32, 30));
+        return backgrounds;
+    };
+    const std::vector<DWORD> before = tabsShown();
+    const POINT site = TabOption(5);
+    ClickAt(frame, site.x, site.y);
+    uiharness::PumpFor(1000);
+    EXPECT_EQ(before, tabsShown());
 }
 
 TEST_F(JourneyFixture, AnAbsentPhoneGivesTheConnectFailDialogAndItsRetryConnects) {
@@ -322,22 +372,107 @@ TEST_F(JourneyFixture, ARecommendedAppClickStartsTheDownloaderHandsItTheAppAndCo
     EXPECT_FALSE(VisibleWindow(L"ConnectFailDialog", L"NetFail"));  // the probe host answered
 }
 
-TEST_F(JourneyFixture, ATypeFourPackageWithoutAPhoneOpensTheApplicationWindowAndAppliesForNothing) {
+TEST_F(JourneyFixture, ATypeFourPackageWithoutAPhoneOpensNothingAndAppliesForNothing) {
     adb.SetScenario("state=none\n");
     web.SetJson("index.php?c=feedback&a=getRomDownUrl&id=none",
                 u8R"({"id":"9","name":"未适配","trueUrl":"","img":"","size":"0","type":"4","hash":"","msg":"",)"
                 u8R"("error":"-1","changeUrl":""})");
     TorvanikProcess torvanik(dir.Path());
     ASSERT_NE(nullptr, torvanik.WaitForFrame());
-    ASSERT_TRUE(uiharness::PumpUntil([] { return VisibleWindow(L"ApplyPhoneRom", L"ApplyPhoneRom"); }, 30000));
-    uiharness::PumpFor(500);
-    ClickAt(FindWindowW(L"ApplyPhoneRom", L"ApplyPhoneRom"), 192, 180);  // "btnRom"
-    EXPECT_TRUE(uiharness::PumpUntil([] { return FindWindowW(L"ApplyPhoneRom", L"ApplyPhoneRom") == nullptr; }, 10000));
-    // The start-up report goes on once the window is closed.
+    // The start-up report goes straight on: nothing holds it.
     EXPECT_TRUE(WaitForWeb("api/getApp/"));
+    uiharness::PumpFor(1500);
+    EXPECT_EQ(nullptr, FindWindowW(L"ApplyPhoneRom", L"ApplyPhoneRom"));
     auto requests = web.Requests();
     EXPECT_TRUE(std::none_of(requests.begin(), requests.end(), [](auto& r) {
         return r.path.find("a=applyModel") != std::string::npos;
     }));
     EXPECT_TRUE(DownloaderLines().empty());
+}
+
+TEST_F(JourneyFixture, AnUnparsableRomReplySendsNothingToTheDownloader) {
+    web.SetReply("index.php?c=feedback&a=getRomDownUrl&id=none", BadGateway());
+    TorvanikProcess torvanik(dir.Path());
+    ASSERT_NE(nullptr, torvanik.WaitForFrame());
+    // The report has passed the ROM, the news, the apps and the phone.
+    ASSERT_TRUE(WaitForPhoneAtStart());
+    uiharness::PumpFor(1500);
+    EXPECT_TRUE(DownloaderLines().empty());
+    EXPECT_EQ(nullptr, FindWindowW(L"CPellarinesFrame", L"Downloader"));  // not even started for it
+}
+
+namespace {
+
+bool AdbSaw(const AdbServerPeer& adb, const std::string& text) {
+    const auto requests = adb.Requests();
+    return std::any_of(requests.begin(), requests.end(),
+                       [&](const std::string& r) { return r.find(text) != std::string::npos; });
+}
+
+void SavePanel(HWND frame, const wchar_t* name) {
+    uiharness::PumpFor(1500);  // the panel and the news pane have painted
+    const uiharness::Snapshot shot = uiharness::CaptureScreen(frame);
+    apptest::SaveScreenshot(name, shot.width, shot.height, shot.pixels);
+}
+
+}  // namespace
+
+TEST_F(JourneyFixture, APhonePresentAtStartIsDisconnectedByItsRemoval) {
+    web.SetHtml("svexe/index/sid/s31.html", u8"<title>小米 MI 4LTE 资讯</title>");
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    SavePanel(frame, L"myphone-identifying.png");
+    ASSERT_TRUE(WaitForPhoneAtStart());
+    EXPECT_TRUE(WaitForWeb("svexe/index/sid/s31.html"));
+    SavePanel(frame, L"myphone-connected.png");
+
+    // Found without a USB arrival: a device with other ids is not the phone,
+    // one with its ids is.
+    ExpectOnlyThePhonesRemovalDisconnects(
+        frame, L"\\\\?\\USB#VID_046D&PID_C52B#5&1#{a5dcbf10-6530-11d2-901f-00c04fb951ed}");
+    SavePanel(frame, L"myphone-disconnected.png");
+    // Gone is gone: the same removal again tells the plug-in nothing more.
+    SendDeviceChange(frame, DBT_DEVICEREMOVECOMPLETE, kUsbClass, kPhonePath);
+    uiharness::PumpFor(500);
+    EXPECT_EQ(1u, PluginLines("romflash_Disconnect").size());
+}
+
+TEST_F(JourneyFixture, APhoneUnpluggedWhileBeingIdentifiedIsNotShownConnectedWhenTheAnswerComes) {
+    WebServicePeer::Reply slow;
+    slow.body = u8R"({"manufactory":"小米","model":"MI 4LTE","recovery_url":"http://127.0.0.1/rec.img",)"
+                u8R"("largeIconPath":"","phoneType_id":"31","sid":"s31"})";
+    slow.stallAfterHeadersMs = 6000;
+    web.SetReply(ShuajiPath("18D1", "4EE7", model), slow);
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    ASSERT_TRUE(WaitForWeb(ShuajiPath("18D1", "4EE7", model), 60000));  // the phone is being identified
+    SendDeviceChange(frame, DBT_DEVICEREMOVECOMPLETE, kUsbClass, kPhonePath);
+    ASSERT_TRUE(WaitForPlugin("romflash_Disconnect", 1, 5000));
+    // The answer comes; the worker reports and then goes on to start the
+    // companion app, which the phone stand-in sees.
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return AdbSaw(adb, "am start --user 0 -n com.vandrell.mrtq"); }, 30000));
+    uiharness::PumpFor(1500);
+    EXPECT_TRUE(PluginLines("romflash_connect").empty());
+}
+
+TEST_F(JourneyFixture, AnUnreadableIdentificationShowsThePhoneByItsModelAndConnectingAgainAsksAgain) {
+    web.SetReply(ShuajiPath("18D1", "4EE7", model), BadGateway());
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    ASSERT_TRUE(WaitForPhoneAtStart());
+    EXPECT_EQ("romflash_connect\t\t,\t" + model + "\t" + model + u8" 已连接", PluginLines("romflash_connect")[0]);
+
+    // The service answers again; the plug-in's connect request queries again.
+    web.SetJson(ShuajiPath("18D1", "4EE7", model),
+                u8R"({"manufactory":"小米","model":"MI 4LTE","recovery_url":"http://127.0.0.1/rec.img",)"
+                u8R"("largeIconPath":"","phoneType_id":"31","sid":"s31"})");
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(frame, WM_USER + 506, 0, 0, SMTO_NORMAL, 10000, &result);
+    ASSERT_TRUE(WaitForPlugin("romflash_connect", 2));
+    EXPECT_EQ(u8"romflash_connect\thttp://127.0.0.1/rec.img\t31,s31\t小米 MI 4LTE\t小米 MI 4LTE 已连接",
+              PluginLines("romflash_connect")[1]);
+    EXPECT_EQ(nullptr, FindWindowW(L"ConnectFailDialog", L"ConnectFailDialog"));
 }

@@ -206,13 +206,25 @@ TEST_F(PhoneWorkersFixture, ConnectingFromTheAndroidIdQueriesWithItsIdsAndAFaile
     EXPECT_STREQ(L"小米 MI 4LTE", posted[0].report->record.name);
     EXPECT_EQ(L"4EE7", posted[0].report->data.pid);
 
-    // Without a service answer the phone is named by its own model text.
-    web.SetJson(ShuajiPath("18D1", "4EE7", model), "");
-    EXPECT_EQ(1, ConnectPhone(job));
-    posted = TakePosted(window);
-    ASSERT_FALSE(posted.empty());
-    EXPECT_EQ(AnsiToWide(model), posted[0].report->record.name);
-    EXPECT_EQ("", posted[0].report->data.sid);
+    // Without a usable service answer (none, an error page, a reply without
+    // the phone's keys) the phone is named by its own model text and keeps
+    // its ids, so that connecting again queries again.
+    job.phoneSession = 7;
+    for (const std::string& reply : {std::string(), std::string("<html>502 Bad Gateway</html>"),
+                                    std::string(u8R"({"manufactory":"小米","model":"MI 4LTE","sid":"s31"})")}) {
+        web.SetJson(ShuajiPath("18D1", "4EE7", model), reply);
+        EXPECT_EQ(1, ConnectPhone(job));
+        posted = TakePosted(window);
+        ASSERT_FALSE(posted.empty());
+        ASSERT_EQ(appmsg::kPhoneConnect, posted[0].message);
+        const PhoneConnectReport& report = *posted[0].report;
+        EXPECT_EQ(AnsiToWide(model), report.record.name) << reply;
+        EXPECT_STREQ("", report.record.recoveryUrl) << reply;
+        EXPECT_EQ("", report.data.sid) << reply;
+        EXPECT_EQ(L"18D1", report.data.vid) << reply;
+        EXPECT_EQ(L"4EE7", report.data.pid) << reply;
+        EXPECT_EQ(7u, report.session) << reply;
+    }
 
     adb.SetScenario("state=none\n");
     job.hemlar = nullptr;  // no device library: the capture fails
