@@ -165,7 +165,7 @@ TEST_F(EndToEnd, MissingRecoveryPackageEndsInTheErrorPage) {
 
 TEST_F(EndToEnd, ScriptStoppingHalfWayEndsInTheErrorPage) {
     FlashToTheEnd("rec/halfway.zip");
-    EXPECT_EQ(L"刷机方案下载失败，请稍后重试！", host_.TextOf(L"DonePageInfo"));
+    EXPECT_EQ(L"刷机脚本意外结束，刷机未完成，请重试！", host_.TextOf(L"DonePageInfo"));
     EXPECT_TRUE(testsupport::PathExists(Scripts() + L"wiped.txt"));
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <sstream>
 
@@ -299,6 +300,140 @@ TEST_F(UpdaterProcessTest, AKilledApplyIsOldOrNewAfterTheNextStartNeverAMix) {
             EXPECT_NE(Differences(now, newFiles), none);
         }
     }
+}
+
+// The suite's own programs and libraries, as the installation holds them.
+const wchar_t* const kRunningFiles[] = {L"Quellart.exe", L"UiLib_u.dll", L"Torvanik.exe", L"Hemlar.dll",
+                                        L"Brevlin.dll", L"wke.dll"};
+
+std::string ProgramBytes(const wchar_t* name) {
+    return BinaryFile(std::wstring(name) == L"Torvanik.exe" ? L"standin_torvanik.exe" : name);
+}
+
+// Every file under the folder whose name marks it as the unpacking's own.
+std::vector<std::string> UnpackLeftovers(const FileSet& files) {
+    std::vector<std::string> names;
+    for (const auto& entry : files)
+        if (entry.first.find(".unzipping") != std::string::npos || entry.first.find(".new-") != std::string::npos)
+            names.push_back(entry.first);
+    return names;
+}
+
+// The package replaces the updater's own files and the main program's while
+// they run (the main program and the recovering updater hold them), and the
+// unpack is killed at random moments. After the next start the installation
+// is the old version or the new one, whole: files, version files, no
+// temporary file, no folder of the new version left; what had to be moved
+// aside because it was in use is gone after the start after that.
+TEST_F(UpdaterProcessTest, AnUnpackKilledAtRandomMomentsIsWholeOldOrWholeNewAfterTheNextStart) {
+    FileSet oldFiles, newFiles;
+    for (const wchar_t* name : kRunningFiles) {
+        const std::string key = WideToUtf8(name);
+        oldFiles[key] = ProgramBytes(name);
+        newFiles[key] = ProgramBytes(name) + std::string("\0new version 2.0.0 of ") + key;  // still runs
+    }
+    for (int i = 0; i < 48; ++i) {
+        const std::string name = (i % 3 ? "skin/Torvanik/part" : "data/part") + std::to_string(i) + ".dat";
+        oldFiles[name] = std::string(64 << 10, static_cast<char>('a' + i % 26)) + "old";
+        newFiles[name] = std::string(64 << 10, static_cast<char>('A' + i % 26)) + "new";
+    }
+    const FileSet added = {{"plugins/new/a.dat", "added a"}, {"plugins/new/deeper/b.dat", "added b"},
+                           {"skin/Added/c.xml", "<Window />"}};
+    newFiles.insert(added.begin(), added.end());
+    std::vector<testsupport::ZipItem> items;
+    for (const auto& [name, content] : newFiles) items.emplace_back(name, content, false);
+    const std::string package = testsupport::BuildZip(items);
+    FileSet oldState = oldFiles;
+    for (const auto& entry : added) oldState[entry.first] = updatertest::kMissing;
+
+    struct Installation {
+        testsupport::ScratchDir place;
+        std::wstring folder;
+        UpdatePaths paths;
+    };
+    auto install = [&](Installation& at) {
+        at.folder = updatertest::MakeInstallationFolder(at.place);
+        at.paths = UpdatePaths::ForInstallation(at.folder);
+        updatertest::WriteFiles(at.folder, oldFiles);
+        updatertest::WriteFiles(at.folder, {{"autoupdate/curjson", updatertest::VersionJson("1.0.0")},
+                                            {"autoupdate/newjson", updatertest::VersionJson("2.0.0")}});
+        testsupport::WriteFileBytes(at.paths.package, package);
+    };
+    auto applyWith = [&](const Installation& at, const std::wstring& point) {
+        const std::wstring unslashed = at.folder.substr(0, at.folder.size() - 1);  // a "\"" would escape the quote
+        ScopedHandle apply = Start(testsupport::ProgramFolder() + L"updater_apply_killer.exe",
+                                   L" \"" + unslashed + L"\" " + point);
+        return ExitCodeWithin(apply, 120000);
+    };
+    auto startMainProgram = [&](const Installation& at) {
+        ScopedHandle main = Start(at.folder + L"Torvanik.exe");
+        return main && WaitFor([] { return FindWindowW(L"UIMainFrame", L"Kovi\x5237\x673A") != nullptr; }, 20000);
+    };
+    auto nextStart = [&](const Installation& at) {
+        ScopedHandle next = Start(at.folder + L"Quellart.exe", L" koviupdate");
+        return next && ExitCodeWithin(next, 60000) == 0;
+    };
+
+    // How long an unpack of this package takes, from its journal to its end.
+    long long unpackMicroseconds = 0;
+    {
+        Installation at;
+        install(at);
+        ASSERT_TRUE(startMainProgram(at));
+        unpackMicroseconds = applyWith(at, L"measure");
+        TerminateProcessesByImage(L"Torvanik.exe");
+        ASSERT_GT(unpackMicroseconds, 0);
+        EXPECT_EQ(updatertest::ReadFiles(at.folder, newFiles), newFiles);
+    }
+
+    const int kKills = 24;
+    unsigned seed = GetTickCount();
+    int endedOld = 0, endedNew = 0, killed = 0;
+    for (int round = 0; round < kKills; ++round) {
+        seed = seed * 1103515245u + 12345u;
+        // Spread over the whole unpack, a little past its end included.
+        const long long delay = static_cast<long long>((seed >> 8) % 1000) * unpackMicroseconds * 11 / 10000;
+        SCOPED_TRACE("round " + std::to_string(round) + ", killed " + std::to_string(delay) + " us into the unpack");
+        Installation at;
+        install(at);
+        ASSERT_TRUE(startMainProgram(at));
+        const int applyCode = applyWith(at, L"after " + std::to_wstring(delay));
+        EXPECT_TRUE(applyCode == 9 || applyCode == 0) << applyCode;
+        if (applyCode == 9) ++killed;
+
+        // The next start, with the main program and this updater holding their files.
+        ASSERT_TRUE(nextStart(at));
+        const FileSet now = updatertest::ReadFiles(at.folder, newFiles);
+        const std::string curjson = testsupport::ReadFileBytes(at.paths.curjson);
+        const std::vector<std::string> none;
+        if (Differences(now, newFiles).empty()) {
+            ++endedNew;
+            EXPECT_EQ(curjson, updatertest::VersionJson("2.0.0"));
+            EXPECT_EQ(Differences(updatertest::ReadFiles(at.paths.BackupFolder("2.0.0"), oldFiles), oldFiles), none);
+        } else {
+            ++endedOld;
+            EXPECT_EQ(Differences(now, oldState), none) << "neither the old nor the new installation";
+            EXPECT_EQ(curjson, updatertest::VersionJson("1.0.0"));
+            EXPECT_TRUE(FileExists(at.paths.newjson));  // offered again at the next check
+            for (const wchar_t* folder : {L"plugins", L"skin\\Added"})
+                EXPECT_FALSE(testsupport::PathExists(at.folder + folder)) << WideToUtf8(folder);
+        }
+        EXPECT_FALSE(FileExists(at.paths.applyJournal));
+        EXPECT_FALSE(FileExists(at.paths.appliedMarker));
+        const FileSet everything = updatertest::AllFiles(at.folder);
+        EXPECT_EQ(UnpackLeftovers(everything), none);
+
+        // The start after that deletes what was moved aside, once nothing holds it.
+        TerminateProcessesByImage(L"Torvanik.exe");
+        ASSERT_TRUE(WaitFor([] { return FindWindowW(L"UIMainFrame", nullptr) == nullptr; }, 10000));
+        ASSERT_TRUE(nextStart(at));
+        EXPECT_FALSE(testsupport::PathExists(at.paths.asideFolder));
+        EXPECT_EQ(Differences(updatertest::ReadFiles(at.folder, newFiles), now), none);
+    }
+    // The kills fell both before and after the files were all in place.
+    EXPECT_GE(killed, kKills / 2);
+    std::printf("killed %d of %d unpacks: %d ended old, %d new (unpack %lld us)\n", killed, kKills, endedOld, endedNew,
+                unpackMicroseconds);
 }
 
 }  // namespace

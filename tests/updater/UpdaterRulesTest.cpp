@@ -22,9 +22,28 @@ TEST(UpdateClass, OfferedAgainstInstalled) {
         int expected;
     };
     const Case cases[] = {{"3.0.0", 1}, {"2.4.0", 2}, {"2.3.5", 3}, {"2.3.6", 2}, {"2.3.4", -1},
-                          {"2.2.9", -1}, {"1.9.9", -1}, {"2.3", -1},  {"2.4", 2},    {"10.0.0", 1}};
+                          {"2.2.9", -1}, {"1.9.9", -1}, {"2.3", -1},  {"2.4", 2},    {"10.0.0", 1},
+                          {"3", 1},      {"2.3.5.0", 3}, {"2.3.4.9", -1}, {"3.0", 1}};
     const VersionNumber installed = ParseVersionName("2.3.4");
     for (const Case& c : cases) EXPECT_EQ(UpdateClass(installed, ParseVersionName(c.offered)), c.expected) << c.offered;
+}
+
+// Missing parts count as 0, parts after the third are not read: "3.0" and
+// "2.1" are updates of 2.0.x, whatever the installed name's length.
+TEST(UpdateClass, NamesWithFewerOrMoreNumbers) {
+    struct Case {
+        const char* installed;
+        const char* offered;
+        int expected;
+    };
+    const Case cases[] = {{"2.0.0", "3.0", 1},   {"2.0.0", "2.1", 2},   {"2.0", "2.0.1", 3},   {"2", "2.0.2", 2},
+                          {"2.0.0.7", "2.1", 2}, {"2.0.1", "2.0", -1},  {"2.1", "2.1.0.5", -1}, {"2.0.0", "3", 1}};
+    testsupport::ScratchDir scratch;
+    const std::wstring curjson = scratch.File(L"curjson");
+    for (const Case& c : cases) {
+        testsupport::WriteFileBytes(curjson, updatertest::VersionJson(c.installed));
+        EXPECT_EQ(UpdateClassAgainstInstalled(curjson, c.offered), c.expected) << c.installed << " -> " << c.offered;
+    }
 }
 
 TEST(UpdateClass, NothingInstalledIsClassTwo) {
@@ -35,9 +54,10 @@ TEST(UpdateClass, NothingInstalledIsClassTwo) {
 }
 
 TEST(VersionName, OnlyDottedNumbersMayBecomeFolders) {
-    const char* accepted[] = {"2.0.0", "10.20.30", "0.0.1", "123456789.1.1"};
-    const char* refused[] = {"", "2.0", "2.0.0.0", "..\\..\\x", "2.0.0\\..", "2.0.0 ", " 2.0.0", "2..0",
-                             "a.b.c", "2.0.0/", "C:\\2.0.0", "2.0.-1", "1234567890.0.0", "2.0.0\"x"};
+    const char* accepted[] = {"2.0.0", "10.20.30", "0.0.1", "123456789.1.1", "2.0", "3", "2.0.0.0", "1.2.3.4.5.6.7.8"};
+    const char* refused[] = {"",      "..\\..\\x", "2.0.0\\..", "2.0.0 ", " 2.0.0", "2..0",           "a.b.c",
+                             "2.0.0/", "C:\\2.0.0",  "2.0.-1",   "1234567890.0.0", "2.0.0\"x", "2.", ".2",
+                             "1.2.3.4.5.6.7.8.9", "."};
     for (const char* name : accepted) EXPECT_TRUE(IsVersionName(name)) << name;
     for (const char* name : refused) EXPECT_FALSE(IsVersionName(name)) << name;
 }
