@@ -34,6 +34,16 @@ void MakeWritable(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// A running program's file (or one another process holds without sharing
+// writes) cannot be written, and so cannot be replaced in place either.
+bool Writable(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
 // Owns an open archive.
 class OpenArchive {
 public:
@@ -139,7 +149,8 @@ bool ItemExtraction::ReplaceKeepingBackup(const std::wstring& target, const std:
     CreateDirectoriesForFile(backup.c_str());
     MakeWritable(backup);
     DeleteFileW(backup.c_str());  // a backup left by an earlier run belongs to a superseded version
-    if (CreateHardLinkW(backup.c_str(), target.c_str(), nullptr) || CopyFileW(target.c_str(), backup.c_str(), TRUE)) {
+    if (Writable(target) &&
+        (CreateHardLinkW(backup.c_str(), target.c_str(), nullptr) || CopyFileW(target.c_str(), backup.c_str(), TRUE))) {
         if (MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
         DeleteFileW(backup.c_str());
     }

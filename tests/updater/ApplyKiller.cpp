@@ -55,11 +55,11 @@ public:
     void OnFilesReplaced() override { KillNow(); }
 };
 
-// Spins until the journal exists (or the unpack is already over) and
-// returns that moment.
+// Waits until the journal exists (or the unpack is already over) and returns
+// that moment. Each look is a round trip to the Wine server, so it looks
+// once a millisecond, not in a tight loop that would slow the unpack down.
 long long WaitForJournal(const UpdatePaths& paths) {
-    while (!FileExists(paths.applyJournal) && !FileExists(paths.appliedMarker)) {
-    }
+    while (!FileExists(paths.applyJournal) && !FileExists(paths.appliedMarker)) Sleep(1);
     return Microseconds();
 }
 
@@ -90,6 +90,7 @@ int wmain(int argc, wchar_t** argv) {
         const long long delay = _wtoi64(argv[3]);
         std::thread([paths = request.paths, delay] {
             const long long due = WaitForJournal(paths) + delay;
+            if (delay > 2000) Sleep(static_cast<DWORD>((delay - 2000) / 1000));
             while (Microseconds() < due) {
             }
             KillNow();

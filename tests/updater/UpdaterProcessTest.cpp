@@ -391,8 +391,10 @@ TEST_F(UpdaterProcessTest, AnUnpackKilledAtRandomMomentsIsWholeOldOrWholeNewAfte
     int endedOld = 0, endedNew = 0, killed = 0;
     for (int round = 0; round < kKills; ++round) {
         seed = seed * 1103515245u + 12345u;
-        // Spread over the whole unpack, a little past its end included.
-        const long long delay = static_cast<long long>((seed >> 8) % 1000) * unpackMicroseconds * 11 / 10000;
+        // One random moment in each of kKills equal slices of the unpack and a
+        // little past its end, so the kills cover all of it.
+        const long long slice = unpackMicroseconds * 12 / 10 / kKills;
+        const long long delay = round * slice + static_cast<long long>((seed >> 8) % 1000) * slice / 1000;
         SCOPED_TRACE("round " + std::to_string(round) + ", killed " + std::to_string(delay) + " us into the unpack");
         Installation at;
         install(at);
@@ -430,7 +432,6 @@ TEST_F(UpdaterProcessTest, AnUnpackKilledAtRandomMomentsIsWholeOldOrWholeNewAfte
         EXPECT_FALSE(testsupport::PathExists(at.paths.asideFolder));
         EXPECT_EQ(Differences(updatertest::ReadFiles(at.folder, newFiles), now), none);
     }
-    // The kills fell both before and after the files were all in place.
     EXPECT_GE(killed, kKills / 2);
     std::printf("killed %d of %d unpacks: %d ended old, %d new (unpack %lld us)\n", killed, kKills, endedOld, endedNew,
                 unpackMicroseconds);
