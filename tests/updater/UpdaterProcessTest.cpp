@@ -155,6 +155,67 @@ TEST_F(UpdaterProcessTest, ChecksDownloadsAppliesReportsAndRestarts) {
                 << request.path;
         }
     EXPECT_TRUE(reported);
+
+    // Both runs of the updater wrote what they did to the installation's log.
+    const std::string programLog = testsupport::ReadFileBytes(installation + L"logs\\myeasylog.log");
+    const char* const lines[] = {
+        "DEBUG [default]  #12222: \xE6\xA3\x80\xE6\x9F\xA5\xE6\x9B\xB4\xE6\x96\xB0 ",  // 检查更新
+        "DEBUG [default]  \xE4\xB8\x8B\xE8\xBD\xBD\xE5\xAE\x8C\xE6\x88\x90\xEF\xBC\x81",  // 下载完成！
+        "DEBUG [default]  \xE5\xBC\x80\xE5\xA7\x8B\xE5\x8D\x87\xE7\xBA\xA7 ",  // 开始升级
+        "DEBUG [default]  unpacking ",
+        "DEBUG [default]  every file of 2.0.0 is in place",
+        "DEBUG [default]  version files advanced to 2.0.0"};
+    size_t at = 0;
+    for (const char* line : lines) {
+        const size_t found = programLog.find(line, at);
+        EXPECT_NE(found, std::string::npos) << line << "\n" << programLog;
+        if (found != std::string::npos) at = found;
+    }
+}
+
+// A package the updater refuses is fetched once: the main program is never
+// closed for it, and it is not fetched again until another one is offered.
+TEST_F(UpdaterProcessTest, ARefusedPackageIsNotTriedAgainUntilAnotherIsOffered) {
+    updatertest::WriteFiles(installation, {{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                                           {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")},
+                                           {"Torvanik.exe", BinaryFile(L"standin_torvanik.exe")},
+                                           {"autoupdate/curjson", updatertest::VersionJson("1.0.0")}});
+    const std::string hostile = testsupport::BuildZip({{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                                                       {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")},
+                                                       {"../../escaped.bat", "echo out"}});
+    testsupport::WriteFileBytes(scratch.File(L"hostile.zip"), hostile);
+    peer.ServeFile("files/hostile.zip", scratch.File(L"hostile.zip"));
+    const std::string base = "http://" + peer.HostAndPort() + "/";
+    peer.SetJson("index.php?c=feedback&a=getSoftwareUpdate", updatertest::VersionJson("3.0", base + "files/hostile.zip"));
+    auto packageGets = [&](const std::string& path) {
+        int gets = 0;
+        for (const auto& request : peer.Requests())
+            if (request.method == "GET" && request.path == path) ++gets;
+        return gets;
+    };
+
+    ScopedHandle mainProgram = Start(installation + L"Torvanik.exe");
+    ASSERT_TRUE(mainProgram);
+    ASSERT_TRUE(WaitFor([] { return FindWindowW(L"UIMainFrame", L"Kovi\x5237\x673A") != nullptr; }, 10000));
+    for (int start = 0; start < 3; ++start) {
+        ScopedHandle check = Start(installation + L"Quellart.exe", L" koviupdate");
+        ASSERT_TRUE(check);
+        EXPECT_EQ(ExitCodeWithin(check, 60000), 0);
+        EXPECT_EQ(packageGets("files/hostile.zip"), 1) << "start " << start;
+    }
+    EXPECT_FALSE(FileExists(paths.package));
+    EXPECT_FALSE(testsupport::PathExists(paths.StagingFolder("3.0")));
+    EXPECT_FALSE(testsupport::PathExists(scratch.File(L"escaped.bat")));
+    EXPECT_EQ(WaitForSingleObject(mainProgram.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));  // never closed
+    EXPECT_EQ(MainProgramLog(installation).size(), 1u);
+
+    // Another offer is fetched again.
+    peer.SetJson("index.php?c=feedback&a=getSoftwareUpdate", updatertest::VersionJson("3.0.1", base + "files/hostile.zip"));
+    ScopedHandle check = Start(installation + L"Quellart.exe", L" koviupdate");
+    ASSERT_TRUE(check);
+    EXPECT_EQ(ExitCodeWithin(check, 60000), 0);
+    EXPECT_EQ(packageGets("files/hostile.zip"), 2);
+    EXPECT_EQ(WaitForSingleObject(mainProgram.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 TEST_F(UpdaterProcessTest, TrayIconShowsDuringTheDownloadAndItsExitEndsTheUpdater) {

@@ -8,6 +8,8 @@
 #include "UpdaterFixture.h"
 #include "core/Flavour.h"
 #include "core/InstallReport.h"
+#include "core/PackageCheck.h"
+#include "core/RefusedOffer.h"
 #include "core/RefusalDay.h"
 #include "core/RunMode.h"
 #include "core/VersionFiles.h"
@@ -173,6 +175,39 @@ TEST(RefusalDay, ADeclineHoldsForThatDateOnly) {
     EXPECT_TRUE(DeclinedOn(file, kDecember10));
     EXPECT_FALSE(DeclinedOn(file, kDecember11));
     EXPECT_FALSE(DeclinedOn(file, kJanuary10));  // the same day of another month
+}
+
+TEST(RefusedOffer, OnlyTheSameVersionAndPackageCountAsRefused) {
+    testsupport::ScratchDir scratch;
+    const UpdatePaths paths = UpdatePaths::ForInstallation(updatertest::MakeInstallationFolder(scratch));
+    const PackageOffer refused{"2.1", "http://host/\xD6\xD0/Update.zip"};
+    EXPECT_FALSE(IsRefusedOffer(paths, refused));
+    RememberRefusedOffer(paths, refused);
+    EXPECT_TRUE(IsRefusedOffer(paths, refused));
+    EXPECT_FALSE(IsRefusedOffer(paths, {"2.1.1", refused.packageUrl}));
+    EXPECT_FALSE(IsRefusedOffer(paths, {"2.1", "http://host/other.zip"}));
+    // newjson holds UTF-8; the offer is read in the ANSI code page (GBK here).
+    testsupport::WriteFileBytes(paths.newjson, updatertest::VersionJson("2.1", "http://host/\xE4\xB8\xAD/Update.zip"));
+    EXPECT_TRUE(IsRefusedOffer(paths, CurrentOffer(paths, "downloadUrl")));
+}
+
+TEST(PackageCheck, RefusesWhatDoesNotOpenOrNamesPlacesOutside) {
+    testsupport::ScratchDir scratch;
+    const std::wstring package = scratch.File(L"Update.zip");
+    struct Case {
+        std::string bytes;
+        bool acceptable;
+    };
+    const Case cases[] = {{updatertest::PackageOf({{"a/b.txt", "x"}, {"Quellart.exe", "y"}}), true},
+                          {updatertest::PackageOf({{"a/../../b.txt", "x"}}), false},
+                          {updatertest::PackageOf({{"C:/b.txt", "x"}}), false},
+                          {"not a zip", false},
+                          {"", false}};
+    for (const Case& c : cases) {
+        testsupport::WriteFileBytes(package, c.bytes);
+        EXPECT_EQ(PackageAcceptable(package), c.acceptable) << c.bytes.substr(0, 40);
+    }
+    EXPECT_FALSE(PackageAcceptable(scratch.File(L"missing.zip")));
 }
 
 }  // namespace
