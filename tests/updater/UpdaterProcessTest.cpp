@@ -371,12 +371,16 @@ std::string ProgramBytes(const wchar_t* name) {
     return BinaryFile(std::wstring(name) == L"Torvanik.exe" ? L"standin_torvanik.exe" : name);
 }
 
-// Every file under the folder whose name marks it as the unpacking's own.
+// Every file under the folder whose name marks it as the updater's own
+// temporary file.
 std::vector<std::string> UnpackLeftovers(const FileSet& files) {
     std::vector<std::string> names;
-    for (const auto& entry : files)
-        if (entry.first.find(".unzipping") != std::string::npos || entry.first.find(".new-") != std::string::npos)
-            names.push_back(entry.first);
+    for (const auto& entry : files) {
+        const std::string& name = entry.first;
+        if (name.find(".unzipping") != std::string::npos || name.find(".new-") != std::string::npos ||
+            (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0))
+            names.push_back(name);
+    }
     return names;
 }
 

@@ -166,13 +166,13 @@ Recovery RecoverInterruptedApply(const UpdatePaths& paths) {
     ApplyLock lock(0);
     if (!lock.Owned()) return Recovery::Nothing;  // an apply is running
     EmptyAsideFolder(paths.asideFolder);
+    RemoveFileEvenIfReadOnly(paths.applyJournal + L".tmp");  // a journal cut off while written: nothing changed yet
     if (!FileExists(paths.applyJournal) && !FileExists(paths.appliedMarker)) return Recovery::Nothing;
     ApplyJournal journal;
     if (ReadApplyJournal(paths.applyJournal, journal)) {
         UpdaterTrace(L" an update was cut off while unpacking: putting the installation back");
         return RollBack(paths, journal) ? Recovery::RolledBack : Recovery::Incomplete;
     }
-    RemoveFileEvenIfReadOnly(paths.applyJournal + L".tmp");
     if (FileExists(paths.appliedMarker)) {
         UpdaterTrace(L" an update was cut off after unpacking: completing it");
         FinishApplied(paths);
