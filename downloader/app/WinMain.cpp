@@ -5,6 +5,7 @@
 #include "ui/DownloadersFrame.h"
 
 #include "core/manager/UIManager.h"
+#include "log/ProgramLog.h"
 #include "win32/FileUtil.h"
 #include "win32/ScopedHandle.h"
 #include "win32/TextConvert.h"
@@ -36,7 +37,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
 
     const std::string folder = ProgramFolder();
     CDownloadersFrame frame(folder);
-    EngineLog("-+-+-");
+    programlog::Open(AnsiToWide(folder) + L"\\");
+    SetEngineLogSink([](const char* line) { programlog::Line(std::string_view(line)); });
+    programlog::LineOf("trivial", "-+-+-");
     const bool followMain = !frame.MarkerPresent();
     if (followMain) StartMainWindowWatch();
     curl_global_init(CURL_GLOBAL_ALL);

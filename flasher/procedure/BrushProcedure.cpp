@@ -116,9 +116,14 @@ int BrushProcedure::Run() {
                        wipe = Tool(L"Rirorivuvi\\wipe.bat");
     const HemlarEntries* hemlar = settings_.hemlar.get();
     const bool bridgeReady = hemlar && hemlar->isConnectPhone && hemlar->adbPushFile && hemlar->isPhoneRoot;
-    if (!FileExists(rec) || !FileExists(push) || !FileExists(wipe) || !bridgeReady) {
+    if (!FileExists(rec) || !FileExists(push) || !FileExists(wipe)) {
         PluginLog("Cloud_downloaderr: " + settings_.recoveryUrl);
         Fail(flashsteps::kScriptsMissing);
+        return scanner_.Current();
+    }
+    if (!bridgeReady) {
+        PluginLog("the device bridge Hemlar.dll or one of its entry points is missing");
+        Fail(flashsteps::kBridgeMissing);
         return scanner_.Current();
     }
     if (scriptfiles::HasLiveDdLine(rec) && hemlar->isPhoneRoot() == 0) {
@@ -126,7 +131,7 @@ int BrushProcedure::Run() {
         return scanner_.Current();
     }
 
-    if (RunScript(L"rec.bat", L"") != scriptrunner::kRunOk) Fail(flashsteps::kScriptsMissing);
+    if (RunScript(L"rec.bat", L"") != scriptrunner::kRunOk) Fail(flashsteps::kScriptNotStarted);
     if (ended_) return scanner_.Current();
     SetStep(4);
     Raise();
@@ -136,7 +141,7 @@ int BrushProcedure::Run() {
         DebugLine("#1.4.8 push " + romAnsi + " " + *target);
         if (!WaitForRecovery()) {
             PluginLog("the phone did not come up in recovery mode");
-            Fail(flashsteps::kScriptsMissing);
+            Fail(flashsteps::kRecoveryUnreached);
             return scanner_.Current();
         }
         ProbeAdb();
@@ -152,7 +157,7 @@ int BrushProcedure::Run() {
                                   [this](std::string_view chunk) { OnOutput(chunk.data(), chunk.size()); }, limit);
         if (pushed != scriptrunner::kRunOk) {
             PluginLog(pushed == scriptrunner::kTimedOut ? "the push did not end in time" : "the push did not start");
-            Fail(16);
+            Fail(flashsteps::kPushFailed);
             return scanner_.Current();
         }
         if (ended_) return scanner_.Current();
@@ -162,15 +167,18 @@ int BrushProcedure::Run() {
         DebugLine("#1.4.8 push " + romAnsi + " " + *target);
     }
 
-    if (RunScript(L"push_brush.bat", settings_.romPath) != scriptrunner::kRunOk) Fail(flashsteps::kScriptsMissing);
+    if (RunScript(L"push_brush.bat", settings_.romPath) != scriptrunner::kRunOk) Fail(flashsteps::kScriptNotStarted);
     if (ended_) return scanner_.Current();
     page_.SetCreepPeriod(kScriptCreepMs);
     FillUpTo(11);
     SetStep(11);
     Raise();
-    if (RunScript(L"wipe.bat", L"") != scriptrunner::kRunOk) Fail(flashsteps::kScriptsMissing);
+    if (RunScript(L"wipe.bat", L"") != scriptrunner::kRunOk) Fail(flashsteps::kScriptNotStarted);
     FillUpTo(13);
     // Scripts that stop without their final marker leave the run failed.
-    if (!ended_) Fail(flashsteps::kScriptsMissing);
+    if (!ended_) {
+        PluginLog("the scripts ended without their final marker");
+        Fail(flashsteps::kScriptsUnfinished);
+    }
     return scanner_.Current();
 }

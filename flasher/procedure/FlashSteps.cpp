@@ -37,13 +37,28 @@ const char* Marker(int step) { return step >= 0 && step < kRowCount ? kRows[step
 std::wstring StepText(int step) {
     if (step >= 0 && step < kRowCount) return kRows[step].text;
     if (step == kRootNeeded) return L"请先ROOT！";
-    if (step == kScriptsMissing) return L"刷机方案下载失败，请稍后重试！";
-    return {};
+    switch (step) {
+    case kScriptsMissing: return L"刷机方案下载失败，请稍后重试！";
+    case kBridgeMissing: return L"缺少刷机组件，请重新安装本软件后重试！";
+    case kRecoveryUnreached: return L"手机未能进入刷机环境，请重新连接手机后重试！";
+    case kScriptNotStarted: return L"刷机脚本无法启动，请重新安装本软件后重试！";
+    case kScriptsUnfinished: return L"刷机脚本意外结束，刷机未完成，请重试！";
+    case kPushFailed: return L"ROM包推送失败，请重新连接手机后重试！";
+    case kRecoveryDamaged: return L"本地刷机方案已损坏，请删除后重试！";
+    default: return {};
+    }
 }
+
+namespace {
+
+// The failures the procedure sets itself share the wiping step's look.
+bool IsSetFailure(int step) { return step >= kRootNeeded && !StepText(step).empty(); }
+
+}  // namespace
 
 std::wstring Title(int step) {
     if (step == 13) return L"准备体验";
-    if ((step >= 11 && step <= 17) || step == kRootNeeded || step == kScriptsMissing) return L"正在清理";
+    if ((step >= 11 && step <= 17) || IsSetFailure(step)) return L"正在清理";
     if (step >= 5 && step <= 10) return L"正在刷机";
     if (step >= 2 && step <= 4) return L"准备刷机";
     return L"等待设备";
@@ -51,8 +66,7 @@ std::wstring Title(int step) {
 
 std::wstring Animation(int step) {
     if (step == 13) return L"images/FlashingGif-6-relive.gif";
-    if ((step >= 11 && step <= 17) || step == kRootNeeded || step == kScriptsMissing)
-        return L"images/FlashingGif-5-wipe.gif";
+    if ((step >= 11 && step <= 17) || IsSetFailure(step)) return L"images/FlashingGif-5-wipe.gif";
     if (step >= 5 && step <= 10) return L"images/FlashingGif-4-push.gif";
     if (step >= 2 && step <= 4) return L"images/FlashingGif-3-recovery.gif";
     return L"images/FlashingGif.gif";

@@ -1,8 +1,5 @@
 #include "PluginLog.h"
 
-#include <windows.h>
+#include "log/ProgramLog.h"
 
-void PluginLog(const std::string& line) {
-    const std::string text = "Brevlin: " + line + "\n";
-    OutputDebugStringA(text.c_str());
-}
+void PluginLog(const std::string& line) { programlog::AnsiLine(line); }

@@ -1,4 +1,5 @@
-// The plug-in's log lines, sent to the debugger output.
+// The plug-in's log lines (ANSI text), written to the program log once the
+// plug-in has opened it, and to the debugger output.
 #pragma once
 
 #include <string>

@@ -64,7 +64,7 @@ void RunFlash(const FlashJob& job, IFlashPage& page) {
     const std::wstring local = recoverypackage::LocalPackageFor(job.brush.romPath);
     if (FileExists(local)) {
         if (recoverypackage::Unpack(local, scripts) != recoverypackage::Outcome::Unpacked) {
-            procedure.Fail(flashsteps::kScriptsMissing);
+            procedure.Fail(flashsteps::kRecoveryDamaged);
             return;
         }
     } else if (job.brush.recoveryUrl.size() < kShortestRecoveryUrl) {

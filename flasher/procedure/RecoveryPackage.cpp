@@ -12,17 +12,11 @@ namespace recoverypackage {
 
 namespace {
 
-// Scripts of the previous phone must never run for this one.
+// The three scripts a recovery package brings: those of the previous phone
+// must never run for this one. Everything else the installation keeps in the
+// script folder (its adb, its own scripts and tools) stays.
 void RemoveScripts(const std::wstring& folder) {
-    for (const wchar_t* pattern : {L"*.bat", L"*.cmd"}) {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW((folder + pattern).c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) continue;
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) RemoveFileEvenIfReadOnly(folder + found.cFileName);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
+    for (const wchar_t* script : {L"rec.bat", L"push_brush.bat", L"wipe.bat"}) RemoveFileEvenIfReadOnly(folder + script);
 }
 
 }  // namespace

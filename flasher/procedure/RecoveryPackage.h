@@ -13,8 +13,9 @@ std::wstring LocalPackageFor(const std::wstring& romPath);
 
 enum class Outcome { Unpacked, DownloadFailed, NotAZip, UnpackFailed };
 
-// Removes the previous phone's scripts from `scriptFolder` and unpacks
-// `package` there; every item must unpack.
+// Removes the previous phone's recovery scripts (rec.bat, push_brush.bat,
+// wipe.bat) from `scriptFolder` and unpacks `package` there; every item must
+// unpack. Other files of the folder stay.
 Outcome Unpack(const std::wstring& package, const std::wstring& scriptFolder);
 
 // Downloads `url` afresh to "<scriptFolder>recovery.zip" and unpacks it.

@@ -64,7 +64,7 @@ public:
         return yes;
     }
     void SayBridgeMissing() override {
-        post_->Call([&] { plugindialogs::InfoBox(DialogWindow(), flashsteps::StepText(flashsteps::kScriptsMissing)); });
+        post_->Call([&] { plugindialogs::InfoBox(DialogWindow(), flashsteps::StepText(flashsteps::kBridgeMissing)); });
     }
     void AcceptRom() override {
         post_->Call([&] {

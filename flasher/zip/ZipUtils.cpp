@@ -62,6 +62,16 @@ private:
     std::set<std::wstring> made_;
 };
 
+// A running program's file (or one another process holds without sharing
+// writes) cannot be written, and so cannot be replaced in place either.
+bool Writable(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
 // Owns an open archive.
 class OpenArchive {
 public:
@@ -135,6 +145,7 @@ public:
 
 private:
     bool MoveToBackup(const std::wstring& target, const std::wstring& backup);
+    bool ReplaceKeepingBackup(const std::wstring& target, const std::wstring& staged, const std::wstring& backup);
     bool Fail(const ZipItemInfo& entry, const wchar_t* why);
 
     ZipReaderHandle* zip_;
@@ -155,6 +166,27 @@ bool ItemExtraction::MoveToBackup(const std::wstring& target, const std::wstring
     folders_.MakeFor(backup);
     MakeWritable(backup);
     return MoveFileExW(target.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+// The old file becomes the backup and the new one takes its name. Where the
+// file system allows, the backup is a second name (or a copy) of the old file
+// and the new one replaces the target in one rename, so the target's name is
+// never missing, not even for a moment. A file in use (a running program)
+// cannot be replaced in place: it moves to the backup first.
+bool ItemExtraction::ReplaceKeepingBackup(const std::wstring& target, const std::wstring& staged,
+                                          const std::wstring& backup) {
+    folders_.MakeFor(backup);
+    MakeWritable(backup);
+    DeleteFileW(backup.c_str());  // a backup left by an earlier run belongs to a superseded version
+    if (Writable(target) &&
+        (CreateHardLinkW(backup.c_str(), target.c_str(), nullptr) || CopyFileW(target.c_str(), backup.c_str(), TRUE))) {
+        if (MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+        DeleteFileW(backup.c_str());
+    }
+    if (!MoveToBackup(target, backup)) return false;
+    if (MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED);  // put the old file back
+    return false;
 }
 
 bool ItemExtraction::Run(int index, const ZipItemInfo& entry) {
@@ -185,7 +217,7 @@ bool ItemExtraction::Run(int index, const ZipItemInfo& entry) {
         return true;
     }
     // The new data is extracted and checked first; only then does the old file
-    // move to the backup folder, and the new one takes its place.
+    // become the backup, and the new one takes its place.
     const std::wstring backup = backupFolder_ + name;
     const std::wstring staged = target + L".new-" + std::to_wstring(GetCurrentProcessId());
     DeleteFileW(staged.c_str());
@@ -194,13 +226,7 @@ bool ItemExtraction::Run(int index, const ZipItemInfo& entry) {
         return Fail(entry, L"extract");
     }
     MakeWritable(target, existing);
-    if (!MoveToBackup(target, backup)) {
-        SetFileAttributesW(staged.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(staged.c_str());
-        return Fail(entry, L"backup");
-    }
-    if (!MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED);  // put the old file back
+    if (!ReplaceKeepingBackup(target, staged, backup)) {
         SetFileAttributesW(staged.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(staged.c_str());
         return Fail(entry, L"replace");

@@ -118,8 +118,8 @@ TEST_F(BrushProcedureTest, ScriptsInOrderEndInSuccess) {
 }
 
 TEST_F(BrushProcedureTest, ScriptStoppingHalfWayEndsInAnError) {
-    EXPECT_EQ(flashsteps::kScriptsMissing, Run(flashfixtures::StoppingHalfWay()));
-    EXPECT_EQ(flashsteps::kScriptsMissing, page_.steps.back());
+    EXPECT_EQ(flashsteps::kScriptsUnfinished, Run(flashfixtures::StoppingHalfWay()));
+    EXPECT_EQ(flashsteps::kScriptsUnfinished, page_.steps.back());
     EXPECT_TRUE(testsupport::PathExists(scripts_ + L"wiped.txt"));
 }
 
@@ -140,10 +140,26 @@ TEST_F(BrushProcedureTest, MissingScriptsRefuseAtOnce) {
     EXPECT_EQ("", Calls());
 }
 
-TEST_F(BrushProcedureTest, MissingBridgeRefusesWithTheScriptsText) {
+TEST_F(BrushProcedureTest, MissingBridgeRefusesWithItsOwnText) {
     hemlar_->isConnectPhone = nullptr;
-    EXPECT_EQ(flashsteps::kScriptsMissing, Run(flashfixtures::InOrder()));
-    EXPECT_EQ(std::vector<int>{flashsteps::kScriptsMissing}, page_.steps);
+    EXPECT_EQ(flashsteps::kBridgeMissing, Run(flashfixtures::InOrder()));
+    EXPECT_EQ(std::vector<int>{flashsteps::kBridgeMissing}, page_.steps);
+    EXPECT_EQ("", Calls());
+}
+
+TEST_F(BrushProcedureTest, AScriptThatCannotStartEndsTheRun) {
+    // rec.bat takes the flashing script away before it is started.
+    flashfixtures::Scripts scripts = flashfixtures::InOrder();
+    scripts.rec = "@del \"%~dp0push_brush.bat\"\r\n" + scripts.rec;
+    EXPECT_EQ(flashsteps::kScriptNotStarted, Run(scripts));
+    EXPECT_EQ(flashsteps::kScriptNotStarted, page_.steps.back());
+    EXPECT_FALSE(testsupport::PathExists(scripts_ + L"wiped.txt"));
+}
+
+TEST_F(BrushProcedureTest, APushThatCannotStartEndsTheRun) {
+    DeleteFileW((scripts_ + L"adb\\Kovi_adb.exe").c_str());
+    EXPECT_EQ(flashsteps::kPushFailed, Run(flashfixtures::InOrder()));
+    EXPECT_EQ(flashsteps::kPushFailed, page_.steps.back());
 }
 
 TEST_F(BrushProcedureTest, LiveDdLineNeedsRoot) {
@@ -163,7 +179,7 @@ TEST_F(BrushProcedureTest, CommentedDdLineNeedsNoRoot) {
 
 TEST_F(BrushProcedureTest, PhoneThatNeverReachesRecoveryEndsInAnError) {
     g_phoneState = 1;
-    EXPECT_EQ(flashsteps::kScriptsMissing, Run(flashfixtures::InOrder()));
+    EXPECT_EQ(flashsteps::kRecoveryUnreached, Run(flashfixtures::InOrder()));
     EXPECT_EQ(std::string::npos, Calls().find("push"));
 }
 

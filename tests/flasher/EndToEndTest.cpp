@@ -161,11 +161,15 @@ TEST_F(EndToEnd, MissingRecoveryPackageEndsInTheErrorPage) {
     Screenshot(host_, L"brevlin-5-error.png");
     EXPECT_EQ("", Calls());  // no script ran: none reached the scripts' adb
     EXPECT_FALSE(testsupport::PathExists(Scripts() + L"rec.bat"));
+    // The failed download is in the plug-in's log beside the host program.
+    const std::string log = testsupport::ReadFileBytes(testsupport::ProgramFolder() + L"logs\\myeasylog.log");
+    EXPECT_NE(std::string::npos, log.find("DEBUG [default] Cloud_downloaderr: " + RecoveryUrl("rec/missing.zip")))
+        << log.substr(log.size() > 2000 ? log.size() - 2000 : 0);
 }
 
 TEST_F(EndToEnd, ScriptStoppingHalfWayEndsInTheErrorPage) {
     FlashToTheEnd("rec/halfway.zip");
-    EXPECT_EQ(L"刷机方案下载失败，请稍后重试！", host_.TextOf(L"DonePageInfo"));
+    EXPECT_EQ(L"刷机脚本意外结束，刷机未完成，请重试！", host_.TextOf(L"DonePageInfo"));
     EXPECT_TRUE(testsupport::PathExists(Scripts() + L"wiped.txt"));
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,38 @@ TEST(FlashSteps, ResultTexts) {
     EXPECT_EQ(L"请先ROOT！", flashsteps::ResultText(80));
     EXPECT_EQ(L"刷机方案下载失败，请稍后重试！", flashsteps::ResultText(90));
     EXPECT_EQ(L"", flashsteps::ResultText(50));
+}
+
+// Each way a flash can fail says what went wrong: no failure borrows the
+// download failure's text, and every one ends the run with the error look.
+TEST(FlashSteps, EachFailureHasItsOwnText) {
+    struct Failure {
+        int step;
+        const wchar_t* text;
+    };
+    const Failure failures[] = {
+        {15, L"ROM包已损坏"},
+        {16, L"请检查ROM包路径"},
+        {17, L"没有刷机方案，请在首页提交申请"},
+        {flashsteps::kRootNeeded, L"请先ROOT！"},
+        {flashsteps::kScriptsMissing, L"刷机方案下载失败，请稍后重试！"},
+        {flashsteps::kBridgeMissing, L"缺少刷机组件，请重新安装本软件后重试！"},
+        {flashsteps::kRecoveryUnreached, L"手机未能进入刷机环境，请重新连接手机后重试！"},
+        {flashsteps::kScriptNotStarted, L"刷机脚本无法启动，请重新安装本软件后重试！"},
+        {flashsteps::kScriptsUnfinished, L"刷机脚本意外结束，刷机未完成，请重试！"},
+        {flashsteps::kPushFailed, L"ROM包推送失败，请重新连接手机后重试！"},
+        {flashsteps::kRecoveryDamaged, L"本地刷机方案已损坏，请删除后重试！"},
+    };
+    std::vector<std::wstring> seen;
+    for (const Failure& failure : failures) {
+        SCOPED_TRACE(failure.step);
+        EXPECT_EQ(failure.text, flashsteps::ResultText(failure.step));
+        EXPECT_TRUE(flashsteps::IsFailure(failure.step));
+        EXPECT_EQ(L"正在清理", flashsteps::Title(failure.step));
+        EXPECT_EQ(L"images/FlashingGif-5-wipe.gif", flashsteps::Animation(failure.step));
+        EXPECT_EQ(seen.end(), std::find(seen.begin(), seen.end(), failure.text));
+        seen.push_back(failure.text);
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The recovery package: next to the ROM or downloaded from the web service,
 // unpacked into the script folder. Failed downloads, error statuses and
-// replies that are not zips fail, and never leave an earlier phone's scripts.
+// replies that are not zips fail, and never leave an earlier phone's scripts;
+// what the installation itself keeps in the folder stays.
 #include "FlashFixtures.h"
 #include "RecoveryPackage.h"
 #include "TestPaths.h"
@@ -25,12 +26,20 @@ protected:
         folder_ = dir_.Path();
         // The previous phone's scripts are still there.
         flashfixtures::WriteScripts(folder_, {"echo old rec", "echo old push", "echo old wipe"});
-        testsupport::WriteFileBytes(folder_ + L"old_helper.cmd", "echo old");
+        // The installation's own files in the folder.
+        testsupport::WriteFileBytes(folder_ + L"shipped_helper.cmd", "echo shipped");
+        testsupport::WriteFileBytes(folder_ + L"AdbWinApi.bat", "echo shipped");
+        testsupport::WriteFileBytes(folder_ + L"RirorivUvi.exe", "server");
     }
     std::string Url(const std::string& path) const { return "http://" + peer_.HostAndPort() + "/" + path; }
     bool OldScriptsGone() const {
         return !testsupport::PathExists(folder_ + L"rec.bat") && !testsupport::PathExists(folder_ + L"push_brush.bat") &&
-               !testsupport::PathExists(folder_ + L"wipe.bat") && !testsupport::PathExists(folder_ + L"old_helper.cmd");
+               !testsupport::PathExists(folder_ + L"wipe.bat");
+    }
+    bool ShippedFilesStay() const {
+        return testsupport::ReadFileBytes(folder_ + L"shipped_helper.cmd") == "echo shipped" &&
+               testsupport::ReadFileBytes(folder_ + L"AdbWinApi.bat") == "echo shipped" &&
+               testsupport::ReadFileBytes(folder_ + L"RirorivUvi.exe") == "server";
     }
 
     testsupport::ScratchDir dir_;
@@ -46,12 +55,13 @@ TEST_F(RecoveryDownload, PackageIsDownloadedAndUnpacked) {
     EXPECT_EQ(Outcome::Unpacked, recoverypackage::DownloadAndUnpack(Url("rec/cancro.zip"), folder_));
     EXPECT_EQ(flashfixtures::InOrder().rec, testsupport::ReadFileBytes(folder_ + L"rec.bat"));
     EXPECT_TRUE(testsupport::PathExists(folder_ + L"recovery.img"));
-    EXPECT_FALSE(testsupport::PathExists(folder_ + L"old_helper.cmd"));
+    EXPECT_TRUE(ShippedFilesStay());
 }
 
 TEST_F(RecoveryDownload, NotFoundFailsAndLeavesNoScripts) {
     EXPECT_EQ(Outcome::DownloadFailed, recoverypackage::DownloadAndUnpack(Url("rec/missing.zip"), folder_));
     EXPECT_TRUE(OldScriptsGone());
+    EXPECT_TRUE(ShippedFilesStay());
 }
 
 TEST_F(RecoveryDownload, ReplyThatIsNotAZipFails) {
@@ -61,6 +71,7 @@ TEST_F(RecoveryDownload, ReplyThatIsNotAZipFails) {
     peer_.SetReply("rec/page.zip", reply);
     EXPECT_EQ(Outcome::NotAZip, recoverypackage::DownloadAndUnpack(Url("rec/page.zip"), folder_));
     EXPECT_TRUE(OldScriptsGone());
+    EXPECT_TRUE(ShippedFilesStay());
 }
 
 TEST_F(RecoveryDownload, ExistingDownloadIsReplacedNotResumed) {
@@ -77,6 +88,7 @@ TEST_F(RecoveryDownload, LocalPackageUnpacksOverTheOldScripts) {
     testsupport::WriteFileBytes(local, flashfixtures::RecoveryPackage(flashfixtures::ZipMissing()));
     EXPECT_EQ(Outcome::Unpacked, recoverypackage::Unpack(local, folder_));
     EXPECT_EQ(flashfixtures::ZipMissing().push, testsupport::ReadFileBytes(folder_ + L"push_brush.bat"));
+    EXPECT_TRUE(ShippedFilesStay());
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 //   updater_apply_killer <installation folder> files <n>   killed once n originals are in the backup
 //   updater_apply_killer <installation folder> replaced    killed when all files are in place,
 //                                                          before the settings and version files
+//   updater_apply_killer <installation folder> after <us>  killed <us> microseconds after the
+//                                                          journal appeared (the unpack began)
+//   updater_apply_killer <installation folder> measure     not killed; the exit code is the
+//                                                          microseconds from the journal to the end
 #include <windows.h>
 
 #include <string>
@@ -12,10 +16,22 @@
 #include "core/ApplyUpdate.h"
 #include "core/Flavour.h"
 #include "core/VersionFiles.h"
+#include "win32/FileUtil.h"
 
 namespace {
 
 void KillNow() { TerminateProcess(GetCurrentProcess(), 9); }
+
+long long Microseconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart * 1000000 / frequency.QuadPart;
+}
 
 int CountFiles(const std::wstring& folder) {
     int count = 0;
@@ -38,6 +54,14 @@ class KillWhenReplaced : public ApplyObserver {
 public:
     void OnFilesReplaced() override { KillNow(); }
 };
+
+// Waits until the journal exists (or the unpack is already over) and returns
+// that moment. Each look is a round trip to the Wine server, so it looks
+// once a millisecond, not in a tight loop that would slow the unpack down.
+long long WaitForJournal(const UpdatePaths& paths) {
+    while (!FileExists(paths.applyJournal) && !FileExists(paths.appliedMarker)) Sleep(1);
+    return Microseconds();
+}
 
 }  // namespace
 
@@ -62,6 +86,25 @@ int wmain(int argc, wchar_t** argv) {
             }
         }).detach();
     }
+    if (point == L"after" && argc > 3) {
+        const long long delay = _wtoi64(argv[3]);
+        std::thread([paths = request.paths, delay] {
+            const long long due = WaitForJournal(paths) + delay;
+            if (delay > 2000) Sleep(static_cast<DWORD>((delay - 2000) / 1000));
+            while (Microseconds() < due) {
+            }
+            KillNow();
+        }).detach();
+    }
+    long long journalSeen = 0;
+    std::thread watch;
+    if (point == L"measure")
+        watch = std::thread([&journalSeen, paths = request.paths] { journalSeen = WaitForJournal(paths); });
     const ApplyResult result = ApplyUpdate(request, point == L"replaced" ? &killWhenReplaced : nullptr);
+    if (point == L"measure") {
+        const long long end = Microseconds();
+        watch.join();
+        return result == ApplyResult::Applied ? static_cast<int>(end - journalSeen) : -1;
+    }
     return result == ApplyResult::Applied ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 #include "core/ApplyUpdate.h"
 #include "core/Flavour.h"
 #include "win32/FileUtil.h"
+#include "win32/ScopedHandle.h"
 
 namespace {
 
@@ -173,6 +174,56 @@ TEST_F(ApplyUpdateTest, RecoveryCompletesAnApplyWhoseFilesWereAllReplaced) {
     EXPECT_EQ(testsupport::ReadFileBytes(request.paths.curjson), updatertest::VersionJson("2.0.0"));
     EXPECT_EQ(testsupport::ReadFileBytes(request.paths.oldjson), updatertest::VersionJson("1.0.0"));
     EXPECT_FALSE(FileExists(request.paths.appliedMarker));
+}
+
+// A start that recovers while the new version of a library is loaded (in use,
+// as the running programs hold theirs): it cannot be replaced or deleted, so
+// it moves aside and the original returns; the new folder, its file and the
+// unpacking's temporary file go. What was moved aside goes at a later start.
+TEST_F(ApplyUpdateTest, RecoveryMovesALoadedLibraryAsideAndRemovesWhatTheUnpackCreated) {
+    const std::string library = testsupport::ReadFileBytes(testsupport::ProgramFolder() + L"wke.dll");
+    updatertest::WriteFiles(request.paths.base, {{"wke.dll", library + "new"}});
+    updatertest::WriteFiles(Backup(), {{"wke.dll", library}});
+    updatertest::WriteFiles(request.paths.base, {{"plugins/new/a.dat", "added"}, {"plugins/new/b.dat.1f-3.unzipping", "ad"}});
+    ApplyJournal journal = Journal();
+    journal.items = {{L"wke.dll", true}, {L"plugins\\new\\a.dat", false}, {L"plugins\\new\\b.dat", false}};
+    journal.folders = {L"plugins", L"plugins\\new"};
+    ASSERT_TRUE(WriteApplyJournal(request.paths.applyJournal, journal));
+
+    HMODULE loaded = LoadLibraryW((request.paths.base + L"wke.dll").c_str());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(RecoverInterruptedApply(request.paths), Recovery::RolledBack);
+    EXPECT_EQ(testsupport::ReadFileBytes(request.paths.base + L"wke.dll"), library);
+    EXPECT_FALSE(FileExists(Backup() + L"wke.dll"));
+    EXPECT_FALSE(testsupport::PathExists(request.paths.base + L"plugins"));
+    EXPECT_FALSE(FileExists(request.paths.applyJournal));
+    const FileSet aside = updatertest::AllFiles(request.paths.asideFolder);
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(aside.begin()->second, library + "new");
+    FreeLibrary(loaded);
+    EXPECT_EQ(RecoverInterruptedApply(request.paths), Recovery::Nothing);
+    EXPECT_FALSE(testsupport::PathExists(request.paths.asideFolder));
+}
+
+// A file that cannot be put back yet keeps the journal: the next start
+// finishes the rollback instead of leaving a mix behind.
+TEST_F(ApplyUpdateTest, RecoveryKeepsItsJournalUntilEveryFileIsBack) {
+    updatertest::WriteFiles(Backup(), {{"Torvanik.exe", "old main"}, {"Hemlar.dll", "old bridge"}});
+    updatertest::WriteFiles(request.paths.base, {{"Torvanik.exe", "new main"}, {"Hemlar.dll", "new bridge"}});
+    ApplyJournal journal = Journal();
+    journal.items = {{L"Torvanik.exe", true}, {L"Hemlar.dll", true}};
+    ASSERT_TRUE(WriteApplyJournal(request.paths.applyJournal, journal));
+    {
+        // Held without delete sharing: neither replaced nor renamed.
+        ScopedHandle held(CreateFileW((request.paths.base + L"Hemlar.dll").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_EQ(RecoverInterruptedApply(request.paths), Recovery::Incomplete);
+        EXPECT_TRUE(FileExists(request.paths.applyJournal));
+        EXPECT_EQ(testsupport::ReadFileBytes(request.paths.base + L"Torvanik.exe"), "old main");
+    }
+    EXPECT_EQ(RecoverInterruptedApply(request.paths), Recovery::RolledBack);
+    ExpectOldInstallation();
 }
 
 }  // namespace

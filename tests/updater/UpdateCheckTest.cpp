@@ -1,9 +1,12 @@
 // The update check and the package download against the web-service peer.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "TestPaths.h"
 #include "UpdaterFixture.h"
 #include "WebServicePeer.h"
+#include "core/InstallReport.h"
 #include "core/UpdateCheck.h"
 #include "win32/FileUtil.h"
 
@@ -54,6 +57,10 @@ TEST_F(UpdateCheckTest, ClassOfTheServersReply) {
         {"1.2.3", updatertest::VersionJson("1.2.3"), -1, false},
         {"1.2.3", updatertest::VersionJson("1.1.0"), -1, false},
         {nullptr, updatertest::VersionJson("0.0.1"), 2, true},
+        // Names with fewer or more numbers: the missing count as 0.
+        {"2.0.0", updatertest::VersionJson("3.0"), 1, true},
+        {"2.0.0", updatertest::VersionJson("2.1"), 2, true},
+        {"2.0", updatertest::VersionJson("2.0.0.1"), -1, false},
         // Unusable replies: no answer from the only URL; the reply stays on disk as it came.
         {"1.2.3", "{\"versionName\":\"2.0.0\"}", -1, true},  // no package URL
         {"1.2.3", "not json", -1, true},
@@ -135,6 +142,22 @@ TEST_F(UpdateCheckTest, SkipMarkerUsesThePackageOnDisk) {
     testsupport::WriteFileBytes(paths.newjson, updatertest::VersionJson("2.0.0", base + "Update.zip"));
     EXPECT_EQ(DownloadPackage(paths, "downloadUrl"), 0);
     EXPECT_TRUE(peer.Requests().empty());
+}
+
+// A report whose server sends its head and then nothing ends at the time
+// limit; the next URL of the list is still tried.
+TEST_F(UpdateCheckTest, AHangingInstallReportEndsAtItsTimeLimit) {
+    testpeers::WebServicePeer::Reply hanging;
+    hanging.body = std::string(1000, 'x');
+    hanging.stallAfterHeadersMs = 60000;
+    peer.SetReply("hang?v=1", hanging);
+    peer.SetJson("answer?v=1", "{}");
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(SendInstallReport({base + "hang?v=%s"}, {"1", "", "", "", ""}, 1500));
+    EXPECT_LT(GetTickCount64() - start, 8000u);
+    EXPECT_TRUE(SendInstallReport({base + "hang?v=%s", base + "answer?v=%s"}, {"1", "", "", "", ""}, 1500));
+    EXPECT_GT(kReportTimeLimitMs, 0);
+    EXPECT_LE(kReportTimeLimitMs, 30000);
 }
 
 }  // namespace

@@ -8,10 +8,13 @@
 
 #include <functional>
 
+#include "PngWriter.h"
 #include "TestPaths.h"
+#include "UiHarness.h"
 #include "UpdaterFixture.h"
 #include "WebServicePeer.h"
 #include "controls/UIList.h"
+#include "core/manager/UIScrollBar.h"
 #include "core/Flavour.h"
 #include "core/RefusalDay.h"
 #include "ui/FakeProgressUI.h"
@@ -100,6 +103,45 @@ protected:
     UpdateDialogValues values;
     std::unique_ptr<CUpdaterFrame> frame;
 };
+
+// A change list longer than the list scrolls with a scroll bar drawn from the
+// skin's images: a filled thumb on its track, never the bare outline that
+// marks a missing image.
+TEST_F(UpdateDialogTest, ALongChangeListScrollsWithItsScrollBarImages) {
+    std::string changes = "[2.0.0]\r\ncount=30\r\n";
+    for (int i = 1; i <= 30; ++i) changes += std::to_string(i) + "=change number " + std::to_string(i) + "\r\n";
+    testsupport::WriteFileBytes(values.request.paths.versionIni, changes);
+    HWND window = Open();
+    ASSERT_NE(window, nullptr);
+    ASSERT_EQ(List()->GetCount(), 30);
+    RunMessagesUntil([] { return false; }, 500);
+    UiLib::CScrollBarUI* bar = List()->GetVerticalScrollBar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(bar->IsVisible());
+    const RECT track = bar->GetPos();
+    const RECT thumb = bar->GetThumbRect();
+    EXPECT_EQ(track.right - track.left, 10);
+    ASSERT_GT(thumb.bottom - thumb.top, 10);
+
+    const uiharness::Snapshot shot = uiharness::CaptureWindow(window);
+    std::vector<uint32_t> argb(shot.pixels.size());
+    for (size_t i = 0; i < argb.size(); ++i) argb[i] = 0xFF000000u | shot.pixels[i];
+    const std::wstring folder = testsupport::ProgramFolder() + L"screenshots\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    testsupport::WritePng(folder + L"updater-long-change-list.png", shot.width, shot.height, argb);
+    auto count = [&](const RECT& rc, DWORD colour) {
+        int n = 0;
+        for (int y = rc.top; y < rc.bottom; ++y)
+            for (int x = rc.left; x < rc.right; ++x)
+                if (shot.At(x, y) == colour) ++n;
+        return n;
+    };
+    const int thumbArea = (thumb.right - thumb.left) * (thumb.bottom - thumb.top);
+    EXPECT_GT(count(thumb, 0xA9BACD), thumbArea / 2);  // the thumb's face, filled
+    const RECT below = {track.left, thumb.bottom + 6, track.right, track.bottom - 6};
+    if (below.bottom > below.top) EXPECT_GT(count(below, 0xE6ECF3), 0);  // the track under it
+    EXPECT_EQ(count(track, 0x85E4FF), 0);  // no outline of a missing image
+}
 
 TEST_F(UpdateDialogTest, ShowsTheVersionAndItsChanges) {
     HWND window = Open();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <sstream>
 
@@ -154,6 +155,67 @@ TEST_F(UpdaterProcessTest, ChecksDownloadsAppliesReportsAndRestarts) {
                 << request.path;
         }
     EXPECT_TRUE(reported);
+
+    // Both runs of the updater wrote what they did to the installation's log.
+    const std::string programLog = testsupport::ReadFileBytes(installation + L"logs\\myeasylog.log");
+    const char* const lines[] = {
+        "DEBUG [default]  #12222: \xE6\xA3\x80\xE6\x9F\xA5\xE6\x9B\xB4\xE6\x96\xB0 ",  // 检查更新
+        "DEBUG [default]  \xE4\xB8\x8B\xE8\xBD\xBD\xE5\xAE\x8C\xE6\x88\x90\xEF\xBC\x81",  // 下载完成！
+        "DEBUG [default]  \xE5\xBC\x80\xE5\xA7\x8B\xE5\x8D\x87\xE7\xBA\xA7 ",  // 开始升级
+        "DEBUG [default]  unpacking ",
+        "DEBUG [default]  every file of 2.0.0 is in place",
+        "DEBUG [default]  version files advanced to 2.0.0"};
+    size_t at = 0;
+    for (const char* line : lines) {
+        const size_t found = programLog.find(line, at);
+        EXPECT_NE(found, std::string::npos) << line << "\n" << programLog;
+        if (found != std::string::npos) at = found;
+    }
+}
+
+// A package the updater refuses is fetched once: the main program is never
+// closed for it, and it is not fetched again until another one is offered.
+TEST_F(UpdaterProcessTest, ARefusedPackageIsNotTriedAgainUntilAnotherIsOffered) {
+    updatertest::WriteFiles(installation, {{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                                           {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")},
+                                           {"Torvanik.exe", BinaryFile(L"standin_torvanik.exe")},
+                                           {"autoupdate/curjson", updatertest::VersionJson("1.0.0")}});
+    const std::string hostile = testsupport::BuildZip({{"Quellart.exe", BinaryFile(L"Quellart.exe")},
+                                                       {"UiLib_u.dll", BinaryFile(L"UiLib_u.dll")},
+                                                       {"../../escaped.bat", "echo out"}});
+    testsupport::WriteFileBytes(scratch.File(L"hostile.zip"), hostile);
+    peer.ServeFile("files/hostile.zip", scratch.File(L"hostile.zip"));
+    const std::string base = "http://" + peer.HostAndPort() + "/";
+    peer.SetJson("index.php?c=feedback&a=getSoftwareUpdate", updatertest::VersionJson("3.0", base + "files/hostile.zip"));
+    auto packageGets = [&](const std::string& path) {
+        int gets = 0;
+        for (const auto& request : peer.Requests())
+            if (request.method == "GET" && request.path == path) ++gets;
+        return gets;
+    };
+
+    ScopedHandle mainProgram = Start(installation + L"Torvanik.exe");
+    ASSERT_TRUE(mainProgram);
+    ASSERT_TRUE(WaitFor([] { return FindWindowW(L"UIMainFrame", L"Kovi\x5237\x673A") != nullptr; }, 10000));
+    for (int start = 0; start < 3; ++start) {
+        ScopedHandle check = Start(installation + L"Quellart.exe", L" koviupdate");
+        ASSERT_TRUE(check);
+        EXPECT_EQ(ExitCodeWithin(check, 60000), 0);
+        EXPECT_EQ(packageGets("files/hostile.zip"), 1) << "start " << start;
+    }
+    EXPECT_FALSE(FileExists(paths.package));
+    EXPECT_FALSE(testsupport::PathExists(paths.StagingFolder("3.0")));
+    EXPECT_FALSE(testsupport::PathExists(scratch.File(L"escaped.bat")));
+    EXPECT_EQ(WaitForSingleObject(mainProgram.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));  // never closed
+    EXPECT_EQ(MainProgramLog(installation).size(), 1u);
+
+    // Another offer is fetched again.
+    peer.SetJson("index.php?c=feedback&a=getSoftwareUpdate", updatertest::VersionJson("3.0.1", base + "files/hostile.zip"));
+    ScopedHandle check = Start(installation + L"Quellart.exe", L" koviupdate");
+    ASSERT_TRUE(check);
+    EXPECT_EQ(ExitCodeWithin(check, 60000), 0);
+    EXPECT_EQ(packageGets("files/hostile.zip"), 2);
+    EXPECT_EQ(WaitForSingleObject(mainProgram.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 TEST_F(UpdaterProcessTest, TrayIconShowsDuringTheDownloadAndItsExitEndsTheUpdater) {
@@ -299,6 +361,145 @@ TEST_F(UpdaterProcessTest, AKilledApplyIsOldOrNewAfterTheNextStartNeverAMix) {
             EXPECT_NE(Differences(now, newFiles), none);
         }
     }
+}
+
+// The suite's own programs and libraries, as the installation holds them.
+const wchar_t* const kRunningFiles[] = {L"Quellart.exe", L"UiLib_u.dll", L"Torvanik.exe", L"Hemlar.dll",
+                                        L"Brevlin.dll", L"wke.dll"};
+
+std::string ProgramBytes(const wchar_t* name) {
+    return BinaryFile(std::wstring(name) == L"Torvanik.exe" ? L"standin_torvanik.exe" : name);
+}
+
+// Every file under the folder whose name marks it as the updater's own
+// temporary file.
+std::vector<std::string> UnpackLeftovers(const FileSet& files) {
+    std::vector<std::string> names;
+    for (const auto& entry : files) {
+        const std::string& name = entry.first;
+        if (name.find(".unzipping") != std::string::npos || name.find(".new-") != std::string::npos ||
+            (name.size() > 4 && name.compare(name.size() - 4, 4, ".tmp") == 0))
+            names.push_back(name);
+    }
+    return names;
+}
+
+// The package replaces the updater's own files and the main program's while
+// they run (the main program and the recovering updater hold them), and the
+// unpack is killed at random moments. After the next start the installation
+// is the old version or the new one, whole: files, version files, no
+// temporary file, no folder of the new version left; what had to be moved
+// aside because it was in use is gone after the start after that.
+TEST_F(UpdaterProcessTest, AnUnpackKilledAtRandomMomentsIsWholeOldOrWholeNewAfterTheNextStart) {
+    FileSet oldFiles, newFiles;
+    for (const wchar_t* name : kRunningFiles) {
+        const std::string key = WideToUtf8(name);
+        oldFiles[key] = ProgramBytes(name);
+        newFiles[key] = ProgramBytes(name) + std::string("\0new version 2.0.0 of ") + key;  // still runs
+    }
+    for (int i = 0; i < 48; ++i) {
+        const std::string name = (i % 3 ? "skin/Torvanik/part" : "data/part") + std::to_string(i) + ".dat";
+        oldFiles[name] = std::string(64 << 10, static_cast<char>('a' + i % 26)) + "old";
+        newFiles[name] = std::string(64 << 10, static_cast<char>('A' + i % 26)) + "new";
+    }
+    const FileSet added = {{"plugins/new/a.dat", "added a"}, {"plugins/new/deeper/b.dat", "added b"},
+                           {"skin/Added/c.xml", "<Window />"}};
+    newFiles.insert(added.begin(), added.end());
+    std::vector<testsupport::ZipItem> items;
+    for (const auto& [name, content] : newFiles) items.emplace_back(name, content, false);
+    const std::string package = testsupport::BuildZip(items);
+    FileSet oldState = oldFiles;
+    for (const auto& entry : added) oldState[entry.first] = updatertest::kMissing;
+
+    struct Installation {
+        testsupport::ScratchDir place;
+        std::wstring folder;
+        UpdatePaths paths;
+    };
+    auto install = [&](Installation& at) {
+        at.folder = updatertest::MakeInstallationFolder(at.place);
+        at.paths = UpdatePaths::ForInstallation(at.folder);
+        updatertest::WriteFiles(at.folder, oldFiles);
+        updatertest::WriteFiles(at.folder, {{"autoupdate/curjson", updatertest::VersionJson("1.0.0")},
+                                            {"autoupdate/newjson", updatertest::VersionJson("2.0.0")}});
+        testsupport::WriteFileBytes(at.paths.package, package);
+    };
+    auto applyWith = [&](const Installation& at, const std::wstring& point) {
+        const std::wstring unslashed = at.folder.substr(0, at.folder.size() - 1);  // a "\"" would escape the quote
+        ScopedHandle apply = Start(testsupport::ProgramFolder() + L"updater_apply_killer.exe",
+                                   L" \"" + unslashed + L"\" " + point);
+        return ExitCodeWithin(apply, 120000);
+    };
+    auto startMainProgram = [&](const Installation& at) {
+        ScopedHandle main = Start(at.folder + L"Torvanik.exe");
+        return main && WaitFor([] { return FindWindowW(L"UIMainFrame", L"Kovi\x5237\x673A") != nullptr; }, 20000);
+    };
+    auto nextStart = [&](const Installation& at) {
+        ScopedHandle next = Start(at.folder + L"Quellart.exe", L" koviupdate");
+        return next && ExitCodeWithin(next, 60000) == 0;
+    };
+
+    // How long an unpack of this package takes, from its journal to its end.
+    long long unpackMicroseconds = 0;
+    {
+        Installation at;
+        install(at);
+        ASSERT_TRUE(startMainProgram(at));
+        unpackMicroseconds = applyWith(at, L"measure");
+        TerminateProcessesByImage(L"Torvanik.exe");
+        ASSERT_GT(unpackMicroseconds, 0);
+        EXPECT_EQ(updatertest::ReadFiles(at.folder, newFiles), newFiles);
+    }
+
+    const int kKills = 24;
+    unsigned seed = GetTickCount();
+    int endedOld = 0, endedNew = 0, killed = 0;
+    for (int round = 0; round < kKills; ++round) {
+        seed = seed * 1103515245u + 12345u;
+        // One random moment in each of kKills equal slices of the unpack and a
+        // little past its end, so the kills cover all of it.
+        const long long slice = unpackMicroseconds * 12 / 10 / kKills;
+        const long long delay = round * slice + static_cast<long long>((seed >> 8) % 1000) * slice / 1000;
+        SCOPED_TRACE("round " + std::to_string(round) + ", killed " + std::to_string(delay) + " us into the unpack");
+        Installation at;
+        install(at);
+        ASSERT_TRUE(startMainProgram(at));
+        const int applyCode = applyWith(at, L"after " + std::to_wstring(delay));
+        EXPECT_TRUE(applyCode == 9 || applyCode == 0) << applyCode;
+        if (applyCode == 9) ++killed;
+
+        // The next start, with the main program and this updater holding their files.
+        ASSERT_TRUE(nextStart(at));
+        const FileSet now = updatertest::ReadFiles(at.folder, newFiles);
+        const std::string curjson = testsupport::ReadFileBytes(at.paths.curjson);
+        const std::vector<std::string> none;
+        if (Differences(now, newFiles).empty()) {
+            ++endedNew;
+            EXPECT_EQ(curjson, updatertest::VersionJson("2.0.0"));
+            EXPECT_EQ(Differences(updatertest::ReadFiles(at.paths.BackupFolder("2.0.0"), oldFiles), oldFiles), none);
+        } else {
+            ++endedOld;
+            EXPECT_EQ(Differences(now, oldState), none) << "neither the old nor the new installation";
+            EXPECT_EQ(curjson, updatertest::VersionJson("1.0.0"));
+            EXPECT_TRUE(FileExists(at.paths.newjson));  // offered again at the next check
+            for (const wchar_t* folder : {L"plugins", L"skin\\Added"})
+                EXPECT_FALSE(testsupport::PathExists(at.folder + folder)) << WideToUtf8(folder);
+        }
+        EXPECT_FALSE(FileExists(at.paths.applyJournal));
+        EXPECT_FALSE(FileExists(at.paths.appliedMarker));
+        const FileSet everything = updatertest::AllFiles(at.folder);
+        EXPECT_EQ(UnpackLeftovers(everything), none);
+
+        // The start after that deletes what was moved aside, once nothing holds it.
+        TerminateProcessesByImage(L"Torvanik.exe");
+        ASSERT_TRUE(WaitFor([] { return FindWindowW(L"UIMainFrame", nullptr) == nullptr; }, 10000));
+        ASSERT_TRUE(nextStart(at));
+        EXPECT_FALSE(testsupport::PathExists(at.paths.asideFolder));
+        EXPECT_EQ(Differences(updatertest::ReadFiles(at.folder, newFiles), now), none);
+    }
+    EXPECT_GE(killed, kKills / 2);
+    std::printf("killed %d of %d unpacks: %d ended old, %d new (unpack %lld us)\n", killed, kKills, endedOld, endedNew,
+                unpackMicroseconds);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include "UpdaterFixture.h"
 #include "core/Flavour.h"
 #include "core/InstallReport.h"
+#include "core/PackageCheck.h"
+#include "core/RefusedOffer.h"
 #include "core/RefusalDay.h"
 #include "core/RunMode.h"
 #include "core/VersionFiles.h"
@@ -22,9 +24,28 @@ TEST(UpdateClass, OfferedAgainstInstalled) {
         int expected;
     };
     const Case cases[] = {{"3.0.0", 1}, {"2.4.0", 2}, {"2.3.5", 3}, {"2.3.6", 2}, {"2.3.4", -1},
-                          {"2.2.9", -1}, {"1.9.9", -1}, {"2.3", -1},  {"2.4", 2},    {"10.0.0", 1}};
+                          {"2.2.9", -1}, {"1.9.9", -1}, {"2.3", -1},  {"2.4", 2},    {"10.0.0", 1},
+                          {"3", 1},      {"2.3.5.0", 3}, {"2.3.4.9", -1}, {"3.0", 1}};
     const VersionNumber installed = ParseVersionName("2.3.4");
     for (const Case& c : cases) EXPECT_EQ(UpdateClass(installed, ParseVersionName(c.offered)), c.expected) << c.offered;
+}
+
+// Missing parts count as 0, parts after the third are not read: "3.0" and
+// "2.1" are updates of 2.0.x, whatever the installed name's length.
+TEST(UpdateClass, NamesWithFewerOrMoreNumbers) {
+    struct Case {
+        const char* installed;
+        const char* offered;
+        int expected;
+    };
+    const Case cases[] = {{"2.0.0", "3.0", 1},   {"2.0.0", "2.1", 2},   {"2.0", "2.0.1", 3},   {"2", "2.0.2", 2},
+                          {"2.0.0.7", "2.1", 2}, {"2.0.1", "2.0", -1},  {"2.1", "2.1.0.5", -1}, {"2.0.0", "3", 1}};
+    testsupport::ScratchDir scratch;
+    const std::wstring curjson = scratch.File(L"curjson");
+    for (const Case& c : cases) {
+        testsupport::WriteFileBytes(curjson, updatertest::VersionJson(c.installed));
+        EXPECT_EQ(UpdateClassAgainstInstalled(curjson, c.offered), c.expected) << c.installed << " -> " << c.offered;
+    }
 }
 
 TEST(UpdateClass, NothingInstalledIsClassTwo) {
@@ -35,9 +56,10 @@ TEST(UpdateClass, NothingInstalledIsClassTwo) {
 }
 
 TEST(VersionName, OnlyDottedNumbersMayBecomeFolders) {
-    const char* accepted[] = {"2.0.0", "10.20.30", "0.0.1", "123456789.1.1"};
-    const char* refused[] = {"", "2.0", "2.0.0.0", "..\\..\\x", "2.0.0\\..", "2.0.0 ", " 2.0.0", "2..0",
-                             "a.b.c", "2.0.0/", "C:\\2.0.0", "2.0.-1", "1234567890.0.0", "2.0.0\"x"};
+    const char* accepted[] = {"2.0.0", "10.20.30", "0.0.1", "123456789.1.1", "2.0", "3", "2.0.0.0", "1.2.3.4.5.6.7.8"};
+    const char* refused[] = {"",      "..\\..\\x", "2.0.0\\..", "2.0.0 ", " 2.0.0", "2..0",           "a.b.c",
+                             "2.0.0/", "C:\\2.0.0",  "2.0.-1",   "1234567890.0.0", "2.0.0\"x", "2.", ".2",
+                             "1.2.3.4.5.6.7.8.9", "."};
     for (const char* name : accepted) EXPECT_TRUE(IsVersionName(name)) << name;
     for (const char* name : refused) EXPECT_FALSE(IsVersionName(name)) << name;
 }
@@ -153,6 +175,39 @@ TEST(RefusalDay, ADeclineHoldsForThatDateOnly) {
     EXPECT_TRUE(DeclinedOn(file, kDecember10));
     EXPECT_FALSE(DeclinedOn(file, kDecember11));
     EXPECT_FALSE(DeclinedOn(file, kJanuary10));  // the same day of another month
+}
+
+TEST(RefusedOffer, OnlyTheSameVersionAndPackageCountAsRefused) {
+    testsupport::ScratchDir scratch;
+    const UpdatePaths paths = UpdatePaths::ForInstallation(updatertest::MakeInstallationFolder(scratch));
+    const PackageOffer refused{"2.1", "http://host/\xD6\xD0/Update.zip"};
+    EXPECT_FALSE(IsRefusedOffer(paths, refused));
+    RememberRefusedOffer(paths, refused);
+    EXPECT_TRUE(IsRefusedOffer(paths, refused));
+    EXPECT_FALSE(IsRefusedOffer(paths, {"2.1.1", refused.packageUrl}));
+    EXPECT_FALSE(IsRefusedOffer(paths, {"2.1", "http://host/other.zip"}));
+    // newjson holds UTF-8; the offer is read in the ANSI code page (GBK here).
+    testsupport::WriteFileBytes(paths.newjson, updatertest::VersionJson("2.1", "http://host/\xE4\xB8\xAD/Update.zip"));
+    EXPECT_TRUE(IsRefusedOffer(paths, CurrentOffer(paths, "downloadUrl")));
+}
+
+TEST(PackageCheck, RefusesWhatDoesNotOpenOrNamesPlacesOutside) {
+    testsupport::ScratchDir scratch;
+    const std::wstring package = scratch.File(L"Update.zip");
+    struct Case {
+        std::string bytes;
+        bool acceptable;
+    };
+    const Case cases[] = {{updatertest::PackageOf({{"a/b.txt", "x"}, {"Quellart.exe", "y"}}), true},
+                          {updatertest::PackageOf({{"a/../../b.txt", "x"}}), false},
+                          {updatertest::PackageOf({{"C:/b.txt", "x"}}), false},
+                          {"not a zip", false},
+                          {"", false}};
+    for (const Case& c : cases) {
+        testsupport::WriteFileBytes(package, c.bytes);
+        EXPECT_EQ(PackageAcceptable(package), c.acceptable) << c.bytes.substr(0, 40);
+    }
+    EXPECT_FALSE(PackageAcceptable(scratch.File(L"missing.zip")));
 }
 
 }  // namespace

@@ -4,13 +4,14 @@
 
 #include <algorithm>
 
-#include "ZipReader.h"
 #include "ZipUtils.h"
 #include "core/ApplyJournal.h"
+#include "core/PackageCheck.h"
+#include "core/UpdateCheck.h"
 #include "core/UpdaterSettings.h"
 #include "win32/FileUtil.h"
 #include "win32/ScopedHandle.h"
-#include "zip/ZipEntryName.h"
+#include "win32/TextConvert.h"
 
 namespace {
 
@@ -46,34 +47,45 @@ std::wstring WithSlashes(std::wstring name) {
     return name;
 }
 
-// Every file the package will write, and whether it is there now. A package
-// with an item that names a place outside the installation is refused whole.
-bool PlanItems(const ApplyRequest& request, std::vector<JournalItem>& items) {
-    ZipReaderHandle* zip = ZipArchiveOpen(request.paths.package.c_str(), 0, ZIPKIND_FILENAME);
-    if (!zip) return false;
-    ZipItemInfo entry;
-    ZipReadEntry(zip, -1, &entry);
-    const int count = entry.index;
-    bool readable = true;
-    for (int index = 0; index < count; ++index) {
-        if (ZipReadEntry(zip, index, &entry) != ZRC_OK) {
-            readable = false;
-            break;
-        }
-        const std::wstring name(entry.name);
-        if (!zipcore::IsContainedEntryName(entry.name)) {
-            readable = false;
-            break;
-        }
-        if (name.empty() || name.back() == L'/' || name.back() == L'\\') continue;
-        if (std::find(request.keepList.begin(), request.keepList.end(), name) != request.keepList.end()) continue;
-        JournalItem item;
-        item.name = WithBackslashes(name);
-        item.existed = FileExists(request.paths.base + item.name);
-        items.push_back(item);
+// The folders above `name` (relative, with backslashes) that are not there
+// yet, parents first, each listed once.
+void PlanFolders(const std::wstring& base, const std::wstring& name, std::vector<std::wstring>& folders) {
+    for (size_t slash = name.find(L'\\'); slash != std::wstring::npos; slash = name.find(L'\\', slash + 1)) {
+        const std::wstring folder = name.substr(0, slash);
+        if (FolderExists(base + folder)) continue;
+        if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
     }
-    ZipArchiveClose(zip);
-    return readable;
+}
+
+// Every file the package will write and whether it is there now, and every
+// folder the unpacking will create. A package with an item that names a
+// place outside the installation is refused whole.
+bool PlanItems(const ApplyRequest& request, ApplyJournal& journal) {
+    std::vector<std::wstring> names;
+    if (!ReadPackageNames(request.paths.package, names)) return false;
+    for (const std::wstring& name : names) {
+        if (std::find(request.keepList.begin(), request.keepList.end(), name) != request.keepList.end()) continue;
+        std::wstring relative = WithBackslashes(name);
+        const bool folder = !relative.empty() && relative.back() == L'\\';
+        PlanFolders(request.paths.base, relative, journal.folders);
+        if (folder) continue;
+        JournalItem item;
+        item.name = relative;
+        item.existed = FileExists(request.paths.base + item.name);
+        journal.items.push_back(item);
+    }
+    return true;
+}
+
+// Undoes the unpacking; the journal goes only once every file is back, so a
+// rollback that could not finish is taken up again at the next start.
+bool RollBack(const UpdatePaths& paths, const ApplyJournal& journal) {
+    if (!RollBackFiles(paths.base, journal, paths.asideFolder)) {
+        UpdaterTrace(L" rollback incomplete, kept for the next start: " + paths.applyJournal);
+        return false;
+    }
+    RemoveFileEvenIfReadOnly(paths.applyJournal);
+    return true;
 }
 
 // A backup folder left by an earlier attempt at the same version is moved
@@ -119,44 +131,50 @@ ApplyResult ApplyUpdate(const ApplyRequest& request, ApplyObserver* observer) {
     const UpdatePaths& paths = request.paths;
     if (FileExists(paths.testRunMarker)) return ApplyResult::TestRun;
     ApplyLock lock(30000);
-    if (!lock.Owned()) return ApplyResult::Failed;
+    if (!lock.Owned()) return ApplyResult::Busy;
     ApplyJournal journal;
     journal.backupFolder = paths.BackupFolder(request.version);
     journal.settingsFile = request.settingsFile;
     journal.package = paths.package;
-    if (!PlanItems(request, journal.items)) return ApplyResult::Failed;
+    if (!PlanItems(request, journal)) {
+        UpdaterTrace(L" package refused: " + paths.package);
+        return ApplyResult::Failed;
+    }
     CreateFolderTree(paths.base);
     SetAsideOldBackup(journal.backupFolder);
     CreateFolderTree(journal.backupFolder);
     if (!WriteApplyJournal(paths.applyJournal, journal)) return ApplyResult::Failed;
+    UpdaterTrace(L" unpacking " + std::to_wstring(journal.items.size()) + L" files into " + paths.base);
     if (!UnzipWithBackup(paths.package.c_str(), paths.base.c_str(), journal.backupFolder.c_str(), request.keepList)) {
-        RollBackFiles(paths.base, journal);
-        RemoveFileEvenIfReadOnly(paths.applyJournal);
+        UpdaterTrace(L" unpacking failed, the installation is put back");
+        RollBack(paths, journal);
         return ApplyResult::Failed;
     }
     if (!MoveFileExW(paths.applyJournal.c_str(), paths.appliedMarker.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        RollBackFiles(paths.base, journal);
-        RemoveFileEvenIfReadOnly(paths.applyJournal);
+        RollBack(paths, journal);
         return ApplyResult::Failed;
     }
+    UpdaterTrace(L" every file of " + AnsiToWide(request.version) + L" is in place");
     if (observer) observer->OnFilesReplaced();
     FinishApplied(paths);
+    UpdaterTrace(L" version files advanced to " + AnsiToWide(request.version));
     return ApplyResult::Applied;
 }
 
 Recovery RecoverInterruptedApply(const UpdatePaths& paths) {
-    if (!FileExists(paths.applyJournal) && !FileExists(paths.appliedMarker)) return Recovery::Nothing;
     ApplyLock lock(0);
     if (!lock.Owned()) return Recovery::Nothing;  // an apply is running
+    EmptyAsideFolder(paths.asideFolder);
+    RemoveFileEvenIfReadOnly(paths.applyJournal + L".tmp");  // a journal cut off while written: nothing changed yet
+    if (!FileExists(paths.applyJournal) && !FileExists(paths.appliedMarker)) return Recovery::Nothing;
     ApplyJournal journal;
     if (ReadApplyJournal(paths.applyJournal, journal)) {
-        RollBackFiles(paths.base, journal);
-        RemoveFileEvenIfReadOnly(paths.applyJournal);
-        return Recovery::RolledBack;
+        UpdaterTrace(L" an update was cut off while unpacking: putting the installation back");
+        return RollBack(paths, journal) ? Recovery::RolledBack : Recovery::Incomplete;
     }
-    RemoveFileEvenIfReadOnly(paths.applyJournal + L".tmp");
     if (FileExists(paths.appliedMarker)) {
+        UpdaterTrace(L" an update was cut off after unpacking: completing it");
         FinishApplied(paths);
         return Recovery::Completed;
     }

@@ -32,12 +32,15 @@ enum class ApplyResult {
     Applied,  // the installation is the new version and curjson names it
     TestRun,  // "flagtestsubmit": nothing was changed
     Failed,   // the installation and the version files are as they were
+    Busy,     // another apply of this installation runs: nothing was done
 };
 
 ApplyResult ApplyUpdate(const ApplyRequest& request, ApplyObserver* observer = nullptr);
 
-enum class Recovery { Nothing, RolledBack, Completed };
+enum class Recovery { Nothing, RolledBack, Completed, Incomplete };
 
 // Run at every start before anything else: an apply that was cut off while
 // files were being replaced is undone; one cut off after that is completed.
+// Files in use are renamed aside and deleted at a later start. Incomplete:
+// something could not be put back yet; the journal stays for the next start.
 Recovery RecoverInterruptedApply(const UpdatePaths& paths);

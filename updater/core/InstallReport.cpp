@@ -41,12 +41,13 @@ namespace {
 
 size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * count; }
 
-bool SendOne(const std::string& url) {
+bool SendOne(const std::string& url, long timeLimitMs) {
     CurlEasy handle;
     if (!handle) return false;
     CURL* curl = handle.Get();
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     ApplyTransferLimits(curl);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, timeLimitMs);
     curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, DiscardBody);
     return curl_easy_perform(curl) == CURLE_OK;
@@ -54,8 +55,9 @@ bool SendOne(const std::string& url) {
 
 }  // namespace
 
-bool SendInstallReport(const std::vector<std::string>& templates, const InstallReportValues& values) {
+bool SendInstallReport(const std::vector<std::string>& templates, const InstallReportValues& values,
+                       long timeLimitMs) {
     for (const std::string& urlTemplate : templates)
-        if (SendOne(FillReportUrl(urlTemplate, values))) return true;
+        if (SendOne(FillReportUrl(urlTemplate, values), timeLimitMs)) return true;
     return false;
 }

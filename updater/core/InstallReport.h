@@ -20,6 +20,12 @@ struct InstallReportValues {
 // installed version, "UpTo<offered>" and channel.
 std::string FillReportUrl(const std::string& urlTemplate, const InstallReportValues& values);
 
+// How long one report request may take, from connecting to the last byte:
+// the updater waits for the report before it ends, hidden once "完成" shows.
+constexpr long kReportTimeLimitMs = 10000;
+
 // GETs each filled URL in order until one is answered with a status below
-// 400; the reply is not read. True when one was.
-bool SendInstallReport(const std::vector<std::string>& templates, const InstallReportValues& values);
+// 400; the reply is not read. Each request ends after `timeLimitMs` at the
+// latest. True when one was answered.
+bool SendInstallReport(const std::vector<std::string>& templates, const InstallReportValues& values,
+                       long timeLimitMs = kReportTimeLimitMs);

@@ -7,10 +7,11 @@
 #include "core/VersionName.h"
 #include "curl/CurlEasy.h"
 #include "download/DownloadToFile.h"
+#include "log/ProgramLog.h"
 #include "win32/FileUtil.h"
 #include "win32/TextConvert.h"
 
-void UpdaterTrace(const std::wstring& line) { OutputDebugStringW((line + L"\n").c_str()); }
+void UpdaterTrace(const std::wstring& line) { programlog::Line(line); }
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "core/UpdatePaths.h"
 
-// Tells what the updater is doing; by default the debugger output.
+// Tells what the updater is doing: the program log and the debugger output.
 void UpdaterTrace(const std::wstring& line);
 
 constexpr int kNoAnswer = -2;

@@ -18,6 +18,8 @@ UpdatePaths UpdatePaths::ForInstallation(const std::wstring& installationFolder)
     paths.versionIni = paths.autoupdate + L"version.ini";
     paths.applyJournal = paths.autoupdate + L"applying";
     paths.appliedMarker = paths.autoupdate + L"applied";
+    paths.asideFolder = paths.autoupdate + L"aside\\";
+    paths.refusedOffer = paths.autoupdate + L"refused";
     return paths;
 }
 

@@ -16,6 +16,8 @@ struct UpdatePaths {
     std::wstring versionIni;
     std::wstring applyJournal;   // present while files of the installation are being replaced
     std::wstring appliedMarker;  // present once they are, until the version files follow
+    std::wstring asideFolder;    // files in use that a recovery renamed out of the way
+    std::wstring refusedOffer;   // the last offer whose package was refused
 
     static UpdatePaths ForInstallation(const std::wstring& installationFolder);
 

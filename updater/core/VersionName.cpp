@@ -2,20 +2,27 @@
 
 #include <cstdlib>
 
+namespace {
+
+constexpr int kMostParts = 8;
+constexpr size_t kMostDigits = 9;  // every part fits a long
+
+}  // namespace
+
 bool IsVersionName(const std::string& name) {
     int parts = 1;
     size_t digits = 0;
     for (char c : name) {
         if (c >= '0' && c <= '9') {
-            if (++digits > 9) return false;
-        } else if (c == '.' && digits > 0 && parts < 3) {
+            if (++digits > kMostDigits) return false;
+        } else if (c == '.' && digits > 0 && parts < kMostParts) {
             ++parts;
             digits = 0;
         } else {
             return false;
         }
     }
-    return parts == 3 && digits > 0;
+    return digits > 0;
 }
 
 VersionNumber ParseVersionName(const std::string& name) {

@@ -4,15 +4,17 @@
 
 #include <string>
 
-// Digits and dots only, three numbers of at most nine digits: the only names
-// that may become a folder name.
+// One to eight numbers of at most nine digits joined by dots, nothing else:
+// the only names that may become a folder name. "3.0" and "2.3.4.5" are
+// version names; how they compare is ParseVersionName's business.
 bool IsVersionName(const std::string& name);
 
 struct VersionNumber {
     long major = 0, minor = 0, patch = 0;
 };
 
-// "%d.%d.%d"; parts that are missing or unreadable count as 0.
+// "%d.%d.%d": the first three numbers; parts that are missing or unreadable
+// count as 0, numbers after the third are not read.
 VersionNumber ParseVersionName(const std::string& name);
 
 // The update class: 1 new major, 2 new minor or even patch, 3 odd patch,

@@ -2,9 +2,12 @@
 
 #include "core/DeviceFacts.h"
 #include "core/Flavour.h"
+#include "core/PackageCheck.h"
+#include "core/RefusedOffer.h"
 #include "core/UpdatePaths.h"
 #include "core/UpdaterSettings.h"
 #include "core/VersionFiles.h"
+#include "core/UpdateCheck.h"
 #include "core/VersionName.h"
 #include "core/manager/UIManager.h"
 #include "ui/DialogRunner.h"
@@ -26,6 +29,15 @@ int UpdateApplyMain(HINSTANCE instance, const std::wstring& installationFolder, 
     if (!IsVersionName(offered)) return -1;
     const int updateClass = UpdateClassAgainstInstalled(paths.curjson, offered);
     if (updateClass <= 0) return updateClass;
+    // A refused package never closes the main program.
+    const PackageOffer offer = CurrentOffer(paths, values.flavour.packageUrlKey);
+    if (IsRefusedOffer(paths, offer)) return -1;
+    if (!PackageAcceptable(paths.package)) {
+        UpdaterTrace(L" package refused: " + paths.package);
+        RememberRefusedOffer(paths, offer);
+        return -1;
+    }
+    values.offer = offer;
 
     values.request.paths = paths;
     values.request.version = offered;

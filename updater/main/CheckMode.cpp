@@ -6,6 +6,8 @@
 
 #include "core/Flavour.h"
 #include "core/MainProgram.h"
+#include "core/PackageCheck.h"
+#include "core/RefusedOffer.h"
 #include "core/Staging.h"
 #include "core/UpdateCheck.h"
 #include "core/UpdatePaths.h"
@@ -13,6 +15,7 @@
 #include "tray/TrayIcon.h"
 #include "win32/FileUtil.h"
 #include "win32/ScopedHandle.h"
+#include "win32/TextConvert.h"
 
 namespace {
 
@@ -52,6 +55,13 @@ int UpdateCheckAndFetch(HINSTANCE instance, const std::wstring& installationFold
         return 0;
     }
 
+    const PackageOffer offer = CurrentOffer(paths, flavour.packageUrlKey);
+    if (IsRefusedOffer(paths, offer)) {
+        UpdaterTrace(L" \x5DF2\x62D2\x7EDD\x7684\x5347\x7EA7\x5305\xFF0C\x4E0D\x518D\x91CD\x8BD5: " +
+                     AnsiToWide(offer.version));  // 已拒绝的升级包，不再重试
+        return 0;
+    }
+
     auto tray = std::make_unique<TrayIcon>(instance);
     g_tray = tray.get();
     const int downloaded = DownloadPackage(paths, flavour.packageUrlKey);
@@ -59,6 +69,13 @@ int UpdateCheckAndFetch(HINSTANCE instance, const std::wstring& installationFold
     tray.reset();
     // Only a package that arrived whole and opens is staged and applied.
     if (downloaded != 0) return 0;
+    if (!PackageAcceptable(paths.package)) {
+        // Not tried again, and the main program is never closed for it.
+        UpdaterTrace(L" package refused: " + paths.package);
+        RememberRefusedOffer(paths, offer);
+        RemoveFileEvenIfReadOnly(paths.package);
+        return 0;
+    }
     if (!StageUpdaterCopy(paths, version, ownFileName)) {
         UpdaterTrace(L" staging the new updater failed");
         return 0;

@@ -9,6 +9,8 @@
 #include "core/ApplyUpdate.h"
 #include "core/RunMode.h"
 #include "core/UpdateCheck.h"
+#include "log/ProgramLog.h"
+#include "ZipUtils.h"
 #include "main/ApplyMode.h"
 #include "main/CheckMode.h"
 
@@ -37,6 +39,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR arguments, int) {
             return -1;
         }
     }
+    programlog::Open(installation);
+    SetZipUtilsLogger([](const wchar_t* line) { programlog::Line(std::wstring_view(line)); });
     // An apply cut off earlier is finished or undone before anything else.
     RecoverInterruptedApply(UpdatePaths::ForInstallation(installation));
 

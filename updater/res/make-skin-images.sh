@@ -48,6 +48,12 @@ convert -size 552x15 xc:none -fill '#35B26B' -draw 'roundrectangle 0,0 551,14 7,
 convert -size 17x15 xc:none -fill none -stroke '#9AA8B8' -strokewidth 1.5 -draw 'circle 8,7 8,2' "PNG32:Circle.png"
 convert -size 18x13 xc:none -fill none -stroke '#35B26B' -strokewidth 2.5 -draw 'polyline 2,6 7,11 16,2' "PNG32:Check.png"
 
+# The change list's scroll bar: a pale rounded track and a thumb that darkens
+# under the mouse; both stretch between their rounded ends.
+convert -size 10x40 xc:none -fill '#E6ECF3' -draw 'roundrectangle 1,0 8,39 4,4' "PNG32:scroll_bk.png"
+convert -size 10x40 xc:none -fill '#A9BACD' -draw 'roundrectangle 1,0 8,39 4,4' "PNG32:scroll_thumb.png"
+convert -size 10x40 xc:none -fill '#7F97B3' -draw 'roundrectangle 1,0 8,39 4,4' "PNG32:scroll_thumb_hot.png"
+
 # Tray icons: an arrow over a disc, its shade turning.
 res="$here"
 for i in 1 2 3; do

@@ -3,6 +3,7 @@
 #include "controls/UILabel.h"
 #include "controls/UITabLayout.h"
 #include "core/MainProgram.h"
+#include "core/PackageCheck.h"
 #include "core/RefusalDay.h"
 #include "core/UpdateCheck.h"
 #include "core/VersionFiles.h"
@@ -139,6 +140,13 @@ void CUpdaterFrame::StartUpdate() {
         progress_->Start();
     }
     if (changeList_) changeList_->StartTicking();
+    // The package is checked before the main program is closed for it.
+    if (!PackageAcceptable(values_.request.paths.package)) {
+        UpdaterTrace(L" package refused: " + values_.request.paths.package);
+        RememberRefusedOffer(values_.request.paths, values_.offer);
+        ::PostMessageW(m_hWnd, kFinishedMessage, static_cast<WPARAM>(ApplyResult::Failed), 0);
+        return;
+    }
     CloseMainProgram(values_.flavour);
     applyThread_ = std::thread([this] { RunApply(); });
 }
@@ -155,8 +163,10 @@ void CUpdaterFrame::RunApply() {
         Sleep(200);
         ::PostMessageW(m_hWnd, kProgressMessage, static_cast<WPARAM>(step * maximum / 10), 0);
     }
+    if (result == ApplyResult::Failed) RememberRefusedOffer(values_.request.paths, values_.offer);
     ::PostMessageW(m_hWnd, kFinishedMessage, static_cast<WPARAM>(result), 0);
-    if (result != ApplyResult::Failed) SendInstallReport(values_.flavour.reportUrls, report);
+    if (result == ApplyResult::Applied || result == ApplyResult::TestRun)
+        SendInstallReport(values_.flavour.reportUrls, report);
 }
 
 void CUpdaterFrame::ShowProgress(int value) {
@@ -167,7 +177,7 @@ void CUpdaterFrame::ShowResult(ApplyResult result) {
     applying_ = false;
     finished_ = true;
     if (CControlUI* close = Find(L"Close1")) close->SetEnabled(true);
-    if (result == ApplyResult::Failed) {
+    if (result == ApplyResult::Failed || result == ApplyResult::Busy) {
         // Said plainly: the page must not look like a success.
         if (CControlUI* text = Find(L"ResultText")) text->SetText(kFailedText);
         if (CControlUI* title = Find(L"DoneTitle")) title->SetText(kFailedTitle);

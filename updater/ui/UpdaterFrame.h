@@ -13,6 +13,7 @@
 #include "core/ApplyUpdate.h"
 #include "core/Flavour.h"
 #include "core/InstallReport.h"
+#include "core/RefusedOffer.h"
 #include "core/window/WindowImplBase.h"
 
 class CInfoListUI;
@@ -24,6 +25,7 @@ struct UpdateDialogValues {
     ApplyRequest request;
     bool automatic = false;       // update class 1: start without a click
     InstallReportValues report;   // MAC, OS name and channel; the versions are filled in
+    PackageOffer offer;           // remembered as refused when its package fails
 };
 
 class CUpdaterFrame : public UiLib::WindowImplBase {

@@ -4,7 +4,9 @@
 // itself: "start <pid>" when it starts, "second <pid>" when another instance
 // already runs (it then ends), and "quit <pid>" when it is asked to quit. It
 // does not quit then: like a busy program it has to be killed. Left alone it
-// ends after two minutes with exit code 3.
+// ends after two minutes with exit code 3. Like the main program it loads the
+// suite's libraries that lie beside it (Hemlar.dll, Brevlin.dll, wke.dll), so
+// they are in use while it runs.
 #include <windows.h>
 
 #include <string>
@@ -52,6 +54,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
                                   nullptr, instance, nullptr);
     if (!window) return 2;
     SetTimer(window, kGiveUpTimer, 120000, nullptr);
+    const std::wstring folder = LogPath().substr(0, LogPath().find_last_of(L'\\') + 1);
+    for (const wchar_t* library : {L"Hemlar.dll", L"Brevlin.dll", L"wke.dll"})
+        if (GetFileAttributesW((folder + library).c_str()) != INVALID_FILE_ATTRIBUTES)
+            LoadLibraryW((folder + library).c_str());
     Record("start");
     MSG msg;
     for (;;) {
