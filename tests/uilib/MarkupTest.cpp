@@ -245,6 +245,38 @@ TEST_F(MarkupFiles, FromTheSkinArchive) {
     EXPECT_TRUE(markup.LoadFromFile(L"Skin/Main.xml"));
 }
 
+// An archive not kept open stays closed between reads (it can be replaced
+// while the program runs) and a replaced one is read anew.
+TEST_F(MarkupFiles, AnArchiveNotKeptOpenIsFreeToReplaceAndReadAgain) {
+    using testsupport::ZipItem;
+    const std::wstring path = dir.File(L"skin.zip");
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, testsupport::BuildZip({ZipItem{"Main.xml", "<Window><Tab/></Window>"}})));
+    UiResources::SetResourceZip(L"skin.zip", false);
+    CMarkup first;
+    ASSERT_TRUE(first.LoadFromFile(L"Main.xml"));
+    EXPECT_EQ(Dump(first.Root()), "Window(Tab)");
+
+    ASSERT_TRUE(DeleteFileW(path.c_str()));
+    EXPECT_EQ(LoadError(L"Main.xml"), "Error opening zip file");
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, testsupport::BuildZip({ZipItem{"Main.xml", "<Window><List/></Window>"}})));
+    CMarkup second;
+    ASSERT_TRUE(second.LoadFromFile(L"Main.xml"));
+    EXPECT_EQ(Dump(second.Root()), "Window(List)");
+    // Same size, other bytes, a later time: still the new content.
+    ASSERT_TRUE(testsupport::WriteFileBytes(path, testsupport::BuildZip({ZipItem{"Main.xml", "<Window><Menu/></Window>"}})));
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME later;
+    GetSystemTimeAsFileTime(&later);
+    later.dwHighDateTime += 1;
+    SetFileTime(file, nullptr, nullptr, &later);
+    CloseHandle(file);
+    CMarkup third;
+    ASSERT_TRUE(third.LoadFromFile(L"Main.xml"));
+    EXPECT_EQ(Dump(third.Root()), "Window(Menu)");
+}
+
 TEST(UiResources, ResourcePathGetsATrailingSeparator) {
     struct Case { const wchar_t* given; const wchar_t* stored; } cases[] = {
         {L"C:\\skins", L"C:\\skins\\"}, {L"skins/", L"skins/"}, {L"skins\\", L"skins\\"}, {L"", L""}, {nullptr, L""}};

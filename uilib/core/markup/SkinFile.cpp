@@ -5,9 +5,50 @@
 #include "core/markup/UiResources.h"
 #include "win32/ScopedHandle.h"
 
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
 namespace UiLib {
 
 namespace {
+
+using ArchiveBytes = std::shared_ptr<const std::vector<BYTE>>;
+
+// An archive not kept open is read whole once and again only when the file's
+// size or time changes: every skin file and image read would otherwise open,
+// map and walk the file anew, each step a round trip under Wine. The file
+// itself stays closed between reads. Null for a file too big to hold (it is
+// then opened as before) or one that cannot be read.
+ArchiveBytes ReadArchiveBytes(const CUiString& file) {
+    constexpr ULONGLONG kLargestHeld = 64ull << 20;
+    static std::mutex lock;
+    static std::wstring heldPath;
+    static WIN32_FILE_ATTRIBUTE_DATA heldStamp{};
+    static ArchiveBytes held;
+    WIN32_FILE_ATTRIBUTE_DATA stamp{};
+    if (!GetFileAttributesExW(file.GetData(), GetFileExInfoStandard, &stamp) ||
+        (stamp.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return nullptr;
+    const ULONGLONG size = (static_cast<ULONGLONG>(stamp.nFileSizeHigh) << 32) | stamp.nFileSizeLow;
+    if (size == 0 || size > kLargestHeld) return nullptr;
+    std::lock_guard<std::mutex> hold(lock);
+    if (held && heldPath == file.GetData() && heldStamp.nFileSizeLow == stamp.nFileSizeLow &&
+        heldStamp.nFileSizeHigh == stamp.nFileSizeHigh &&
+        CompareFileTime(&heldStamp.ftLastWriteTime, &stamp.ftLastWriteTime) == 0)
+        return held;
+    ScopedHandle in(CreateFileW(file.GetData(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in) return nullptr;
+    auto bytes = std::make_shared<std::vector<BYTE>>(static_cast<size_t>(size));
+    DWORD read = 0;
+    if (!ReadFile(in.Get(), bytes->data(), static_cast<DWORD>(size), &read, nullptr) || read != size) return nullptr;
+    heldPath = file.GetData();
+    heldStamp = stamp;
+    held = std::move(bytes);
+    return held;
+}
 
 // The skin archive for one read: the kept one, or one opened and closed here.
 class SkinArchive {
@@ -15,7 +56,9 @@ public:
     SkinArchive() : own_(!UiResources::IsZipKeptOpen()) {
         if (own_) {
             CUiString file = CUiString(UiResources::ResourcePath()) + UiResources::ResourceZipName();
-            zip_ = OpenZipArchive(ZIP_FILENAME, file.GetData(), 0);
+            bytes_ = ReadArchiveBytes(file);
+            zip_ = bytes_ ? OpenZipArchive(ZIP_MEMORY, bytes_->data(), static_cast<DWORD>(bytes_->size()))
+                          : OpenZipArchive(ZIP_FILENAME, file.GetData(), 0);
         } else {
             zip_ = UiResources::KeptZip();
         }
@@ -29,6 +72,7 @@ public:
 
 private:
     bool own_;
+    ArchiveBytes bytes_;  // outlives the archive read from it
     HZIP zip_ = nullptr;
 };
 
