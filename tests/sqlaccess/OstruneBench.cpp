@@ -3,10 +3,12 @@
 // Untimed, as there: opening, the key and the table (whose creation derives
 // the key). Timed: the insert text as one call, as the command line runs one
 // input line, and reading every row, printed to standard output as the command
-// line's list mode prints it. The figures go to standard error.
+// line's list mode prints it (byte for byte). The figures go to standard error.
 //   ostrune_bench <database> <table SQL file> <inserts SQL file> [key]
 #include "Ostrune.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -59,6 +61,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: ostrune_bench <database> <table SQL file> <inserts SQL file> [key]\n");
         return 2;
     }
+    _setmode(_fileno(stdout), _O_BINARY);  // "\n" as the command line writes it
     std::string table, inserts;
     if (!ReadWholeFile(argv[2], table) || !ReadWholeFile(argv[3], inserts)) {
         std::fprintf(stderr, "cannot read the SQL files\n");

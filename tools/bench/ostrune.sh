@@ -4,8 +4,9 @@
 # Each side opens the database, sets the key and creates the table untimed
 # (creating it derives the key); then, timed inside its own process (the
 # command line's .timer, the driver's clock), it runs the insert text as one
-# input (one transaction) and reads every row, printed in list form to
-# /dev/null. Rounds alternate the sides; each round gives the ratios of the
+# input (one transaction) and reads every row, printed in list form into a
+# file (the two files must be equal). Rounds alternate the sides; each round
+# gives the ratios of the
 # command line's time to Ostrune's (above 1: Ostrune is faster), and the
 # median of the rounds is the figure. Runs the test build under Wine.
 #   tools/bench/ostrune.sh [rows, default 100000] [rounds, default 5]
@@ -41,7 +42,7 @@ cli() {
         [ -z "$2" ] || echo "PRAGMA cipher_provider; PRAGMA cipher_provider_version;"
         echo ".timer on"
         cat "$work/inserts.sql"
-        echo ".output /dev/null"
+        echo ".output $work/cli-rows.txt"
         echo "SELECT id, name, size FROM t;"
     } | "$program" "$db" >"$work/cli.txt"
     [ -z "$2" ] || echo "$program provider: $(head -2 "$work/cli.txt" | paste -sd' ')" >>"$work/providers.txt"
@@ -51,10 +52,11 @@ cli() {
 # ours <key or empty>: the same, through Ostrune.
 ours() {
     "$WINE_LOADER" "$bench" "$(winpath "$work/ours.db")" "$(winpath "$work/table.sql")" \
-        "$(winpath "$work/inserts.sql")" ${1:+"$1"} 2>"$work/ours.txt" >/dev/null
+        "$(winpath "$work/inserts.sql")" ${1:+"$1"} 2>"$work/ours.txt" >"$work/ours-rows.txt"
     tr -d '\r' <"$work/ours.txt" >"$work/ours.clean"
     [ "$(awk '/^rows/ {print $2}' "$work/ours.clean")" = "$rows" ] || echo "WARNING: Ostrune read $(awk '/^rows/ {print $2}' "$work/ours.clean") rows" >&2
     [ -z "$1" ] || echo "Ostrune $(grep '^provider' "$work/ours.clean")" >>"$work/providers.txt"
+    cmp -s "$work/ours-rows.txt" "$work/cli-rows.txt" || echo "WARNING: Ostrune printed other rows than the command line" >&2
     echo "$(awk '/^inserts_s/ {print $2}' "$work/ours.clean") $(awk '/^reads_s/ {print $2}' "$work/ours.clean")"
 }
 
