@@ -233,24 +233,59 @@ unpatch_elf_pic() {
     fi
 }
 
+# The random generator asks for the time on every request, and SQLCipher asks
+# it for every page it writes. msvcrt's time() looks the time zone up on each
+# call under Wine (tens of microseconds), so libcrypto's calls go to a time()
+# read straight from the system clock instead.
+write_clock_shim() {
+    local dir="$1"
+    mkdir -p "$dir"
+    cat >"$dir/clock-time.h" <<'EOF'
+#ifndef __ASSEMBLER__
+#include <time.h>
+time_t sqlcipher_clock_time(time_t *out);
+#define time(out) sqlcipher_clock_time(out)
+#endif
+EOF
+    cat >"$dir/clock-time.c" <<'EOF'
+#include <windows.h>
+#include <time.h>
+
+/* Seconds since 1970 from the system clock, as time() gives them. */
+time_t sqlcipher_clock_time(time_t *out)
+{
+    FILETIME now;
+    ULARGE_INTEGER ticks;
+    time_t seconds;
+    GetSystemTimeAsFileTime(&now);
+    ticks.LowPart = now.dwLowDateTime;
+    ticks.HighPart = now.dwHighDateTime;
+    seconds = (time_t)((ticks.QuadPart - 116444736000000000ULL) / 10000000ULL);
+    if (out)
+        *out = seconds;
+    return seconds;
+}
+EOF
+}
+
 build_libcrypto() {
-    local src="$1" triplet="$2" out="$3" target=mingw
+    local src="$1" triplet="$2" out="$3" shim="$4" target=mingw
     [ "$triplet" = x86_64-w64-mingw32 ] && target=mingw64
     rm -rf "$out" && mkdir -p "$out"
     (
         cd "$out"
         "$src/Configure" "$target" --cross-compile-prefix="$triplet-" CC=gcc-posix \
-            "${LIBCRYPTO_OPTIONS[@]}" >/dev/null
+            "${LIBCRYPTO_OPTIONS[@]}" "-include$shim/clock-time.h" >/dev/null
         make -j"$(nproc)" build_generated >/dev/null
         make -j"$(nproc)" libcrypto.a >/dev/null
     )
 }
 
 compile_sqlcipher_dll() {
-    local amalgamation="$1" crypto_src="$2" crypto="$3" triplet="$4" out="$5"
+    local amalgamation="$1" crypto_src="$2" crypto="$3" triplet="$4" out="$5" shim="$6"
     mkdir -p "$out/bin" "$out/include"
     # Only the SQLite interface is exported; the crypto provider stays inside.
-    "$triplet-gcc-posix" -O2 -shared -o "$out/bin/sqlcipher.dll" "$amalgamation/sqlite3.c" \
+    "$triplet-gcc-posix" -O2 -shared -o "$out/bin/sqlcipher.dll" "$amalgamation/sqlite3.c" "$shim/clock-time.c" \
         -I"$crypto/include" -I"$crypto_src/include" -DSQLITE_HAS_CODEC -DSQLCIPHER_CRYPTO_OPENSSL \
         -DSQLITE_TEMP_STORE=2 -DSQLITE_THREADSAFE=1 "-DSQLITE_API=__declspec(dllexport)" \
         "$crypto/libcrypto.a" -lws2_32 -lcrypt32 -ladvapi32 -luser32 -lbcrypt \
@@ -261,7 +296,7 @@ compile_sqlcipher_dll() {
 build_sqlcipher() {
     local openssl_version
     openssl_version=$(source_version openssl)
-    local key="sqlcipher2-$(source_version sqlcipher)-openssl$openssl_version-${LIBCRYPTO_OPTIONS[*]}"
+    local key="sqlcipher3-$(source_version sqlcipher)-openssl$openssl_version-${LIBCRYPTO_OPTIONS[*]}"
     key=$(printf '%s' "$key" | sha1sum | cut -c1-12)
     local root="$DEPS_CACHE/sqlcipher-$key" triplet
     if [ -f "$root/.complete" ]; then
@@ -276,8 +311,9 @@ build_sqlcipher() {
         crypto_src=$(fetch_source "openssl=$openssl_version" "$root/work/openssl")
         [ -f "$crypto_src/Configure" ] || { log "openssl $openssl_version: no source"; exit 1; }
         unpatch_elf_pic "$crypto_src"
+        write_clock_shim "$root/work/shim"
         for triplet in i686-w64-mingw32 x86_64-w64-mingw32; do
-            build_libcrypto "$crypto_src" "$triplet" "$root/work/crypto-$triplet" \
+            build_libcrypto "$crypto_src" "$triplet" "$root/work/crypto-$triplet" "$root/work/shim" \
                 >"$root/work/libcrypto-$triplet.log" 2>&1 &
             pids+=($!)
         done
@@ -295,7 +331,7 @@ build_sqlcipher() {
         pids=()
         for triplet in i686-w64-mingw32 x86_64-w64-mingw32; do
             compile_sqlcipher_dll "$cipher_src/native" "$crypto_src" "$root/work/crypto-$triplet" \
-                "$triplet" "$root/$triplet" &
+                "$triplet" "$root/$triplet" "$root/work/shim" &
             pids+=($!)
         done
         for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
