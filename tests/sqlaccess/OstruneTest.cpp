@@ -1,5 +1,7 @@
 // Ostrune.dll loaded as callers load it, over the SQLCipher DLL built from
-// Debian's source and over a plain SQLite DLL.
+// Debian's source and over a plain SQLite DLL. This program takes the compiler's
+// runtime from the DLLs the library shares, so the exceptions the library
+// raises reach the catch blocks here in the 32-bit build too.
 #include "Ostrune.h"
 
 #include "TestPaths.h"
