@@ -19,6 +19,52 @@ if(EXISTS /usr/include/easylogging++.h)
   file(CREATE_LINK /usr/include/easylogging++.h ${CMAKE_BINARY_DIR}/host-headers/easylogging++.h SYMBOLIC)
 endif()
 
+# The compiler's runtime (libgcc, libstdc++, winpthread) goes statically into
+# every program and DLL, so no runtime DLL has to sit beside them. A module
+# whose C++ exceptions reach its caller, and the callers that catch them,
+# share the runtime DLLs instead (torvanik_shared_runtime): in the 32-bit
+# build a statically linked module carries a DWARF unwinder of its own that
+# knows only its own frames, so an exception could not leave it.
+add_link_options("$<$<NOT:$<BOOL:$<TARGET_PROPERTY:TORVANIK_SHARED_RUNTIME>>>:-static;-static-libgcc;-static-libstdc++>")
+# Build folders configured when the toolchain file set these flags for every
+# target keep them in their cache; taken out there, the choice above holds.
+foreach(_kind EXE SHARED MODULE)
+  if(CMAKE_${_kind}_LINKER_FLAGS MATCHES "-static -static-libgcc -static-libstdc\\+\\+")
+    string(REPLACE "-static -static-libgcc -static-libstdc++" "" _flags "${CMAKE_${_kind}_LINKER_FLAGS}")
+    string(STRIP "${_flags}" _flags)
+    set(CMAKE_${_kind}_LINKER_FLAGS "${_flags}" CACHE STRING "Flags used by the linker" FORCE)
+  endif()
+endforeach()
+
+# The runtime DLLs of this compiler, copied into the bin folder.
+set(TORVANIK_RUNTIME_DLLS)
+foreach(_dll libgcc_s_dw2-1.dll libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${_dll}
+    OUTPUT_VARIABLE _path OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(IS_ABSOLUTE "${_path}" AND EXISTS "${_path}")
+    file(REAL_PATH "${_path}" _path)
+    list(APPEND TORVANIK_RUNTIME_DLLS ${_path})
+  endif()
+endforeach()
+set(_runtime_in_bin)
+foreach(_dll IN LISTS TORVANIK_RUNTIME_DLLS)
+  get_filename_component(_name ${_dll} NAME)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/bin/${_name}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${_dll} ${CMAKE_BINARY_DIR}/bin/${_name}
+    DEPENDS ${_dll})
+  list(APPEND _runtime_in_bin ${CMAKE_BINARY_DIR}/bin/${_name})
+endforeach()
+add_custom_target(runtime_dlls DEPENDS ${_runtime_in_bin})
+
+# torvanik_shared_runtime(<target>...): links the targets against the runtime
+# DLLs, which lie beside them in the bin folder.
+function(torvanik_shared_runtime)
+  foreach(target IN LISTS ARGN)
+    set_target_properties(${target} PROPERTIES TORVANIK_SHARED_RUNTIME ON)
+    add_dependencies(${target} runtime_dlls)
+  endforeach()
+endfunction()
+
 set(TORVANIK_DEPS_PREFIX "${TORVANIK_DEPS_PREFIX}" CACHE PATH "Cross-built third-party libraries")
 
 add_library(dep_sqlite3 INTERFACE)

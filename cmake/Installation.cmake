@@ -28,6 +28,11 @@ installation_place(UiLib_u .)
 installation_place(Brevlin .)
 installation_place(Quellart .)
 installation_place(Pellarine DownModule Pellarine_u.exe)
+# The SQLite library with the compiler's runtime DLLs it shares with its callers.
+installation_place(Ostrune .)
+foreach(_dll IN LISTS TORVANIK_RUNTIME_DLLS)
+  list(APPEND _commands COMMAND ${CMAKE_COMMAND} -E copy_if_different ${_dll} ${_inst}/)
+endforeach()
 installation_place(UiLib_u DownModule)
 # Stand-ins for third-party pieces.
 installation_place(wke_standin .)

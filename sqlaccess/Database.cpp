@@ -7,9 +7,6 @@
 
 namespace {
 
-// Narrow texts arrive in the ANSI code page; SQLite takes UTF-8.
-std::string AnsiToUtf8(const std::string& ansi) { return WideToUtf8(AnsiToWide(ansi)); }
-
 // Narrow path to wide, with the library's debugger lines around it.
 std::wstring StringToWString(const std::string& path) {
     OutputDebugStringA("PNT  Dll StringToWString Begin");
@@ -47,15 +44,17 @@ int CSqllite::Open(const char* path) {
 
 IReader* CSqllite::Query(std::wstring sql) { return QueryText({}, sql, WideToAnsi(sql)); }
 
-IReader* CSqllite::Query(std::string sql) { return QueryText(AnsiToUtf8(sql), {}, sql); }
+// Narrow SQL goes to SQLite as the caller's bytes, so narrow getters hand the
+// same bytes back.
+IReader* CSqllite::Query(std::string sql) { return QueryText(sql, {}, sql); }
 
 IReader* CSqllite::Query(const char* sql) { return Query(std::string(sql ? sql : "")); }
 
-IReader* CSqllite::QueryText(const std::string& utf8, const std::wstring& wide,
+IReader* CSqllite::QueryText(const std::string& narrow, const std::wstring& wide,
                              const std::string& shown) {
     CloseQuery();
     try {
-        statement_ = wide.empty() ? StatementRecord::PrepareUtf8(connection_, utf8)
+        statement_ = wide.empty() ? StatementRecord::PrepareNarrow(connection_, narrow)
                                   : StatementRecord::PrepareWide(connection_, wide);
         reader_ = new CReader(this, statement_.get());
         return reader_;
@@ -79,16 +78,16 @@ void CSqllite::ForgetReader(CReader* reader) {
 // rather than one per statement.
 int CSqllite::Execute(std::wstring sql) { return ExecuteText(WideToUtf8(sql), WideToAnsi(sql)); }
 
-int CSqllite::Execute(std::string sql) { return ExecuteText(AnsiToUtf8(sql), sql); }
+int CSqllite::Execute(std::string sql) { return ExecuteText(sql, sql); }
 
 int CSqllite::Execute(const char* sql) { return Execute(std::string(sql ? sql : "")); }
 
-int CSqllite::ExecuteText(const std::string& utf8, const std::string& shown) {
+int CSqllite::ExecuteText(const std::string& narrow, const std::string& shown) {
     try {
         size_t offset = 0;
-        while (offset < utf8.size()) {
+        while (offset < narrow.size()) {
             size_t used = 0;
-            auto statement = StatementRecord::PrepareUtf8(connection_, std::string_view(utf8).substr(offset), &used);
+            auto statement = StatementRecord::PrepareNarrow(connection_, std::string_view(narrow).substr(offset), &used);
             if (used == 0) break;  // nothing left that SQLite would read
             offset += used;
             if (statement->Empty()) continue;  // blanks or a comment
@@ -140,17 +139,17 @@ IReader* CSqllite::QueryEx(const wchar_t* sql, bool ownConnection) {
 IReader* CSqllite::QueryEx(const char* sql, bool ownConnection) {
     std::string text = sql ? sql : "";
     if (!ownConnection) return Query(text);
-    return QueryOwnConnection(AnsiToUtf8(text), {}, text);
+    return QueryOwnConnection(text, {}, text);
 }
 
-IReader* CSqllite::QueryOwnConnection(const std::string& utf8, const std::wstring& wide,
+IReader* CSqllite::QueryOwnConnection(const std::string& narrow, const std::wstring& wide,
                                       const std::string& shown) {
     if (path_.empty()) return nullptr;
     try {
         auto connection = std::make_unique<SqliteConnection>(api_);
         connection->OpenWide(path_);
         if (hasKey_) api_->key(connection->Handle(), key_.data(), static_cast<int>(key_.size()));
-        auto statement = wide.empty() ? StatementRecord::PrepareUtf8(*connection, utf8)
+        auto statement = wide.empty() ? StatementRecord::PrepareNarrow(*connection, narrow)
                                       : StatementRecord::PrepareWide(*connection, wide);
         return new CReader(std::move(connection), std::move(statement));
     } catch (const std::exception& e) {

@@ -32,12 +32,13 @@ public:
 private:
     void ForgetReader(CReader* reader) override;
     void KeepKey(const void* key, int length);
-    // Prepares the first statement of a UTF-8 or UTF-16 text as the current query.
-    IReader* QueryText(const std::string& utf8, const std::wstring& wide, const std::string& shown);
-    IReader* QueryOwnConnection(const std::string& utf8, const std::wstring& wide,
+    // Prepares the first statement of a narrow text (bytes handed to SQLite as
+    // they are) or of a UTF-16 one as the current query.
+    IReader* QueryText(const std::string& narrow, const std::wstring& wide, const std::string& shown);
+    IReader* QueryOwnConnection(const std::string& narrow, const std::wstring& wide,
                                 const std::string& shown);
     // Runs every statement of the text in turn; stops at the first failure.
-    int ExecuteText(const std::string& utf8, const std::string& shown);
+    int ExecuteText(const std::string& narrow, const std::string& shown);
 
     std::shared_ptr<const SqliteApi> api_;
     SqliteConnection connection_;

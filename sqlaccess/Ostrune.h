@@ -38,7 +38,9 @@ public:
     virtual void OSTRUNE_METHOD Close() = 0;
 };
 
-// A database connection. Narrow texts are in the ANSI code page.
+// A database connection. Narrow SQL reaches SQLite as the caller's bytes and
+// narrow getters return the bytes stored, so a caller reads back what it
+// wrote; narrow paths are in the ANSI code page.
 class ISqlite {
 public:
     virtual OSTRUNE_METHOD ~ISqlite() {}

@@ -60,17 +60,17 @@ int ClampLength(size_t bytes) { return bytes > INT_MAX ? INT_MAX : static_cast<i
 
 }  // namespace
 
-std::unique_ptr<StatementRecord> StatementRecord::PrepareUtf8(SqliteConnection& connection,
-                                                              std::string_view utf8, size_t* rest) {
+std::unique_ptr<StatementRecord> StatementRecord::PrepareNarrow(SqliteConnection& connection,
+                                                                std::string_view narrow, size_t* rest) {
     RequireOpen(connection);
     sqlite3_stmt* stmt = nullptr;
     const char* tail = nullptr;
     // The length counts the terminator that follows the text: SQLite would
     // otherwise copy the whole remaining text on every call.
-    int rc = connection.Api().prepare(connection.Handle(), utf8.data(), ClampLength(utf8.size() + 1),
+    int rc = connection.Api().prepare(connection.Handle(), narrow.data(), ClampLength(narrow.size() + 1),
                                       &stmt, &tail);
     if (rc != kSqliteOk) throw database_error(connection.LastError());
-    if (rest) *rest = tail ? static_cast<size_t>(tail - utf8.data()) : utf8.size();
+    if (rest) *rest = tail ? static_cast<size_t>(tail - narrow.data()) : narrow.size();
     return std::unique_ptr<StatementRecord>(new StatementRecord(connection, stmt));
 }
 

@@ -43,12 +43,13 @@ private:
 // One prepared statement; freeing the record finalises it.
 class StatementRecord {
 public:
-    // Prepares the first statement of `utf8` (or `wide`) and leaves `rest`
-    // pointing at what follows it; a text holding no statement gives an
-    // empty record (Empty()). The text must end where its string does: the
-    // terminator after it is handed to SQLite too.
-    static std::unique_ptr<StatementRecord> PrepareUtf8(SqliteConnection& connection,
-                                                        std::string_view utf8, size_t* rest = nullptr);
+    // Prepares the first statement of `narrow` (bytes SQLite reads as they
+    // are) or of `wide` (UTF-16) and leaves `rest` pointing at what follows
+    // it; a text holding no statement gives an empty record (Empty()). The
+    // text must end where its string does: the terminator after it is handed
+    // to SQLite too.
+    static std::unique_ptr<StatementRecord> PrepareNarrow(SqliteConnection& connection,
+                                                          std::string_view narrow, size_t* rest = nullptr);
     static std::unique_ptr<StatementRecord> PrepareWide(SqliteConnection& connection,
                                                         std::wstring_view wide, size_t* rest = nullptr);
     ~StatementRecord();

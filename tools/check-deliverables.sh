@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks the built 32-bit deliverables where they cannot run: every program
 # and DLL in a bin folder is a PE32 image, needs no mingw runtime DLL beside
-# it and exports undecorated names; then each line of deliverables.txt
-# (which describes its checks) holds for its file.
+# it (unless the table lets it share the runtime DLLs it names) and exports
+# undecorated names; then each line of deliverables.txt (which describes its
+# checks) holds for its file.
 #   check-deliverables.sh <bin folder> [table, default tools/deliverables.txt]
 set -euo pipefail
 export LC_ALL=C  # objdump output is parsed
@@ -11,6 +12,8 @@ root="$(cd "$here/.." && pwd)"
 bin="$1"
 table="${2:-$here/deliverables.txt}"
 objdump=i686-w64-mingw32-objdump
+compiler=i686-w64-mingw32-g++-posix
+installation="$bin/../installation"
 status=0
 fail() { echo "FAIL: $*"; status=1; }
 
@@ -82,6 +85,14 @@ returns_hidden_pointer() {
     }'
 }
 
+# The compiler runtime DLLs an image imports, one a line.
+runtime_imports() {
+    $objdump -p "$1" | awk '/DLL Name:/ {print $3}' | grep -E '^(libgcc|libstdc|libwinpthread)' || true
+}
+is_runtime_name() { [[ "$1" =~ ^(libgcc|libstdc|libwinpthread) ]]; }
+# Files the table marks with a check, one a line.
+marked() { awk -v check="$1" '$1 !~ /^#/ { for (i = 2; i <= NF; ++i) if ($i == check) print $1 }' "$table"; }
+
 # A path in the table: relative to the repository, or absolute.
 source_path() { case "$1" in /*) echo "$1" ;; *) echo "$root/$1" ;; esac; }
 
@@ -120,6 +131,35 @@ check_line() {
             if [ "${check%%=*}" = hidden-return ]; then
                 returns_hidden_pointer <<<"$code" >/dev/null || fail "$file: $name does not return the caller's hidden pointer"
             fi ;;
+        shared-runtime)
+            # It takes the C++ runtime and the unwinder from the runtime DLLs
+            # (so its exceptions and those it catches pass one unwinder), each
+            # of them one the table allows and present beside it.
+            value=$(runtime_imports "$image")
+            grep -q '^libstdc' <<<"$value" && grep -q '^libgcc_s' <<<"$value" ||
+                fail "$file does not take the C++ runtime and unwinder from the runtime DLLs"
+            for bare in $value; do
+                grep -qxF -e "$bare" <<<"$runtime_files" || fail "$file needs $bare, which the table does not allow"
+                [ -f "$bin/$bare" ] || fail "$file needs $bare, which is not beside it"
+            done
+            # (Its symbol table names the static unwinder's lookup where one is linked in.)
+            value=$($objdump -t "$image")
+            ! grep -qE '\(sec +[1-9][0-9]*\).* __Unwind_Find_FDE$' <<<"$value" ||
+                fail "$file carries an unwinder of its own" ;;
+        runtime)
+            # One of the compiler's runtime DLLs, shipped as the compiler has it.
+            value=$($compiler -print-file-name="$file")
+            [ -f "$value" ] && cmp -s "$value" "$image" || fail "$file is not the compiler's own $file"
+            for bare in $(runtime_imports "$image"); do
+                grep -qxF -e "$bare" <<<"$runtime_files" || fail "$file needs $bare, which the table does not allow"
+            done ;;
+        installed=*)
+            # In that folder of the installation, with the runtime DLLs it needs.
+            value="$installation/$name"
+            cmp -s "$image" "$value/$file" || fail "$file is not installed in $name"
+            for bare in $(runtime_imports "$image"); do
+                [ -f "$value/$bare" ] || fail "$file is installed in $name without $bare"
+            done ;;
         calls-in=*)
             header="${name%%:*}" macro="${name#*:}"
             # Declarations (not classes) that carry the export macro but no
@@ -136,14 +176,23 @@ check_line() {
 shopt -s nullglob
 images=("$bin"/*.exe "$bin"/*.dll)
 [ "${#images[@]}" -gt 0 ] || { echo "FAIL: nothing built in $bin"; exit 1; }
+# Exactly these share the compiler's runtime, and exactly these runtime DLLs
+# may lie among them; everything else links the runtime statically.
+shared_files=$(marked shared-runtime)
+runtime_files=$(marked runtime)
 for image in "${images[@]}"; do
+    name=$(basename "$image")
     format=$($objdump -f "$image" 2>/dev/null | awk '/file format/ {print $NF}')
-    [ "$format" = pei-i386 ] || fail "$(basename "$image") is '$format', not pei-i386"
-    if $objdump -p "$image" | grep -E 'DLL Name: (libgcc|libstdc|libwinpthread)' >/dev/null; then
-        fail "$(basename "$image") needs a mingw runtime DLL"
+    [ "$format" = pei-i386 ] || fail "$name is '$format', not pei-i386"
+    if is_runtime_name "$name" && ! grep -qxF -e "$name" <<<"$runtime_files"; then
+        fail "$name is a compiler runtime DLL the table does not allow"
+    fi
+    if [ -n "$(runtime_imports "$image")" ] && ! grep -qxF -e "$name" <<<"$shared_files"$'\n'"$runtime_files"; then
+        fail "$name needs a mingw runtime DLL"
     fi
 done
 for dll in "$bin"/*.dll; do
+    grep -qxF -e "$(basename "$dll")" <<<"$runtime_files" && continue  # the compiler's, not ours
     # Plain names: no cdecl underscore, no @N; C++ classes keep their
     # mangled names (_Z...).
     decorated=$(exports "$dll" | awk '{print $2}' | grep -E '^_[A-Za-z]|@[0-9]+$' | grep -v '^_Z' || true)
@@ -155,5 +204,5 @@ while read -r -a words; do
     check_line "${words[@]}"
 done <"$table"
 
-[ "$status" -eq 0 ] && echo "deliverables in $bin: PE32, static runtime, plain export names, $(grep -cvE '^(#|$)' "$table") checked by name"
+[ "$status" -eq 0 ] && echo "deliverables in $bin: PE32, static runtime except $(grep -c . <<<"$shared_files" || true) sharing $(grep -c . <<<"$runtime_files" || true) runtime DLLs, plain export names, $(grep -cvE '^(#|$)' "$table") checked by name"
 exit "$status"

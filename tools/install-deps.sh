@@ -208,45 +208,113 @@ build_dependencies() {
     done
 }
 
-# SQLCipher as a DLL that programs load by name, over libtomcrypt as its crypto
-# provider; both from Debian's sources. Kept in a cache of its own so adding it
-# leaves the other libraries' cache in place.
-build_tomcrypt() {
-    local src="$1" triplet="$2" out="$3"
-    local tree="$out/tomcrypt-src"
-    rm -rf "$tree" && mkdir -p "$out" && cp -a "$src" "$tree"
-    make -C "$tree" -j"$(nproc)" -f makefile library \
-        CC="$triplet-gcc-posix" AR="$triplet-ar" RANLIB="$triplet-ranlib" \
-        CFLAGS="-O2 -DLTC_NO_TEST -DLTC_NO_FILE" >/dev/null
+# SQLCipher as a DLL that programs load by name, over OpenSSL's libcrypto as its
+# crypto provider: the same provider Debian's sqlcipher command line uses, with
+# the processor's AES instructions. Both from Debian's sources, both statically
+# inside the one DLL. Kept in a cache of its own so changing it leaves the other
+# libraries' cache in place.
+
+# Only what SQLCipher needs of libcrypto (AES, SHA, HMAC, PBKDF2, random bytes)
+# is built: the rest would only lengthen the build.
+LIBCRYPTO_OPTIONS=(
+    no-shared no-pic no-module no-tests no-engine no-dso no-uplink no-legacy no-makedepend
+    no-autoload-config no-bf no-camellia no-cast no-des no-idea no-md4 no-mdc2 no-rc2 no-rc4
+    no-rc5 no-seed no-whirlpool no-sm2 no-sm3 no-sm4 no-cms no-ts no-ocsp no-srp no-ct no-cmp
+    no-rfc3779
+)
+
+# Debian's patch that makes the 32-bit x86 assembler position-independent
+# writes ELF-only code (GOT relocations, .hidden) that a Windows object file
+# cannot hold; Windows images are relocated instead, so it is taken back.
+unpatch_elf_pic() {
+    local src="$1" patch="$1/debian/patches/pic.patch"
+    if [ -f "$patch" ] && patch -R -p1 -s --dry-run -d "$src" <"$patch" >/dev/null 2>&1; then
+        patch -R -p1 -s -d "$src" <"$patch"
+    fi
+}
+
+# The random generator asks for the time on every request, and SQLCipher asks
+# it for every page it writes. msvcrt's time() looks the time zone up on each
+# call under Wine (tens of microseconds), so libcrypto's calls go to a time()
+# read straight from the system clock instead.
+write_clock_shim() {
+    local dir="$1"
+    mkdir -p "$dir"
+    cat >"$dir/clock-time.h" <<'EOF'
+#ifndef __ASSEMBLER__
+#include <time.h>
+time_t sqlcipher_clock_time(time_t *out);
+#define time(out) sqlcipher_clock_time(out)
+#endif
+EOF
+    cat >"$dir/clock-time.c" <<'EOF'
+#include <windows.h>
+#include <time.h>
+
+/* Seconds since 1970 from the system clock, as time() gives them. */
+time_t sqlcipher_clock_time(time_t *out)
+{
+    FILETIME now;
+    ULARGE_INTEGER ticks;
+    time_t seconds;
+    GetSystemTimeAsFileTime(&now);
+    ticks.LowPart = now.dwLowDateTime;
+    ticks.HighPart = now.dwHighDateTime;
+    seconds = (time_t)((ticks.QuadPart - 116444736000000000ULL) / 10000000ULL);
+    if (out)
+        *out = seconds;
+    return seconds;
+}
+EOF
+}
+
+build_libcrypto() {
+    local src="$1" triplet="$2" out="$3" shim="$4" target=mingw
+    [ "$triplet" = x86_64-w64-mingw32 ] && target=mingw64
+    rm -rf "$out" && mkdir -p "$out"
+    (
+        cd "$out"
+        "$src/Configure" "$target" --cross-compile-prefix="$triplet-" CC=gcc-posix \
+            "${LIBCRYPTO_OPTIONS[@]}" "-include$shim/clock-time.h" >/dev/null
+        make -j"$(nproc)" build_generated >/dev/null
+        make -j"$(nproc)" libcrypto.a >/dev/null
+    )
 }
 
 compile_sqlcipher_dll() {
-    local amalgamation="$1" tomcrypt="$2" triplet="$3" out="$4"
+    local amalgamation="$1" crypto_src="$2" crypto="$3" triplet="$4" out="$5" shim="$6"
     mkdir -p "$out/bin" "$out/include"
     # Only the SQLite interface is exported; the crypto provider stays inside.
-    "$triplet-gcc-posix" -O2 -shared -o "$out/bin/sqlcipher.dll" "$amalgamation/sqlite3.c" \
-        -I"$tomcrypt/src/headers" -DSQLITE_HAS_CODEC -DSQLCIPHER_CRYPTO_LIBTOMCRYPT \
+    "$triplet-gcc-posix" -O2 -shared -o "$out/bin/sqlcipher.dll" "$amalgamation/sqlite3.c" "$shim/clock-time.c" \
+        -I"$crypto/include" -I"$crypto_src/include" -DSQLITE_HAS_CODEC -DSQLCIPHER_CRYPTO_OPENSSL \
         -DSQLITE_TEMP_STORE=2 -DSQLITE_THREADSAFE=1 "-DSQLITE_API=__declspec(dllexport)" \
-        "$tomcrypt/libtomcrypt.a" -static-libgcc >/dev/null 2>&1
+        "$crypto/libcrypto.a" -lws2_32 -lcrypt32 -ladvapi32 -luser32 -lbcrypt \
+        -static -static-libgcc >/dev/null 2>&1
     install -m 644 "$amalgamation/sqlite3.h" "$out/include/sqlcipher.h"
 }
 
 build_sqlcipher() {
-    local key="sqlcipher1-$(source_version sqlcipher)-$(source_version libtomcrypt)"
+    local openssl_version
+    openssl_version=$(source_version openssl)
+    local key="sqlcipher3-$(source_version sqlcipher)-openssl$openssl_version-${LIBCRYPTO_OPTIONS[*]}"
     key=$(printf '%s' "$key" | sha1sum | cut -c1-12)
     local root="$DEPS_CACHE/sqlcipher-$key" triplet
     if [ -f "$root/.complete" ]; then
         log "sqlcipher: cached in $root"
     else
         log "sqlcipher: cross-building into $root"
+        local started=$SECONDS
         rm -rf "$root" && mkdir -p "$root/work"
-        local cipher_src tomcrypt_src pids=()
+        local cipher_src crypto_src pids=()
         cipher_src=$(fetch_source sqlcipher "$root/work/sqlcipher")
-        tomcrypt_src=$(fetch_source libtomcrypt "$root/work/libtomcrypt")
+        # The version the key names: the newest listed may not be on the mirror yet.
+        crypto_src=$(fetch_source "openssl=$openssl_version" "$root/work/openssl")
+        [ -f "$crypto_src/Configure" ] || { log "openssl $openssl_version: no source"; exit 1; }
+        unpatch_elf_pic "$crypto_src"
+        write_clock_shim "$root/work/shim"
         for triplet in i686-w64-mingw32 x86_64-w64-mingw32; do
-            mkdir -p "$root/$triplet"
-            build_tomcrypt "$tomcrypt_src" "$triplet" "$root/work/$triplet" \
-                >"$root/work/tomcrypt-$triplet.log" 2>&1 &
+            build_libcrypto "$crypto_src" "$triplet" "$root/work/crypto-$triplet" "$root/work/shim" \
+                >"$root/work/libcrypto-$triplet.log" 2>&1 &
             pids+=($!)
         done
         # The amalgamation is generated by host tools; no crypto library is
@@ -259,17 +327,18 @@ build_sqlcipher() {
         ) >"$root/work/amalgamation.log" 2>&1 || { log "sqlcipher amalgamation failed (log in $root/work)"; exit 1; }
         local pid failed=0
         for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
-        [ "$failed" -eq 0 ] || { log "libtomcrypt failed (log in $root/work)"; exit 1; }
+        [ "$failed" -eq 0 ] || { log "libcrypto failed (log in $root/work)"; exit 1; }
         pids=()
         for triplet in i686-w64-mingw32 x86_64-w64-mingw32; do
-            compile_sqlcipher_dll "$cipher_src/native" "$root/work/$triplet/tomcrypt-src" \
-                "$triplet" "$root/$triplet" &
+            compile_sqlcipher_dll "$cipher_src/native" "$crypto_src" "$root/work/crypto-$triplet" \
+                "$triplet" "$root/$triplet" "$root/work/shim" &
             pids+=($!)
         done
         for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
         [ "$failed" -eq 0 ] || { log "sqlcipher.dll failed"; exit 1; }
         rm -rf "$root/work"
         touch "$root/.complete"
+        log "sqlcipher: built in $((SECONDS - started)) s"
     fi
     for triplet in i686-w64-mingw32 x86_64-w64-mingw32; do
         ln -sfn "$root/$triplet" "$DEPS_CACHE/sqlcipher-current-$triplet"
@@ -283,5 +352,10 @@ flock 9
 install_packages
 ensure_locale
 build_dependencies
+# SQLCipher's cache has a lock of its own: a checkout whose SQLCipher is
+# already built does not wait while another builds a new one.
+exec 8>/var/lock/torvanik-install-deps-sqlcipher.lock
+flock 8
+flock -u 9
 build_sqlcipher
 log "done"

@@ -28,3 +28,10 @@ extern "C" __declspec(dllexport) __attribute__((naked)) void __cdecl GetRecordLo
 extern "C" __declspec(dllexport) void* __stdcall Factory(const char* name) {
     return const_cast<char*>(name);
 }
+
+#if defined(RAISES)
+#include <stdexcept>
+
+// Lets an exception out to its caller, as the SQLite library does.
+extern "C" __declspec(dllexport) void __cdecl Raise(const char* text) { throw std::runtime_error(text); }
+#endif
