@@ -29,8 +29,11 @@ HWND FindBackupWindow() { return FindWindowW(CDatabackup::kClassName, CDatabacku
 
 }  // namespace
 
-bool VOvoduReridOro::OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+bool VOvoduReridOro::OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (uMsg) {
+        case appmsg::kPhoneLinkState:
+            result = client_.LinkLost() ? appmsg::kPhoneLinkLost : 1;
+            return true;
         case appmsg::kStartPhoneLink:
             StartPhoneLink();
             if (HANDLE thread = StartQueryDataThread(m_hWnd)) CloseHandle(thread);
@@ -76,6 +79,12 @@ bool VOvoduReridOro::OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 bool VOvoduReridOro::OnBackupClick(const CUiString& name) {
     if (name != L"BtnBackupNow" && name != L"BtnMDBackupdate") return false;
+    // The buttons' row takes the colour of the row above it, and "立即备份"
+    // gives way while the backup window is about.
+    CControlUI* up = Find(L"HLMidUp");
+    CControlUI* down = Find(L"HLMidDown");
+    if (up && down) down->SetBkColor(up->GetBkColor());
+    SetVisible(L"BtnBackupNow", false);
     if (HWND open = FindBackupWindow()) {
         ::ShowWindow(open, SW_RESTORE);
         return true;
@@ -114,10 +123,8 @@ void VOvoduReridOro::OnAndroidMsg(const char* received) {
     if (text.find("Server___Fail") != std::string::npos) return;
     if (text.find('(') != std::string::npos) {
         PhoneCounts counts;
-        if (ParsePhoneCounts(text, counts)) {
-            phoneCounts_ = counts;
-            ShowPhoneSummary(counts);
-        }
+        if (ParsePhoneCounts(text, counts)) phoneCounts_ = counts;
+        ShowPhoneSummary(text);
         SendToPlugin(L"romflash_phonedata_status", reinterpret_cast<WPARAM>(text.c_str()), 0);
         return;
     }

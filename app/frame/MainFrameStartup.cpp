@@ -42,5 +42,7 @@ void VOvoduReridOro::OnRecommendItem(const PackageRecord* app) {
     button->SetHotTextColor(0xFFFFFF);
     button->SetFixedHeight(85);
     button->SetFixedWidth(74);
+    // The name goes under the icon (drawn at 10 to 62 from the top), not over it.
+    button->SetTextPadding(RECT{2, 62, 2, 2});
     list->Add(button);
 }
