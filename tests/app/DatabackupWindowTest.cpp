@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -134,8 +135,9 @@ TEST_F(DatabackupWindow, NothingIsAskedForUntilAnItemIsChosen) {
 TEST_F(DatabackupWindow, ASilentPhoneIsWaitedForAndItsLateAnswerCompletesTheBackup) {
     const char stamp[] = "2015-12-08-10-00-00";
     const std::string contacts = "BEGIN:VCARD\r\nFN:甲\r\nEND:VCARD\r\n";
-    ASSERT_TRUE(testsupport::WriteFileBytes(
-        Adb().PhoneFile(L"/storage/emulated/0/doruvadedi/" + AnsiToWide(stamp) + L".vcf"), contacts));
+    const std::wstring onPhone = Adb().PhoneFile(L"/storage/emulated/0/doruvadedi/" + AnsiToWide(stamp) + L".vcf");
+    std::filesystem::create_directories(std::filesystem::path(onPhone).parent_path());
+    ASSERT_TRUE(testsupport::WriteFileBytes(onPhone, contacts));
     const UINT checkMs = 20;
     Open(checkMs);
     Click(window->GetHWND(), kContactsOption);
