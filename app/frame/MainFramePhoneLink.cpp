@@ -60,7 +60,9 @@ bool VOvoduReridOro::OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
             StartHelperApp();
             return true;
         case appmsg::kRomflashBackup: {
-            StartPhoneLink();
+            // A link that stands is used as it is: forwarding the port again
+            // and reconnecting would only delay the backup.
+            if (!client_.IsConnected()) StartPhoneLink();
             char request[16];
             std::snprintf(request, sizeof request, "backup_%d", static_cast<int>(wParam));
             ::SendMessageW(m_hWnd, appmsg::kSendPhoneRequest, reinterpret_cast<WPARAM>(request), 0);

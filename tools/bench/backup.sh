@@ -49,6 +49,8 @@ for (( round = 1; round <= rounds; round++ )); do
     t_restore=$(echo "$out" | awk '$1 == "restore_ms" {print $2}')
     p_backup=$(echo "$out" | awk '$1 == "backup_phone_ms" {print $2}')
     p_restore=$(echo "$out" | awk '$1 == "restore_phone_ms" {print $2}')
+    t_request=$(echo "$out" | awk '$1 == "backup_request_ms" {print $2}')
+    t_first=$(echo "$out" | awk '$1 == "backup_first_item_ms" {print $2}')
 
     # Debian's adb: the same three files pulled, then each pushed to both folders.
     t0=$(now)
@@ -73,6 +75,7 @@ for (( round = 1; round <= rounds; round++ )); do
     restore_like+=("$(ratio "$a_push" "$((t_restore - p_restore))")")
     printf '%-5s %-31s %-31s %-12s %-12s %s\n' "$round" "$t_backup ($p_backup) $a_pull" "$t_restore ($p_restore) $a_push" \
         "${backup_like[-1]} (${backup_raw[-1]})" "${restore_like[-1]} (${restore_raw[-1]})" "${loads[-1]}"
+    echo "      Torvanik's backup: request handed on after $t_request ms, first item copied after $t_first ms"
 done
 echo "ratios are Debian adb's time over Torvanik's without the stand-in phone's work (with it in brackets)"
 echo "backup  median $(echo "${backup_like[*]}" | median) ($(echo "${backup_raw[*]}" | median)), per round: ${backup_like[*]}"
