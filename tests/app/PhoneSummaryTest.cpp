@@ -241,6 +241,9 @@ TEST(FrameSummary, TheFramesButtonOpensTheSummaryWhichShowsTheCountsAndHidesOnAC
     frame->m_PaintManager.SendNotify(button, L"click", 0, 0);
     EXPECT_TRUE(IsWindowVisible(popup()));
     EXPECT_TRUE(busy->IsVisible());
+    // The busy animation has its picture: blue dots turning beside the buttons.
+    uiharness::PumpFor(300);
+    EXPECT_GT(uiharness::CountTinted(uiharness::CaptureScreen(frameWnd), busy->GetPos(), 0), 5);
     frame->m_PaintManager.SendNotify(button, L"click", 0, 0);
     EXPECT_FALSE(IsWindowVisible(popup()));
     EXPECT_EQ(summary, dynamic_cast<PhoneMsg*>(apptest::WindowObject(popup())));
