@@ -168,6 +168,16 @@ struct BackupFixture : ::testing::Test {
     std::string ListFile() const { return testsupport::ReadFileBytes(dir.File(L"data\\DataBackRes.xml")); }
 };
 
+// The three backup-done replies of a phone that names files it never wrote.
+std::string UnwrittenBackupReplies() {
+    std::string replies;
+    for (const char* item : {"1_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.vcf",
+                             "2_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.xml",
+                             "4_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.vcl"})
+        replies += std::string("backup_") + item;
+    return replies;
+}
+
 bool SendToFrame(HWND frame, UINT message, WPARAM wParam) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(frame, message, wParam, 0, SMTO_NORMAL, 60000, &result) != 0;
@@ -315,12 +325,7 @@ TEST_F(BackupFixture, ThePluginsBackupReportsEachItemAfterItsCopy) {
         if (c.missing)
             responder = [](const std::string& request) -> std::vector<std::string> {
                 if (request.compare(0, 7, "backup_") != 0) return {};
-                std::string replies;
-                for (const char* item : {"1_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.vcf",
-                                         "2_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.xml",
-                                         "4_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.vcl"})
-                    replies += std::string("backup_") + item;
-                return {replies};
+                return {UnwrittenBackupReplies()};
             };
         StartService(c.legacy, responder);
         TorvanikProcess torvanik(dir.Path());
@@ -359,12 +364,7 @@ TEST_F(BackupFixture, AFailedCopyStopsTheRealPluginFromFlashingWithoutAsking) {
     ASSERT_TRUE(testsupport::WriteFileBytes(rom, flashfixtures::RomPackage("cancro", "MI 4LTE")));
     StartService(false, [this](const std::string& request) -> std::vector<std::string> {
         if (request.compare(0, 7, "backup_") != 0) return app->Responder()(request);
-        std::string replies;
-        for (const char* item : {"1_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.vcf",
-                                 "2_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.xml",
-                                 "4_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.vcl"})
-            replies += std::string("backup_") + item;
-        return {replies};
+        return {UnwrittenBackupReplies()};
     });
     TorvanikProcess torvanik(dir.Path());
     HWND frame = torvanik.WaitForFrame();
