@@ -23,13 +23,23 @@ struct Extension {
 };
 const Extension kExtensions[] = {{1, L".vcf"}, {2, L".xml"}, {4, L".vcl"}};
 
-// A stored text: UTF-8 as the file declares, or the ANSI code page of files
-// written before texts were stored as UTF-8.
-std::wstring DecodeStoredText(std::string_view text) {
-    if (text.empty()) return {};
-    int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0);
-    return length > 0 ? Utf8ToWide(text) : AnsiToWide(text);
+// True when every non-ASCII text of the list is well-formed UTF-8: a list
+// written by earlier builds, which stored UTF-8. Lists written now hold the
+// ANSI code page, where Chinese text is almost never well-formed UTF-8; one
+// text that is not decides for the whole file, which is written in one form.
+bool ListIsUtf8(const std::vector<std::string_view>& texts) {
+    bool anyWide = false;
+    for (std::string_view text : texts) {
+        bool ascii = true;
+        for (char ch : text)
+            if (static_cast<unsigned char>(ch) >= 0x80) ascii = false;
+        if (ascii) continue;
+        anyWide = true;
+        if (::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr,
+                                  0) <= 0)
+            return false;
+    }
+    return anyWide;
 }
 
 bool ReadFileBytes(const std::wstring& file, std::string& bytes) {
@@ -78,34 +88,41 @@ bool ParseList(const std::wstring& file, std::vector<BackupRecord>& records) {
     }
     rapidxml::xml_node<>* root = document.first_node(kRoot);
     if (!root) return false;
+    std::vector<std::string_view> texts;  // three per entry, in the parsed buffer
     for (auto* node = root->first_node(kEntry); node; node = node->next_sibling(kEntry)) {
-        std::string texts[3];
-        for (int i = 0; i < 3; ++i) {
-            if (auto* attribute = node->first_attribute(kAttributes[i]))
-                texts[i] = WideToAnsi(DecodeStoredText({attribute->value(), attribute->value_size()}));
+        for (const char* name : kAttributes) {
+            auto* attribute = node->first_attribute(name);
+            texts.push_back(attribute ? std::string_view(attribute->value(), attribute->value_size())
+                                      : std::string_view());
         }
-        records.push_back(MakeBackupRecord(texts[0], texts[1], texts[2]));
+    }
+    const bool utf8 = ListIsUtf8(texts);
+    for (size_t i = 0; i + 2 < texts.size(); i += 3) {
+        std::string fields[3];
+        for (int j = 0; j < 3; ++j)
+            fields[j] = utf8 ? WideToAnsi(Utf8ToWide(texts[i + j])) : std::string(texts[i + j]);
+        records.push_back(MakeBackupRecord(fields[0], fields[1], fields[2]));
     }
     return true;
 }
 
-std::string FieldAsUtf8(const char* field, size_t capacity) {
-    return WideToUtf8(AnsiToWide({field, BoundedLength(field, capacity)}));
-}
-
-bool WriteList(const std::wstring& file, const std::vector<BackupRecord>& records) {
+// The texts go out as the narrow bytes the records hold, in the ANSI code
+// page, whatever the declaration says: the other readers of the list expect
+// them so. Only a new list gets the declaration; a list rewritten after
+// reading holds the <config> element alone, as it was parsed.
+bool WriteList(const std::wstring& file, const std::vector<BackupRecord>& records, bool declare) {
     rapidxml::xml_document<> document;
-    auto* declaration = document.allocate_node(rapidxml::node_pi, "xml", "version='1.0' encoding='utf-8'");
-    document.append_node(declaration);
+    if (declare)
+        document.append_node(document.allocate_node(rapidxml::node_pi, "xml", "version='1.0' encoding='utf-8'"));
     auto* root = document.allocate_node(rapidxml::node_element, kRoot);
     document.append_node(root);
     std::vector<std::string> texts;  // the attribute values must outlive printing
     texts.reserve(records.size() * 3);
     for (const BackupRecord& record : records) {
         auto* entry = document.allocate_node(rapidxml::node_element, kEntry);
-        texts.push_back(FieldAsUtf8(record.time, sizeof record.time));
-        texts.push_back(FieldAsUtf8(record.phoneName, sizeof record.phoneName));
-        texts.push_back(FieldAsUtf8(record.path, sizeof record.path));
+        texts.emplace_back(record.time, BoundedLength(record.time, sizeof record.time));
+        texts.emplace_back(record.phoneName, BoundedLength(record.phoneName, sizeof record.phoneName));
+        texts.emplace_back(record.path, BoundedLength(record.path, sizeof record.path));
         for (int i = 0; i < 3; ++i) {
             const std::string& value = texts[texts.size() - 3 + i];
             entry->append_attribute(document.allocate_attribute(kAttributes[i], value.c_str(), 0, value.size()));
@@ -137,11 +154,11 @@ int BackupFileMask(const BackupRecord& record) {
 
 std::wstring BackupListPath() { return GetModuleFolderW() + L"\\data\\DataBackRes.xml"; }
 
-bool CreateBackupList(const std::wstring& file) { return WriteList(file, {}); }
+bool CreateBackupList(const std::wstring& file) { return WriteList(file, {}, true); }
 
 bool LoadBackupList(const std::wstring& file, std::vector<BackupRecord>& records) {
     if (!ParseList(file, records)) return false;
-    WriteList(file, records);
+    WriteList(file, records, false);
     return true;
 }
 
@@ -149,7 +166,7 @@ bool AppendBackupRecord(const std::wstring& file, const BackupRecord& record) {
     std::vector<BackupRecord> records;
     if (!ParseList(file, records)) return false;
     records.push_back(record);
-    return WriteList(file, records);
+    return WriteList(file, records, false);
 }
 
 bool DeleteBackupRecords(const std::wstring& file, std::string_view time) {
@@ -158,5 +175,5 @@ bool DeleteBackupRecords(const std::wstring& file, std::string_view time) {
     std::vector<BackupRecord> kept;
     for (const BackupRecord& record : records)
         if (std::string_view(record.time, BoundedLength(record.time, sizeof record.time)) != time) kept.push_back(record);
-    return WriteList(file, kept);
+    return WriteList(file, kept, false);
 }

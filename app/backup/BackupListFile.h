@@ -1,7 +1,8 @@
 // The list of phone backups kept on this PC, "data\DataBackRes.xml" in the
 // program folder: <config> holds one <Element time phoneName pathDir> per
-// backup, oldest first. Texts are written as UTF-8 (what the file declares);
-// files written by older versions in the ANSI code page are still read.
+// backup, oldest first. Texts are stored in the ANSI code page, as the
+// program holds them (other readers of the list rely on it); lists that
+// earlier builds wrote in UTF-8 are still read.
 // Every change is written to a temporary file and moved over the list, so
 // an interrupted write never leaves half a list.
 #pragma once

@@ -29,7 +29,7 @@ using namespace UiLib;
 namespace {
 
 constexpr DWORD kWindowStyle = 0x90CF0000;  // WS_POPUP | WS_VISIBLE | WS_OVERLAPPEDWINDOW
-constexpr UINT_PTR kTimeoutTimer = 0xB0;
+constexpr UINT_PTR kLinkTimer = 0xB0;
 constexpr DWORD kGrey = 0xFFDBDBDB;
 constexpr DWORD kDoneCountColor = 0xFF333333;
 // How long a transfer thread waits for the phone's restore folder.
@@ -104,10 +104,10 @@ CDatabackup::CDatabackup(HWND owner, int mode)
 
 CDatabackup::~CDatabackup() { JoinTransfers(); }
 
-CDatabackup* CDatabackup::Open(HWND owner, int mode, const PhoneCounts& counts, UINT timeoutMs) {
+CDatabackup* CDatabackup::Open(HWND owner, int mode, const PhoneCounts& counts, UINT linkCheckMs) {
     auto* window = new CDatabackup(owner, mode);
     window->counts_ = counts;
-    window->timeoutMs_ = timeoutMs;
+    window->linkCheckMs_ = linkCheckMs;
     if (!window->Create(owner, kTitle, kWindowStyle, 0, 0, 0, 0, 0)) {
         delete window;
         return nullptr;
@@ -151,10 +151,10 @@ std::wstring CDatabackup::PromptText() {
 
 std::wstring CDatabackup::BackupFolder() const { return SettingsFile(GetModuleFolderW()).BackupFolder().substr(0, 260); }
 
-void CDatabackup::SendToFrame(UINT message, const std::string& request) {
+LRESULT CDatabackup::SendToFrame(UINT message, const char* request) {
     HWND frame = ::FindWindowW(L"UIMainFrame", L"Kovi刷机");
     if (!frame) frame = owner_;
-    ::SendMessageW(frame, message, reinterpret_cast<WPARAM>(request.c_str()), 0);
+    return ::SendMessageW(frame, message, reinterpret_cast<WPARAM>(request), 0);
 }
 
 void CDatabackup::Notify(TNotifyUI& msg) {
@@ -358,14 +358,27 @@ void CDatabackup::SetEditMode(bool editing) {
     list->SetPos(pos);
 }
 
-void CDatabackup::TouchTimeout() {
-    if (busy_) ::SetTimer(m_hWnd, kTimeoutTimer, timeoutMs_, nullptr);
-    else ::KillTimer(m_hWnd, kTimeoutTimer);
+// While a backup or restore runs, the link to the phone service is checked
+// now and then; nothing else ends the wait but the user.
+void CDatabackup::WatchLink() {
+    if (busy_) ::SetTimer(m_hWnd, kLinkTimer, linkCheckMs_, nullptr);
+    else ::KillTimer(m_hWnd, kLinkTimer);
+}
+
+void CDatabackup::CheckLink() {
+    if (!busy_) {
+        WatchLink();
+        return;
+    }
+    if (SendToFrame(appmsg::kPhoneLinkState, nullptr) != appmsg::kPhoneLinkLost) return;
+    CLog::AgentLog(L"CDatabackup_PhoneLinkLost");
+    Fail(restoring_ ? L"与手机的连接已断开，还原未完成，请检查手机连接后重试"
+                    : L"与手机的连接已断开，备份未完成，请检查手机连接后重试");
 }
 
 void CDatabackup::Fail(const wchar_t* text) {
     busy_ = false;
-    TouchTimeout();
+    WatchLink();
     for (const Item& item : kItems) SetVisible(item.gif, false);
     SetVisible(L"LabelChooseData", true);
     SetText(L"LabelChooseData", text);
@@ -399,7 +412,7 @@ void CDatabackup::StartBackup() {
     CLog::AgentLog(L"CDatabackup_Backup_Type: %d", mask);
     char request[16];
     std::snprintf(request, sizeof request, "backup_%d", mask);
-    TouchTimeout();
+    WatchLink();
     SendToFrame(appmsg::kSendPhoneRequest, request);
 }
 
@@ -437,7 +450,6 @@ void CDatabackup::OnBackupReply(const char* text, const char* phoneName) {
     const Item* item = ItemOfBit(reply.bit);
     // A reply for an item not (or no longer) awaited changes nothing.
     if (!item || !(pendingBackup_ & reply.bit)) return;
-    TouchTimeout();
     const std::wstring folder = BackupFolder();
     std::wstring localFile;
     HMODULE hemlar = ::LoadLibraryW(L"Hemlar.dll");
@@ -453,7 +465,7 @@ void CDatabackup::OnBackupReply(const char* text, const char* phoneName) {
     lastBackupFile_ = localFile;
     if (pendingBackup_ != 0) return;
     busy_ = false;
-    TouchTimeout();
+    WatchLink();
     ShowCompletion(nullptr);
     if (CControlUI* strip = Find(L"HoLayTileprocessbk")) strip->SetBkImage(L"DataBackup\\backprocess3.png");
     for (const wchar_t* name : {L"Appcationsgif", L"Wifigif", L"Clockgif", L"BtnDatabackupRun", L"BtnDatabackupCancel"})
@@ -503,7 +515,7 @@ void CDatabackup::StartRestore() {
     restoring_ = true;
     if (CControlUI* strip = Find(L"HoLayTileprocessbk")) strip->SetBkImage(L"DataBackup\\backprocess2.png");
     SetText(L"LabelChooseData", L"正在还原数据，请稍等...");
-    TouchTimeout();
+    WatchLink();
     SendToFrame(appmsg::kSendPhoneRequest2, "getDir");
     CLog::AgentLog(L"CDatabackup_Bggin_Restore");
     if (CControlUI* strip = Find(L"HoLayRestoreTileprocessbk")) strip->SetBkImage(L"DataBackup\\backprocess2.png");
@@ -544,13 +556,11 @@ void CDatabackup::OnRestoreFolder(const char* text) {
     std::string folder;
     if (!text || !ParseRestoreDirReply(text, folder)) return;
     shared_->SetFolder(folder);
-    TouchTimeout();
 }
 
 void CDatabackup::OnTransferEnded(int bit, bool pushed) {
     if (!restoring_ || pushesLeft_ <= 0) return;
     --pushesLeft_;
-    TouchTimeout();
     if (!pushed) {
         // Not on the phone: that item cannot be restored.
         pendingRestore_ &= ~bit;
@@ -575,12 +585,11 @@ void CDatabackup::OnRestoreReply(const char* text) {
     const int bit = ParseRestoreReplyBit(text ? text : "");
     const Item* item = ItemOfBit(bit);
     if (!item || !(pendingRestore_ & bit)) return;
-    TouchTimeout();
     MarkItemDone(*item);
     pendingRestore_ &= ~bit;
     if (pendingRestore_ != 0) return;
     busy_ = false;
-    TouchTimeout();
+    WatchLink();
     if (CControlUI* strip = Find(L"HoLayRestoreTileprocessbk")) strip->SetBkImage(L"DataBackup\\backprocess3.png");
     ShowCompletion(L"恭喜，还原成功！");
 }
@@ -600,16 +609,13 @@ LRESULT CDatabackup::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             OnTransferEnded(static_cast<int>(wParam), lParam != 0);
             break;
         case WM_TIMER:
-            if (wParam == kTimeoutTimer) {
-                ::KillTimer(m_hWnd, kTimeoutTimer);
-                if (busy_)
-                    Fail(restoring_ ? L"手机没有响应，还原未完成，请检查手机连接后重试"
-                                    : L"手机没有响应，备份未完成，请检查手机连接后重试");
+            if (wParam == kLinkTimer) {
+                CheckLink();
                 return 0;
             }
             break;
         case WM_DESTROY:
-            ::KillTimer(m_hWnd, kTimeoutTimer);
+            ::KillTimer(m_hWnd, kLinkTimer);
             shared_->Cancel();
             break;
         default:

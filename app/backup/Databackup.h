@@ -22,15 +22,17 @@ public:
     static constexpr const wchar_t* kClassName = L"ConnectFailDialog";
     static constexpr const wchar_t* kTitle = L"Databackup";
     enum Mode { kModeStart = 0, kModeBackup = 1, kModeRestore = 2 };
-    // Without a reply or a finished transfer for this long, a running backup
-    // or restore is given up and the user is told.
-    static constexpr UINT kDefaultTimeoutMs = 60000;
+    // How often a running backup or restore asks the main window whether the
+    // link to the phone service still stands. A silent phone is waited for
+    // however long it takes (writing 50,000 messages can take minutes); only
+    // a lost link, or the user closing the window, ends the wait.
+    static constexpr UINT kLinkCheckMs = 5000;
 
     CDatabackup(HWND owner, int mode);
     ~CDatabackup() override;
 
     // Creates the window over `owner`, centred and shown; nullptr on failure.
-    static CDatabackup* Open(HWND owner, int mode, const PhoneCounts& counts, UINT timeoutMs = kDefaultTimeoutMs);
+    static CDatabackup* Open(HWND owner, int mode, const PhoneCounts& counts, UINT linkCheckMs = kLinkCheckMs);
 
     const wchar_t* GetWindowClassName() const override { return kClassName; }
     void Notify(UiLib::TNotifyUI& msg) override;
@@ -68,8 +70,9 @@ private:
     void MarkItemDone(const Item& item);
     void ShowCompletion(const wchar_t* completeText);
     void Fail(const wchar_t* text);
-    void TouchTimeout();
-    void SendToFrame(UINT message, const std::string& request);
+    void WatchLink();
+    void CheckLink();
+    LRESULT SendToFrame(UINT message, const char* request);
     void SetVisible(const wchar_t* name, bool visible);
     void SetText(const wchar_t* name, const wchar_t* text);
     UiLib::CControlUI* Find(const wchar_t* name);
@@ -78,7 +81,7 @@ private:
 
     HWND owner_;
     int mode_;
-    UINT timeoutMs_ = kDefaultTimeoutMs;
+    UINT linkCheckMs_ = kLinkCheckMs;
     PhoneCounts counts_{-1, -1, -1};
     std::vector<BackupRecord> backups_;
     UiLib::CShadowUI shadow_;

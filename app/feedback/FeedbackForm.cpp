@@ -26,7 +26,8 @@ std::string FeedbackRequestPath(const FeedbackTexts& texts) {
 
 bool FeedbackAccepted(const std::string& reply) {
     Json::Value root;
-    if (!ParseJsonObject(reply, root) || !JsonHas(root, "type")) return false;
+    if (!ParseJsonObject(reply, root)) return false;
+    // A missing or empty "type" reads as 0: the service took the question.
     return std::atoi(JsonText(root, "type").c_str()) != -1;
 }
 

@@ -20,9 +20,9 @@ struct FeedbackTexts {
 // form-encoded.
 std::string FeedbackRequestPath(const FeedbackTexts& texts);
 
-// True when the answer is a JSON object with a "type" other than -1. No
-// answer, an answer that is not JSON and one without "type" are failures:
-// the user is told, never left guessing.
+// True when the answer is a JSON object whose "type" is not -1; one without
+// "type" is a success. No answer and an answer that is not JSON are
+// failures: the user is told, never left guessing.
 bool FeedbackAccepted(const std::string& reply);
 
 // Sends the request to the API host and reads its answer; blocks for the

@@ -322,7 +322,7 @@ bool VOvoduReridOro::OnAppMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESU
             OnLocalServerData(reinterpret_cast<const LocalServerDelivery*>(lParam));
             return true;
         default:
-            return OnPhoneLinkMessage(uMsg, wParam, lParam);
+            return OnPhoneLinkMessage(uMsg, wParam, lParam, result);
     }
 }
 

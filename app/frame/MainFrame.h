@@ -53,7 +53,7 @@ public:
     const PhoneCounts& PhoneDataCounts() const { return phoneCounts_; }
     // A counts reply of the phone: kept, and shown by the data summary when
     // it is open (which then moves over the frame again).
-    void ShowPhoneSummary(const PhoneCounts& counts);
+    void ShowPhoneSummary(const std::string& reply);
 
     static constexpr UINT kMenuClick = WM_USER + 121;  // 0x479, wParam: the item's name
 
@@ -115,7 +115,7 @@ private:
     void OnLocalServerData(const LocalServerDelivery* delivery);
 
     // The phone link and the backups (MainFramePhoneLink.cpp).
-    bool OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    bool OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnBackupClick(const UiLib::CUiString& name);
     void StartHelperApp();
     void StartPhoneLink();

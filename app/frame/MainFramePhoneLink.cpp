@@ -29,8 +29,11 @@ HWND FindBackupWindow() { return FindWindowW(CDatabackup::kClassName, CDatabacku
 
 }  // namespace
 
-bool VOvoduReridOro::OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+bool VOvoduReridOro::OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (uMsg) {
+        case appmsg::kPhoneLinkState:
+            result = client_.LinkLost() ? appmsg::kPhoneLinkLost : 1;
+            return true;
         case appmsg::kStartPhoneLink:
             StartPhoneLink();
             if (HANDLE thread = StartQueryDataThread(m_hWnd)) CloseHandle(thread);
@@ -57,7 +60,9 @@ bool VOvoduReridOro::OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             StartHelperApp();
             return true;
         case appmsg::kRomflashBackup: {
-            StartPhoneLink();
+            // A link that stands is used as it is: forwarding the port again
+            // and reconnecting would only delay the backup.
+            if (!client_.IsConnected()) StartPhoneLink();
             char request[16];
             std::snprintf(request, sizeof request, "backup_%d", static_cast<int>(wParam));
             ::SendMessageW(m_hWnd, appmsg::kSendPhoneRequest, reinterpret_cast<WPARAM>(request), 0);
@@ -76,6 +81,12 @@ bool VOvoduReridOro::OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 bool VOvoduReridOro::OnBackupClick(const CUiString& name) {
     if (name != L"BtnBackupNow" && name != L"BtnMDBackupdate") return false;
+    // The buttons' row takes the colour of the row above it, and "立即备份"
+    // gives way while the backup window is about.
+    CControlUI* up = Find(L"HLMidUp");
+    CControlUI* down = Find(L"HLMidDown");
+    if (up && down) down->SetBkColor(up->GetBkColor());
+    SetVisible(L"BtnBackupNow", false);
     if (HWND open = FindBackupWindow()) {
         ::ShowWindow(open, SW_RESTORE);
         return true;
@@ -114,10 +125,8 @@ void VOvoduReridOro::OnAndroidMsg(const char* received) {
     if (text.find("Server___Fail") != std::string::npos) return;
     if (text.find('(') != std::string::npos) {
         PhoneCounts counts;
-        if (ParsePhoneCounts(text, counts)) {
-            phoneCounts_ = counts;
-            ShowPhoneSummary(counts);
-        }
+        if (ParsePhoneCounts(text, counts)) phoneCounts_ = counts;
+        ShowPhoneSummary(text);
         SendToPlugin(L"romflash_phonedata_status", reinterpret_cast<WPARAM>(text.c_str()), 0);
         return;
     }

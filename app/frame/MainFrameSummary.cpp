@@ -79,13 +79,16 @@ void VOvoduReridOro::OpenPhoneSummary() {
     summary_.clicks = 0;
 }
 
-void VOvoduReridOro::ShowPhoneSummary(const PhoneCounts& counts) {
-    MergeCounts(summary_.counts, counts);
-    summary_.haveCounts = true;
-    PhoneMsg* popup = summary_.Open();
-    if (!popup) return;
+// A counts reply: kept for a summary opened later, and posted to an open one.
+void VOvoduReridOro::ShowPhoneSummary(const std::string& reply) {
+    PhoneCounts counts;
+    if (ParsePhoneCounts(reply, counts)) {
+        MergeCounts(summary_.counts, counts);
+        summary_.haveCounts = true;
+    }
+    if (!summary_.Open()) return;
     ::ShowWindow(summary_.popup, SW_SHOW);
-    popup->ShowCounts(counts);
+    PhoneMsg::PostReplyCopy(summary_.popup, reply);
     SetVisible(L"Backupgif", false);
     RECT frame = {};
     GetWindowRect(m_hWnd, &frame);

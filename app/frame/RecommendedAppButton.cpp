@@ -25,6 +25,8 @@ CRecommendedAppButton::CRecommendedAppButton(const std::wstring& name, const std
     SetFixedHeight(kHeight);
     SetFixedWidth(kWidth);
     SetMinWidth(kWidth);
+    // The name goes under the icon (drawn at 10 to 62 from the top), not over it.
+    SetTextPadding(RECT{2, 62, 2, 2});
 }
 
 void CRecommendedAppButton::DoEvent(TEventUI& event) {

@@ -15,6 +15,10 @@ constexpr UINT kPhoneConnectFail = WM_USER + 298;      // 0x52A, P
 constexpr UINT kPhoneOffline = WM_USER + 299;          // 0x52B, P
 constexpr UINT kStartPhoneLink = WM_USER + 300;        // 0x52C, P
 constexpr UINT kHelperAppFailed = WM_USER + 301;       // 0x52D, P: the companion app would not start
+// Asked of the frame by the backup window while it waits for the phone (S):
+// kPhoneLinkLost once the link to the phone service has ended on its own.
+constexpr UINT kPhoneLinkState = WM_USER + 302;        // 0x52E, S
+constexpr LRESULT kPhoneLinkLost = 2;
 constexpr UINT kAndroidMsg = WM_USER + 360;            // 0x568, S: the phone service's reply text
 constexpr UINT kAndroidMsgOther = WM_USER + 361;       // 0x569, S: to the backup window, other replies
 constexpr UINT kNews = WM_USER + 370;                  // 0x572, S: news index

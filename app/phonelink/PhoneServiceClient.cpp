@@ -39,6 +39,7 @@ struct CClient::Link {
     std::wstring host;
     int port = 0;
     std::atomic<bool> stopping{false};
+    std::atomic<bool> ended{false};  // the link ended on its own
     std::mutex mutex;  // guards socket and queued
     SOCKET socket = INVALID_SOCKET;
     std::vector<std::string> queued;
@@ -106,6 +107,7 @@ void CClient::Start(HWND notifyWindow, const wchar_t* host, int port) {
 void CClient::Run(const std::shared_ptr<Link>& link) {
     SOCKET socket = INVALID_SOCKET;
     if (!ConnetToServer(link->host.c_str(), link->port, socket)) {
+        link->ended = !link->stopping;
         link->Deliver(kConnectFailText);
         ::SetEvent(link->finished.Get());
         return;
@@ -132,6 +134,7 @@ void CClient::Run(const std::shared_ptr<Link>& link) {
         std::lock_guard<std::mutex> lock(link->mutex);
         link->socket = INVALID_SOCKET;
     }
+    link->ended = !link->stopping;
     ::closesocket(socket);
     ::SetEvent(link->finished.Get());
 }
@@ -167,6 +170,11 @@ bool CClient::IsConnected() const {
     if (!link_) return false;
     std::lock_guard<std::mutex> linkLock(link_->mutex);
     return link_->socket != INVALID_SOCKET;
+}
+
+bool CClient::LinkLost() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return link_ && link_->ended;
 }
 
 void CClient::Stop() {

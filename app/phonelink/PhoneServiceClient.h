@@ -50,6 +50,10 @@ public:
     void DispatchReply(const std::string& text);
 
     bool IsConnected() const;
+    // True when the started link has ended without Stop: its connection
+    // failed, the phone closed it or a receive failed. Requests sent now
+    // never reach the phone until the link is started again.
+    bool LinkLost() const;
     const std::wstring& Host() const { return host_; }
     int Port() const { return port_; }
 

@@ -1,6 +1,10 @@
 #include "summary/PhoneMsg.h"
 
+#include <cstring>
+#include <memory>
 #include <string>
+
+#include "messages/AppMessages.h"
 
 using namespace UiLib;
 
@@ -28,6 +32,27 @@ void PhoneMsg::Notify(TNotifyUI& msg) {
         else if (name == L"btnRestore") OpenBackup(kRestorePage, PhoneCounts{0, 0, 0});
     }
     WindowImplBase::Notify(msg);
+}
+
+bool PhoneMsg::PostReplyCopy(HWND summary, const std::string& text) {
+    std::unique_ptr<char[]> copy(new char[text.size() + 1]);
+    std::memcpy(copy.get(), text.c_str(), text.size() + 1);
+    if (!::PostMessageW(summary, appmsg::kAndroidMsg, reinterpret_cast<WPARAM>(copy.get()), 0)) return false;
+    copy.release();  // the window frees it
+    return true;
+}
+
+LRESULT PhoneMsg::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
+    if (uMsg != appmsg::kAndroidMsg) return WindowImplBase::HandleMessage(uMsg, wParam, lParam);
+    std::unique_ptr<char[]> text(reinterpret_cast<char*>(wParam));
+    if (!text) return 0;
+    ::OutputDebugStringA(text.get());
+    // Any reply shows the buttons; a counts reply also its numbers.
+    received_ = true;
+    PhoneCounts counts;
+    if (std::strchr(text.get(), '(') && ParsePhoneCounts(text.get(), counts)) MergeCounts(counts_, counts);
+    Apply();
+    return 0;
 }
 
 void PhoneMsg::OnInit() {

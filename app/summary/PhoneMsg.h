@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "core/window/WindowImplBase.h"
 #include "phonelink/PhoneCounts.h"
@@ -29,6 +30,9 @@ public:
 
     const wchar_t* GetWindowClassName() const override { return L"PhoneMsg"; }
     void Notify(UiLib::TNotifyUI& msg) override;
+    // WM_ANDROID_MSG (0x568) carries a counts reply posted by the main frame:
+    // wParam a copy made by PostReplyCopy, which this window frees.
+    LRESULT HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     void OnFinalMessage(HWND hWnd) override;
 
     void SetBackupOpener(BackupOpener opener) { opener_ = std::move(opener); }
@@ -42,6 +46,10 @@ public:
     // Where the summary stands over the frame: 56 pixels right of and 157
     // below the frame's top-left corner.
     static POINT PlaceOver(const RECT& frame) { return {frame.left + 56, frame.top + 157}; }
+
+    // Posts a copy of the counts reply `text` to the summary window; the
+    // copy is freed here when the post fails, else by the window.
+    static bool PostReplyCopy(HWND summary, const std::string& text);
 
 protected:
     UiLib::CUiString GetSkinDirectory() override { return L"skin"; }

@@ -8,6 +8,7 @@
 #include "BrushProgressUI.h"
 #include "FlashSteps.h"
 #include "PluginDialogs.h"
+#include "PluginLog.h"
 #include "PluginState.h"
 #include "RecoveryPackage.h"
 #include "ScriptRunner.h"
@@ -29,11 +30,16 @@ namespace {
 struct BackupItem {
     const wchar_t* name;
     int bit;
+    const wchar_t* caption;  // what the page calls the item
 };
 const BackupItem kBackupItems[] = {
-    {L"BackupItemContacts", 1}, {L"BackupItemSmses", 2},      {L"BackupItemCallhistorys", 4},
-    {L"BackupItemApps", 8},     {L"BackupItemWifis", 16},     {L"BackupItemAlarmclocks", 32},
+    {L"BackupItemContacts", 1, L"联系人"}, {L"BackupItemSmses", 2, L"短信"},  {L"BackupItemCallhistorys", 4, L"通话记录"},
+    {L"BackupItemApps", 8, L"应用"},       {L"BackupItemWifis", 16, L"WiFi"}, {L"BackupItemAlarmclocks", 32, L"闹钟"},
 };
+// An item's user data: done once its copy is on the PC, failed when the copy
+// did not arrive, empty while it is awaited.
+const wchar_t kItemDone[] = L"1";
+const wchar_t kItemFailed[] = L"0";
 
 bool IsType(const TNotifyUI& msg, const wchar_t* type) { return _wcsicmp(msg.sType, type) == 0; }
 
@@ -161,9 +167,18 @@ int CBrevlinsUI::BackupDoneCount() const {
     int done = 0;
     for (const BackupItem& item : kBackupItems) {
         COptionUI* box = AsOption(Find(item.name));
-        if (box && box->IsSelected() && box->GetUserData() == L"1") ++done;
+        if (box && box->IsSelected() && box->GetUserData() == kItemDone) ++done;
     }
     return done;
+}
+
+int CBrevlinsUI::BackupFailedCount() const {
+    int failed = 0;
+    for (const BackupItem& item : kBackupItems) {
+        COptionUI* box = AsOption(Find(item.name));
+        if (box && box->IsSelected() && box->GetUserData() == kItemFailed) ++failed;
+    }
+    return failed;
 }
 
 bool CBrevlinsUI::BackupFinished() const { return BackupDoneCount() == BackupCount(BackupMask()); }
@@ -318,19 +333,25 @@ void CBrevlinsUI::OnPhoneDataStatus(TNotifyUI& msg) {
     SetItemCounts(contacts, messages, calls, 0, 0, 0);
 }
 
+// The main program reports each backup item once its copy is on this PC
+// (lParam 1) or has failed (lParam 0). A failed item is not done: the page
+// says so and the flash thread's check finds the backup unfinished and asks
+// the user before flashing without that data.
 void CBrevlinsUI::OnBackupReceived(TNotifyUI& msg) {
-    const wchar_t* item = nullptr;
-    const wchar_t* text = nullptr;
-    switch (msg.wParam) {
-        case 1: item = L"BackupItemContacts"; text = L"联系人备份完成"; break;
-        case 2: item = L"BackupItemSmses"; text = L"短信备份完成"; break;
-        case 4: item = L"BackupItemCallhistorys"; text = L"通话记录备份完成"; break;
-        default: return;
-    }
-    SetTextOf(L"FlashingsText-OkSomething", text);
-    if (CControlUI* box = Find(item)) box->SetUserData(L"1");
-    wchar_t progress[32];
-    swprintf(progress, 32, L"备份 (%d/%d)", BackupDoneCount(), BackupCount(BackupMask()));
+    const BackupItem* item = nullptr;
+    for (const BackupItem& candidate : kBackupItems)
+        if (candidate.bit <= 4 && static_cast<WPARAM>(candidate.bit) == msg.wParam) item = &candidate;
+    if (!item) return;
+    const bool copied = msg.lParam != 0;
+    SetTextOf(L"FlashingsText-OkSomething", std::wstring(item->caption) + (copied ? L"备份完成" : L"备份失败"));
+    if (CControlUI* box = Find(item->name)) box->SetUserData(copied ? kItemDone : kItemFailed);
+    if (!copied) PluginLog(WideToUtf8(item->caption) + " backup failed");
+    wchar_t progress[64];
+    const int failed = BackupFailedCount();
+    if (failed > 0)
+        swprintf(progress, 64, L"备份 (%d/%d)，%d 项失败", BackupDoneCount(), BackupCount(BackupMask()), failed);
+    else
+        swprintf(progress, 64, L"备份 (%d/%d)", BackupDoneCount(), BackupCount(BackupMask()));
     SetTextOf(L"FlashingsText-CheckingSomething", progress);
 }
 
@@ -374,6 +395,9 @@ void CBrevlinsUI::OnFlashDecided() {
     if (progress_) progress_->ResetForRun();
     RefreshFlashingTexts();
     const int mask = BackupMask();
+    // Each flash backs up anew: what an earlier backup copied counts for nothing.
+    for (const BackupItem& item : kBackupItems)
+        if (CControlUI* box = Find(item.name)) box->SetUserData(L"");
     if (mask != 0) {
         SetAnimation(L"./images/备份配图.gif");
         SetTextOf(L"FlashingProgressTitle", L"正在备份");

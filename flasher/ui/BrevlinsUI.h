@@ -45,6 +45,8 @@ public:
     int BackupMask() const;
     static int BackupCount(int mask);
     int BackupDoneCount() const;
+    // How many checked items the main program reported as not copied.
+    int BackupFailedCount() const;
     bool BackupFinished() const;
     void SetItemCounts(int contacts, int messages, int calls, int apps, int wifis, int alarms);
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "AdbTestPeers.h"
+#include "FlashFixtures.h"
 #include "PhoneServiceApp.h"
 #include "PhoneServicePeer.h"
 #include "PngWriter.h"
@@ -26,6 +28,7 @@
 #include "WebServicePeer.h"
 #include "device/DeviceBridge.h"
 #include "net/ApiRequests.h"
+#include "record/PackageRecord.h"
 #include "win32/TextConvert.h"
 
 namespace fs = std::filesystem;
@@ -165,6 +168,16 @@ struct BackupFixture : ::testing::Test {
     std::string ListFile() const { return testsupport::ReadFileBytes(dir.File(L"data\\DataBackRes.xml")); }
 };
 
+// The three backup-done replies of a phone that names files it never wrote.
+std::string UnwrittenBackupReplies() {
+    std::string replies;
+    for (const char* item : {"1_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.vcf",
+                             "2_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.xml",
+                             "4_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.vcl"})
+        replies += std::string("backup_") + item;
+    return replies;
+}
+
 bool SendToFrame(HWND frame, UINT message, WPARAM wParam) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(frame, message, wParam, 0, SMTO_NORMAL, 60000, &result) != 0;
@@ -221,7 +234,7 @@ TEST_F(BackupFixture, BackUpThroughTheWindowThenRestoreBitForBit) {
         const std::string list = ListFile();
         EXPECT_EQ(list.find("<Element"), list.rfind("<Element")) << list;  // one entry
         EXPECT_NE(std::string::npos, list.find("<Element time=\"" + stamp + "\" phoneName=\"")) << list;
-        EXPECT_NE(std::string::npos, list.find("pathDir=\"" + WideToUtf8(base) + "\"")) << list;
+        EXPECT_NE(std::string::npos, list.find("pathDir=\"" + WideToAnsi(base) + "\"")) << list;
         PostMessageW(window, WM_CLOSE, 1, 0);
         ASSERT_TRUE(uiharness::PumpUntil([] { return !FindWindowW(L"ConnectFailDialog", L"Databackup"); }, 5000));
 
@@ -312,12 +325,7 @@ TEST_F(BackupFixture, ThePluginsBackupReportsEachItemAfterItsCopy) {
         if (c.missing)
             responder = [](const std::string& request) -> std::vector<std::string> {
                 if (request.compare(0, 7, "backup_") != 0) return {};
-                std::string replies;
-                for (const char* item : {"1_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.vcf",
-                                         "2_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.xml",
-                                         "4_/storage/emulated/0/doruvadedi/2015-01-02-03-04-05.vcl"})
-                    replies += std::string("backup_") + item;
-                return {replies};
+                return {UnwrittenBackupReplies()};
             };
         StartService(c.legacy, responder);
         TorvanikProcess torvanik(dir.Path());
@@ -339,6 +347,60 @@ TEST_F(BackupFixture, ThePluginsBackupReportsEachItemAfterItsCopy) {
             EXPECT_EQ(data.FileOf(bit), testsupport::ReadFileBytes(file)) << bit;
         }
     }
+}
+
+// With the real flashing plug-in: a ROM from the downloader is matched and
+// flashing begins with the backup of all three items, but the phone names
+// files it never wrote, so no copy arrives. The plug-in hears each failure
+// (lParam 0), does not count the item done, and asks the user before
+// flashing without the data: the unfinished-backup warning shows and, once
+// refused, the phone is never rebooted into recovery.
+TEST_F(BackupFixture, AFailedCopyStopsTheRealPluginFromFlashingWithoutAsking) {
+    SetBackupFolder(backups.File(L"real-plugin"));
+    ASSERT_TRUE(CopyFileW(apptest::InstallationFolder().append(L"Brevlin.dll").c_str(), dir.File(L"Brevlin.dll").c_str(),
+                          FALSE));
+    web.SetJson("index.php?c=feedback&a=getTypeList&id=31", R"({"num":1,"typeName0":"MI 4LTE"})");
+    const std::wstring rom = backups.File(L"mi4.zip");
+    ASSERT_TRUE(testsupport::WriteFileBytes(rom, flashfixtures::RomPackage("cancro", "MI 4LTE")));
+    StartService(false, [this](const std::string& request) -> std::vector<std::string> {
+        if (request.compare(0, 7, "backup_") != 0) return app->Responder()(request);
+        return {UnwrittenBackupReplies()};
+    });
+    TorvanikProcess torvanik(dir.Path());
+    HWND frame = torvanik.WaitForFrame();
+    ASSERT_NE(nullptr, frame);
+    // The phone is identified, its companion app started and its counts
+    // reach the plug-in, which checks the three items.
+    // (The frame opens the phone's pages once it has told the plug-in.)
+    ASSERT_TRUE(uiharness::PumpUntil([&] {
+        for (const auto& request : web.Requests())
+            if (request.path.find("svexe/index/typeId/31") != std::string::npos) return true;
+        return false;
+    }, 60000));
+    uiharness::PumpFor(3000);
+    PostMessageW(frame, kPrepareHelper, 0, 0);
+    ASSERT_TRUE(service->WaitForRequests(1));
+    uiharness::PumpFor(2000);
+    adb.ClearRequests();
+
+    PackageRecord record = {};
+    std::strncpy(record.Type, "0", 4);
+    record.Type[4] = kPackageInstallMarker;
+    std::strncpy(record.ObjectUrl, WideToAnsi(rom).c_str(), sizeof record.ObjectUrl - 1);
+    COPYDATASTRUCT copy = {0, sizeof record, &record};
+    DWORD_PTR result = 0;
+    ASSERT_TRUE(SendMessageTimeoutW(frame, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&copy), SMTO_NORMAL, 30000, &result));
+
+    HWND warning = nullptr;
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return (warning = FindWindowW(L"CMsgBox", nullptr)) != nullptr; }, 90000));
+    const auto requests = service->Requests();
+    EXPECT_NE(requests.end(), std::find(requests.begin(), requests.end(), "backup_7"));
+    Screenshot(frame, L"brevlin-backup-failed.png");
+    PostMessageW(warning, WM_CLOSE, 2, 0);  // refused
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return !IsWindow(warning); }, 10000));
+    uiharness::PumpFor(3000);
+    for (const std::string& request : adb.Requests())
+        EXPECT_EQ(std::string::npos, request.find("reboot")) << request;
 }
 
 // The companion app on the phone is replaced only by a newer shipped copy;

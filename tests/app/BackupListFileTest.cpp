@@ -1,5 +1,5 @@
 // The list of backups on this PC: what a new list and an appended entry look
-// like on disk, UTF-8 texts and older ANSI files, the existence mask by item
+// like on disk, texts in the ANSI code page and older UTF-8 files, the existence mask by item
 // bit, deletion by time, and damaged or missing lists left untouched.
 #include "TestPaths.h"
 #include "backup/BackupListFile.h"
@@ -17,16 +17,20 @@ const std::string kStamp = "2026-12-10-20-31-07";
 // "小米手机" in the ANSI code page the program's fields use.
 const std::string kPhoneAnsi = WideToAnsi(L"小米手机", 936);
 
-TEST(BackupListFile, ANewListWithOneEntryHoldsItsThreeAttributesInOrderAsUtf8) {
+TEST(BackupListFile, ANewListWithOneEntryHoldsItsThreeAttributesInOrderInTheAnsiCodePage) {
     testsupport::ScratchDir dir;
     std::wstring list = dir.File(L"DataBackRes.xml");
     ASSERT_TRUE(CreateBackupList(list));
-    EXPECT_NE(testsupport::ReadFileBytes(list).find("<config/>"), std::string::npos);
-    ASSERT_TRUE(AppendBackupRecord(list, MakeBackupRecord(kStamp, kPhoneAnsi, "C:\\backup\\" + kStamp)));
     std::string content = testsupport::ReadFileBytes(list);
     EXPECT_EQ(content.rfind("<?xml version='1.0' encoding='utf-8'?>", 0), 0u) << content;
-    std::string expected = "<Element time=\"" + kStamp + "\" phoneName=\"" + WideToUtf8(L"小米手机") +
-                           "\" pathDir=\"C:\\backup\\" + kStamp + "\"/>";
+    EXPECT_NE(content.find("<config/>"), std::string::npos);
+    ASSERT_TRUE(AppendBackupRecord(list, MakeBackupRecord(kStamp, kPhoneAnsi, "C:\\backup\\" + kStamp)));
+    // Rewritten after reading: the parsed <config> alone, the texts as the
+    // program holds them.
+    content = testsupport::ReadFileBytes(list);
+    EXPECT_EQ(content.rfind("<config>", 0), 0u) << content;
+    std::string expected = "<Element time=\"" + kStamp + "\" phoneName=\"" + kPhoneAnsi + "\" pathDir=\"C:\\backup\\" +
+                           kStamp + "\"/>";
     EXPECT_NE(content.find(expected), std::string::npos) << content;
 
     std::vector<BackupRecord> records;
@@ -36,22 +40,39 @@ TEST(BackupListFile, ANewListWithOneEntryHoldsItsThreeAttributesInOrderAsUtf8) {
     EXPECT_EQ(Field(records[0].phoneName), kPhoneAnsi);
 }
 
-TEST(BackupListFile, AListWrittenInTheAnsiCodePageIsStillRead) {
-    testsupport::ScratchDir dir;
-    std::wstring list = dir.File(L"DataBackRes.xml");
-    std::string pathAnsi = WideToAnsi(L"D:\\备份\\" + AnsiToWide(kStamp), 936);
-    ASSERT_TRUE(testsupport::WriteFileBytes(
-        list, "<config>\n\t<Element time=\"" + kStamp + "\" phoneName=\"" + kPhoneAnsi + "\" pathDir=\"" + pathAnsi +
-                  "\"/>\n</config>\n\n"));
-    std::vector<BackupRecord> records;
-    ASSERT_TRUE(LoadBackupList(list, records));
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(Field(records[0].phoneName), kPhoneAnsi);
-    EXPECT_EQ(Field(records[0].path), pathAnsi);
-    // Written back as UTF-8, and read the same again.
-    EXPECT_NE(testsupport::ReadFileBytes(list).find(WideToUtf8(L"D:\\备份\\")), std::string::npos);
-    ASSERT_TRUE(LoadBackupList(list, records));
-    EXPECT_EQ(Field(records[0].path), pathAnsi);
+// Earlier builds stored UTF-8: such a list reads as the same texts and is
+// written back in the ANSI code page. A list whose texts are ANSI stays so.
+TEST(BackupListFile, AListWrittenInUtf8ByEarlierBuildsIsStillRead) {
+    const std::string pathAnsi = WideToAnsi(L"D:\\备份\\" + AnsiToWide(kStamp), 936);
+    const std::string phoneUtf8 = WideToUtf8(L"小米手机");
+    const std::string pathUtf8 = WideToUtf8(L"D:\\备份\\" + AnsiToWide(kStamp));
+    const struct {
+        const char* name;
+        std::string phone, path;
+    } cases[] = {
+        {"UTF-8 with its declaration", phoneUtf8, pathUtf8},
+        {"ANSI", kPhoneAnsi, pathAnsi},
+        {"ASCII phone, UTF-8 path", "MI 4LTE", pathUtf8},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::ScratchDir dir;
+        std::wstring list = dir.File(L"DataBackRes.xml");
+        ASSERT_TRUE(testsupport::WriteFileBytes(
+            list, "<?xml version='1.0' encoding='utf-8'?>\n<config>\n\t<Element time=\"" + kStamp +
+                      "\" phoneName=\"" + c.phone + "\" pathDir=\"" + c.path + "\"/>\n</config>\n\n"));
+        std::vector<BackupRecord> records;
+        ASSERT_TRUE(LoadBackupList(list, records));
+        ASSERT_EQ(records.size(), 1u);
+        const std::string phone = c.phone == "MI 4LTE" ? c.phone : kPhoneAnsi;
+        EXPECT_EQ(Field(records[0].phoneName), phone);
+        EXPECT_EQ(Field(records[0].path), pathAnsi);
+        const std::string written = testsupport::ReadFileBytes(list);
+        EXPECT_NE(written.find("pathDir=\"" + pathAnsi + "\""), std::string::npos) << written;
+        ASSERT_TRUE(LoadBackupList(list, records));
+        EXPECT_EQ(Field(records[0].path), pathAnsi);
+        EXPECT_EQ(Field(records[0].phoneName), phone);
+    }
 }
 
 TEST(BackupListFile, TheMaskNamesTheItemsWhoseFilesAreThere) {

@@ -110,14 +110,15 @@ TEST(FeedbackRules, OnlyElevenDigitsWithAMobileSecondDigitAreAPhoneNumber) {
     for (const auto& c : cases) EXPECT_EQ(c.accepted, IsMobileNumber(c.phone)) << WideToUtf8(c.phone);
 }
 
-TEST(FeedbackRules, OnlyAJsonAnswerWithATypeOtherThanMinusOneIsSuccess) {
+TEST(FeedbackRules, AJsonAnswerIsSuccessUnlessItsTypeIsMinusOne) {
     const struct {
         const char* reply;
         bool accepted;
     } cases[] = {
         {R"({"type":1})", true},     {R"({"type":"0"})", true},   {R"({"type":"2","msg":"ok"})", true},
-        {R"({"type":-1})", false},   {R"({"type":"-1"})", false}, {R"({"msg":"ok"})", false},
-        {R"({"type":null})", false}, {"<html>busy</html>", false}, {"", false},
+        {R"({"type":-1})", false},   {R"({"type":"-1"})", false}, {R"({"msg":"ok"})", true},
+        {R"({"type":null})", true},  {R"({})", true},             {"<html>busy</html>", false},
+        {"", false},
         {"[1]", false},
     };
     for (const auto& c : cases) EXPECT_EQ(c.accepted, FeedbackAccepted(c.reply)) << c.reply;
@@ -153,7 +154,7 @@ TEST_F(FormFixture, SendsTheFormEncodedRequestAndShowsTheAnswer) {
     } cases[] = {
         {R"({"type":1,"msg":"ok"})", L"反馈成功，感谢您的支持！", L"Questionback\\BackTip\\okbk.png"},
         {R"({"type":-1})", L"反馈出错， 请重试 ！", L"Questionback\\BackTip\\failbk.png"},
-        {R"({"msg":"no type"})", L"反馈出错， 请重试 ！", L"Questionback\\BackTip\\failbk.png"},
+        {R"({"msg":"no type"})", L"反馈成功，感谢您的支持！", L"Questionback\\BackTip\\okbk.png"},
         {"<html>维护中</html>", L"反馈出错， 请重试 ！", L"Questionback\\BackTip\\failbk.png"},
         {nullptr, L"反馈出错， 请重试 ！", L"Questionback\\BackTip\\failbk.png"},
     };

@@ -151,19 +151,23 @@ TEST(PhoneServiceClient, ARefusedLinkReportsOnceAndLeavesNothingRunning) {
     window.Settle(300);
     EXPECT_EQ(window.replies, std::vector<std::string>{CClient::kConnectFailText});
     EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.LinkLost());
     client.Stop();
     client.Stop();
+    EXPECT_FALSE(client.LinkLost());
 }
 
-TEST(PhoneServiceClient, APhoneThatClosesTheLinkEndsTheReceiveWithoutAMessage) {
+TEST(PhoneServiceClient, APhoneThatClosesTheLinkEndsTheReceiveWithoutAMessageAndTheLinkIsLost) {
     PhoneServicePeer peer(Answers());
     ReplyWindow window;
     CClient client;
     client.Start(window.Hwnd(), L"127.0.0.1", peer.Port());
     for (int i = 0; i < 200 && !client.IsConnected(); ++i) window.Settle(10);
     ASSERT_TRUE(client.IsConnected());
+    EXPECT_FALSE(client.LinkLost());
     peer.CloseClients();
-    for (int i = 0; i < 200 && client.IsConnected(); ++i) window.Settle(10);
+    for (int i = 0; i < 200 && !client.LinkLost(); ++i) window.Settle(10);
+    EXPECT_TRUE(client.LinkLost());  // what the backup window asks about
     EXPECT_FALSE(client.IsConnected());
     EXPECT_TRUE(window.replies.empty());
     DWORD start = ::GetTickCount();
@@ -184,6 +188,7 @@ TEST(PhoneServiceClient, ASecondLinkReplacesTheFirst) {
     EXPECT_EQ(peer.Connections(), 2);
     EXPECT_EQ(peer.Disconnections(), 1);  // the first link is gone
     EXPECT_EQ(window.replies.size(), 1u);  // one answer, from one link
+    EXPECT_FALSE(client.LinkLost());       // stopped on purpose, not lost
 }
 
 TEST(PhoneServiceClient, StopReturnsWhileAReplyWaitsForTheStoppingThread) {

@@ -139,6 +139,25 @@ TEST_F(SummaryFixture, EachCountIsReadAfterItsOwnLabelWhereverItStands) {
     DestroyWindow(window->GetHWND());
 }
 
+// The frame posts each reply as WM_ANDROID_MSG with a copy the window frees:
+// a text without "(" only shows the buttons, a counts reply its numbers.
+TEST_F(SummaryFixture, PostedRepliesShowTheButtonsAndTheCounts) {
+    PhoneMsg* window = Open();
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(PhoneMsg::PostReplyCopy(window->GetHWND(), "Server ready"));
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return VisibleControl(*window, L"btnBackup"); }));
+    EXPECT_TRUE(VisibleControl(*window, L"btnRestore"));
+    EXPECT_EQ(0, window->Counts().contacts);
+    ASSERT_TRUE(PhoneMsg::PostReplyCopy(window->GetHWND(), "contact(12)_msg(3)_calllog(40)"));
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return TextOf(*window, L"msgLaRecord") == L"40"; }));
+    EXPECT_EQ(L"12", TextOf(*window, L"msgLaontactsA"));
+    EXPECT_EQ(L"3", TextOf(*window, L"msgLaMsg"));
+    EXPECT_EQ(12, window->Counts().contacts);
+    HWND hwnd = window->GetHWND();
+    DestroyWindow(hwnd);
+    EXPECT_FALSE(PhoneMsg::PostReplyCopy(hwnd, "contact(1)"));  // no window: the copy is freed here
+}
+
 TEST_F(SummaryFixture, TheButtonsHideTheSummaryAndOpenTheBackupPages) {
     std::vector<Opened> opened;
     PhoneMsg* window = Open(&opened);
@@ -188,9 +207,7 @@ TEST(FrameSummary, TheFramesButtonOpensTheSummaryWhichShowsTheCountsAndHidesOnAC
         return at.left == frameRect.left + 56 && at.top == frameRect.top + 157;
     };
     // A counts reply before the summary was ever opened only is kept.
-    PhoneCounts early;
-    ParsePhoneCounts("contact(2)_msg(1)_calllog(4)", early);
-    frame->ShowPhoneSummary(early);
+    frame->ShowPhoneSummary("contact(2)_msg(1)_calllog(4)");
     EXPECT_EQ(nullptr, popup());
 
     frame->m_PaintManager.SendNotify(button, L"click", 0, 0);
@@ -207,12 +224,11 @@ TEST(FrameSummary, TheFramesButtonOpensTheSummaryWhichShowsTheCountsAndHidesOnAC
     SendMessageW(frameWnd, WM_LBUTTONUP, 0, MAKELPARAM(100, 100));
     EXPECT_FALSE(IsWindowVisible(popup()));
     SetWindowPos(frameWnd, nullptr, 20, 10, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    PhoneCounts counts;
-    ParsePhoneCounts("calllog(40)_msg(3)_contact(12)", counts);
-    frame->ShowPhoneSummary(counts);
+    frame->ShowPhoneSummary("calllog(40)_msg(3)_contact(12)");
     EXPECT_TRUE(IsWindowVisible(popup()));
     EXPECT_TRUE(popupAt());
-    EXPECT_EQ(L"12", TextOf(*summary, L"msgLaontactsA"));
+    // The reply reaches the summary as its own posted message.
+    EXPECT_TRUE(uiharness::PumpUntil([&] { return TextOf(*summary, L"msgLaontactsA") == L"12"; }));
     EXPECT_EQ(L"3", TextOf(*summary, L"msgLaMsg"));
     EXPECT_EQ(L"40", TextOf(*summary, L"msgLaRecord"));
     CControlUI* busy = frame->m_PaintManager.FindControl(L"Backupgif");
@@ -225,6 +241,9 @@ TEST(FrameSummary, TheFramesButtonOpensTheSummaryWhichShowsTheCountsAndHidesOnAC
     frame->m_PaintManager.SendNotify(button, L"click", 0, 0);
     EXPECT_TRUE(IsWindowVisible(popup()));
     EXPECT_TRUE(busy->IsVisible());
+    // The busy animation has its picture: blue dots turning beside the buttons.
+    uiharness::PumpFor(300);
+    EXPECT_GT(uiharness::CountTinted(uiharness::CaptureScreen(frameWnd), busy->GetPos(), 0), 5);
     frame->m_PaintManager.SendNotify(button, L"click", 0, 0);
     EXPECT_FALSE(IsWindowVisible(popup()));
     EXPECT_EQ(summary, dynamic_cast<PhoneMsg*>(apptest::WindowObject(popup())));

@@ -140,6 +140,35 @@ TEST_F(PageTest, FlashDecidedAsksForTheBackupOfTheCheckedItems) {
     EXPECT_EQ(1, closer.Count(L"CMsgBox"));
 }
 
+// A copy the main program could not make (lParam 0) is not done: the page
+// says which item failed and the flash waits for the user's word. A new
+// flash backs up anew: the earlier run's results count for nothing.
+TEST_F(PageTest, AFailedBackupCopyIsNotCountedDoneAndTheUserIsAsked) {
+    DialogCloser closer(2);  // the unfinished-backup warning is refused
+    host_.Send(L"romflash_phonedata_status", reinterpret_cast<WPARAM>("contact(3)_msg(0)_calllog(12)"));
+    host_.Click(L"FlashDecided");
+    ASSERT_EQ(1, host_.Main().Count(kBackup));
+    host_.Send(L"romflash_backup_recevie", 1, 1);
+    host_.Send(L"romflash_backup_recevie", 4, 0);
+    EXPECT_EQ(L"通话记录备份失败", host_.TextOf(L"FlashingsText-OkSomething"));
+    EXPECT_EQ(L"备份 (1/2)，1 项失败", host_.TextOf(L"FlashingsText-CheckingSomething"));
+    EXPECT_TRUE(Box(host_, L"BackupItemCallhistorys")->GetUserData() == L"0");
+    EXPECT_TRUE(host_.WaitForPage(2, 15000));
+    EXPECT_EQ(1, closer.Count(L"CMsgBox"));
+
+    // Flashing again: both items are awaited afresh, and once both copies
+    // are here the flash goes on without asking.
+    host_.Click(L"FlashDecided");
+    ASSERT_EQ(2, host_.Main().Count(kBackup));
+    EXPECT_EQ(L"备份 (0/2)", host_.TextOf(L"FlashingsText-CheckingSomething"));
+    host_.Send(L"romflash_backup_recevie", 4, 1);
+    EXPECT_EQ(L"备份 (1/2)", host_.TextOf(L"FlashingsText-CheckingSomething"));
+    host_.Send(L"romflash_backup_recevie", 1, 1);
+    EXPECT_EQ(L"联系人备份完成", host_.TextOf(L"FlashingsText-OkSomething"));
+    EXPECT_TRUE(host_.WaitForPage(4, 20000));  // no ROM: the damaged-package result
+    EXPECT_EQ(1, closer.Count(L"CMsgBox"));
+}
+
 TEST_F(PageTest, NoBackupMaskSendsNoBackupMessage) {
     host_.Click(L"FlashDecided");
     EXPECT_EQ(3, host_.CurrentPage());

@@ -101,18 +101,32 @@ int wmain(int argc, wchar_t** argv) {
     WritePrivateProfileStringW(L"BackupDir", L"BackupPath", backups.c_str(), (install + L"data\\BrushConfig.dat").c_str());
     const std::wstring pluginLog = work + L"plugin.log";
     SetEnvironmentVariableW(L"TORVANIK_PLUGIN_LOG", pluginLog.c_str());
+    // The plug-in stand-in releases it once per notification it records: the
+    // wait for the backup's three reports polls nothing, so this process
+    // takes no share of the Wine server from the program it times.
+    const std::wstring semaphoreName = L"TorvanikBackupBench" + std::to_wstring(GetCurrentProcessId());
+    HANDLE notices = CreateSemaphoreW(nullptr, 0, 1000, semaphoreName.c_str());
+    if (!notices) return Fail("creating the notice semaphore");
+    SetEnvironmentVariableW(L"TORVANIK_PLUGIN_SEMAPHORE", semaphoreName.c_str());
 
     apptest::TorvanikProcess torvanik(install);
     HWND frame = torvanik.WaitForFrame(60000);
     if (!frame) return Fail("the main window did not show");
     Sleep(3000);  // the start-up work settles
 
+    // Notifications recorded so far (the connection, the counts) are not the backup's.
+    while (WaitForSingleObject(notices, 0) == WAIT_OBJECT_0) {
+    }
     double start = Now();
     phoneMs = 0;
     DWORD_PTR result = 0;
     SendMessageTimeoutW(frame, kRomflashBackup, 7, 0, SMTO_NORMAL, 600000, &result);
-    if (!WaitFor([&] { return Count(testsupport::ReadFileBytes(pluginLog), "romflash_backup_recevie\t") >= 3; }, 600000))
-        return Fail("the backup did not finish");
+    const double requestedMs = Now() - start;
+    double firstItemMs = 0;
+    for (int item = 0; item < 3; ++item) {
+        if (WaitForSingleObject(notices, 600000) != WAIT_OBJECT_0) return Fail("the backup did not finish");
+        if (item == 0) firstItemMs = Now() - start;
+    }
     const double backupMs = Now() - start;
     const double backupPhoneMs = phoneMs;
     if (Count(testsupport::ReadFileBytes(pluginLog), "romflash_backup_recevie\t") != 3 ||
@@ -149,8 +163,9 @@ int wmain(int argc, wchar_t** argv) {
     const double restorePhoneMs = phoneMs;
     for (const std::string& line : app.RestoreResults())
         if (line.find(":ok") == std::string::npos) return Fail("a restored file differs from the phone's");
-    std::printf("stamp %s\nbackup_ms %.0f\nbackup_phone_ms %.0f\nrestore_ms %.0f\nrestore_phone_ms %.0f\n",
-                stamp.c_str(), backupMs, backupPhoneMs, restoreMs, restorePhoneMs);
+    std::printf("stamp %s\nbackup_ms %.0f\nbackup_phone_ms %.0f\nbackup_request_ms %.0f\nbackup_first_item_ms %.0f\n"
+                "restore_ms %.0f\nrestore_phone_ms %.0f\n",
+                stamp.c_str(), backupMs, backupPhoneMs, requestedMs, firstItemMs, restoreMs, restorePhoneMs);
     std::fflush(stdout);
     return 0;
 }

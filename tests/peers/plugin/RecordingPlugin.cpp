@@ -9,6 +9,8 @@
 // "romflash_phonedata_status" the wParam is the counts text.
 // When TORVANIK_PLUGIN_CLICK_ON_DATA names a control of the host window, the
 // page clicks it once the phone's counts arrived, as a user would then.
+// When TORVANIK_PLUGIN_SEMAPHORE names a semaphore, it is released once for
+// every line, so a waiting program needs no polling of the file.
 #include <windows.h>
 
 #include <fstream>
@@ -51,6 +53,7 @@ public:
         if (type == "romflash_phonedata_status") ClickNamedControl();
         Append(type + "\t" + first + "\t" + second + "\t" + LabelText(L"textConnectPhoneName") + "\t" +
                LabelText(L"TextPhoneStatue") + "\n");
+        Signal();
     }
 
 private:
@@ -63,6 +66,15 @@ private:
     std::string LabelText(const wchar_t* name) const {
         CControlUI* label = host_->FindControl(name);
         return label ? WideToUtf8(label->GetText().GetData()) : std::string();
+    }
+
+    static void Signal() {
+        wchar_t name[MAX_PATH] = {};
+        if (!GetEnvironmentVariableW(L"TORVANIK_PLUGIN_SEMAPHORE", name, MAX_PATH)) return;
+        if (HANDLE semaphore = OpenSemaphoreW(SEMAPHORE_MODIFY_STATE, FALSE, name)) {
+            ReleaseSemaphore(semaphore, 1, nullptr);
+            CloseHandle(semaphore);
+        }
     }
 
     static void Append(const std::string& line) {
