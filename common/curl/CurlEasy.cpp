@@ -2,6 +2,8 @@
 
 #include <mutex>
 
+#include <winsock2.h>
+
 TransferLimits& CurlTransferLimits() {
     static TransferLimits limits;
     return limits;
@@ -25,6 +27,18 @@ void CurlHeaders::Append(const char* line) {
     if (curl_slist* grown = curl_slist_append(list_, line)) list_ = grown;
 }
 
+namespace {
+
+int SizeReceiveBuffer(void*, curl_socket_t socket, curlsocktype purpose) {
+    if (purpose != CURLSOCKTYPE_IPCXN) return CURL_SOCKOPT_OK;
+    const int bytes = CurlTransferLimits().socketReceiveBufferBytes;
+    // A refused size leaves the system's own: the transfer goes on.
+    setsockopt(socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes);
+    return CURL_SOCKOPT_OK;
+}
+
+}  // namespace
+
 void ApplyTransferLimits(CURL* handle) {
     const TransferLimits& limits = CurlTransferLimits();
     curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
@@ -33,5 +47,6 @@ void ApplyTransferLimits(CURL* handle) {
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, limits.receiveBufferBytes);
+    curl_easy_setopt(handle, CURLOPT_SOCKOPTFUNCTION, SizeReceiveBuffer);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
 }

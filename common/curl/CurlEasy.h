@@ -11,10 +11,15 @@ struct TransferLimits {
     long lowSpeedBytesPerSecond = 1;   // below this rate ...
     long lowSpeedSeconds = 60;         // ... for this long, the transfer is abandoned
     long maxRedirects = 10;
-    // libcurl's receive block (it allows up to 10 MiB). Under Wine every
-    // socket call is a round trip to the Wine server; 4 MiB blocks make them
-    // rare enough that the transfer keeps up with the command-line curl.
-    long receiveBufferBytes = 4 * 1024 * 1024;
+    // libcurl's receive block, its largest (10 MiB). Under Wine every
+    // socket call is a round trip to the Wine server: the larger each
+    // receive, the fewer of them.
+    long receiveBufferBytes = 10 * 1024 * 1024;
+    // The socket's own receive buffer. Large enough that the sender keeps
+    // filling it while the receiving thread waits for its turn (the system
+    // may cap it lower); measured faster under Wine than leaving it to the
+    // system's automatic growth, which stays near 1 MiB per receive.
+    int socketReceiveBufferBytes = 4 * 1024 * 1024;
 };
 TransferLimits& CurlTransferLimits();
 
@@ -47,8 +52,6 @@ private:
     curl_slist* list_ = nullptr;
 };
 
-// Follow redirects (limited), connect time-out, low-speed abort and a large
-// receive buffer. The socket's own buffer is left to the system: a fixed
-// SO_RCVBUF would switch off its automatic growth, measured three times
-// slower under Wine.
+// Follow redirects (limited), connect time-out, low-speed abort, a large
+// receive block and a large socket receive buffer.
 void ApplyTransferLimits(CURL* handle);
