@@ -59,15 +59,17 @@ for r in $(seq 1 "$rounds"); do
         clients="adb hemlar"; [ $((r % 2)) -eq 0 ] && clients="hemlar adb"
         for client in $clients; do
             case "$client-$op" in
-            adb-push) s=$(adb_seconds push "$work/data.bin" /sdcard/a.bin) ;;
+            adb-push) s=$(adb_seconds push "$work/data.bin" /sdcard/a.bin) || s= ;;
             hemlar-push)
-                s=$(hemlar_seconds push "$(winpath "$work/data.bin")" /sdcard/h.bin)
+                s=$(hemlar_seconds push "$(winpath "$work/data.bin")" /sdcard/h.bin) || s=
                 cmp -s "$work/data.bin" "$phone/h.bin" || { echo "hemlar push corrupted the data"; exit 1; } ;;
-            adb-pull) s=$(adb_seconds pull /sdcard/h.bin "$work/back-adb.bin") ;;
+            adb-pull) s=$(adb_seconds pull /sdcard/h.bin "$work/back-adb.bin") || s= ;;
             hemlar-pull)
-                s=$(hemlar_seconds pull /sdcard/a.bin "$(winpath "$work/back-hemlar.bin")")
+                s=$(hemlar_seconds pull /sdcard/a.bin "$(winpath "$work/back-hemlar.bin")") || s=
                 cmp -s "$work/data.bin" "$work/back-hemlar.bin" || { echo "hemlar pull corrupted the data"; exit 1; } ;;
             esac
+            # A client that failed says so instead of ending the script unexplained.
+            [ -n "$s" ] || { echo "round $r: $client $op failed"; exit 1; }
             rates[$client-$op-$r]=$(rate "$size_mib" "$s")
         done
         rm -f "$work/back-adb.bin" "$work/back-hemlar.bin"
