@@ -49,7 +49,7 @@ struct Downloader {
 
     bool Start() {
         process = StartDownloader(folder);
-        window = WaitForDownloaderWindow();
+        window = WaitForDownloaderWindow(process);
         uiharness::PumpFor(300);  // the database is loaded at the window's start
         return window != nullptr;
     }

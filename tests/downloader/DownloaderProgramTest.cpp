@@ -34,7 +34,7 @@ TEST(DownloaderProgramTest, ASecondInstanceReturnsAtOnceAndTheFirstEndsSoonAfter
     ASSERT_TRUE(CopyDownloaderProgram(folder));
     ScopedHandle first = StartDownloader(folder);
     ProcessGuard firstGuard{first};
-    ASSERT_NE(nullptr, WaitForDownloaderWindow());
+    ASSERT_NE(nullptr, WaitForDownloaderWindow(first));
 
     ScopedHandle second = StartDownloader(folder);
     ProcessGuard secondGuard{second};
@@ -78,7 +78,7 @@ TEST(DownloaderProgramTest, DownloadsReportsInstallsAndFinishesAfterAHardKill) {
 
     ScopedHandle downloader = StartDownloader(folder);
     ProcessGuard guard{downloader};
-    HWND window = WaitForDownloaderWindow();
+    HWND window = WaitForDownloaderWindow(downloader);
     ASSERT_NE(nullptr, window);
     for (const Package& p : packages)
         ASSERT_TRUE(SendRecord(window, MakeRecord(p.id, p.name, Url(peer, p.path), p.type, "", Md5Hex(p.bytes))));
@@ -132,7 +132,7 @@ TEST(DownloaderProgramTest, DownloadsReportsInstallsAndFinishesAfterAHardKill) {
 
     ScopedHandle again = StartDownloader(folder);
     ProcessGuard againGuard{again};
-    window = WaitForDownloaderWindow();
+    window = WaitForDownloaderWindow(again);
     ASSERT_NE(nullptr, window);
     // Restored paused; the main program's request for it resumes it.
     uiharness::PumpFor(500);

@@ -78,7 +78,7 @@ int wmain(int argc, wchar_t** argv) {
                    SourceBytes(12 * 1024 * 1024, 4));
 
     ScopedHandle downloader = StartDownloader(folder);
-    HWND window = WaitForDownloaderWindow();
+    HWND window = WaitForDownloaderWindow(downloader);
     if (window == nullptr) return 2;
     PackageRecord rom = MakeRecord("201", "Kovi ROM 7.1 稳定版", Url(peer, "rom.zip"), "0");
     PackageRecord game = MakeRecord("202", "天天酷跑", Url(peer, "game.apk"), "2", finished ? "" : "1");

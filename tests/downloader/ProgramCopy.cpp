@@ -31,9 +31,18 @@ ScopedHandle StartDownloader(const std::wstring& folder) {
     return LaunchProcess(launch);
 }
 
-HWND WaitForDownloaderWindow(DWORD timeoutMs) {
+HWND WaitForDownloaderWindow(const ScopedHandle& process, DWORD timeoutMs) {
+    const DWORD pid = GetProcessId(process.Get());
     HWND found = nullptr;
-    uiharness::PumpUntil([&] { return (found = FindWindowW(L"CPellarinesFrame", L"Downloader")) != nullptr; }, timeoutMs);
+    const auto ofProcess = [&] {
+        for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"CPellarinesFrame", L"Downloader"));) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == pid) return found = window, true;
+        }
+        return false;
+    };
+    if (pid != 0) uiharness::PumpUntil(ofProcess, timeoutMs);
     return found;
 }
 

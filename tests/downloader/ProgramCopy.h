@@ -27,8 +27,10 @@ struct ProcessGuard {
 
 inline bool Exited(const ScopedHandle& process) { return WaitForSingleObject(process.Get(), 0) == WAIT_OBJECT_0; }
 
-// The downloader's window ("CPellarinesFrame", "Downloader") once it exists,
-// pumping this thread's messages while it waits; null after the time-out.
-HWND WaitForDownloaderWindow(DWORD timeoutMs = 20000);
+// The downloader's window ("CPellarinesFrame", "Downloader") of the given
+// process once it exists, pumping this thread's messages while it waits; null
+// after the time-out. A window of any other process (one from an earlier start
+// that is still ending) is never taken.
+HWND WaitForDownloaderWindow(const ScopedHandle& process, DWORD timeoutMs = 20000);
 
 }  // namespace downloadertest

@@ -27,7 +27,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!CopyDownloaderProgram(folder)) return 3;
     ScopedHandle program = StartDownloader(folder);
     ProcessGuard guard{program};
-    HWND window = WaitForDownloaderWindow();
+    HWND window = WaitForDownloaderWindow(program);
     if (window == nullptr) return 4;
     uiharness::PumpFor(300);  // the list has loaded its (empty) database
 
