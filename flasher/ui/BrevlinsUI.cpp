@@ -163,23 +163,18 @@ int CBrevlinsUI::BackupCount(int mask) {
     return count;
 }
 
-int CBrevlinsUI::BackupDoneCount() const {
-    int done = 0;
+int CBrevlinsUI::BackupItemsMarked(const wchar_t* mark) const {
+    int marked = 0;
     for (const BackupItem& item : kBackupItems) {
         COptionUI* box = AsOption(Find(item.name));
-        if (box && box->IsSelected() && box->GetUserData() == kItemDone) ++done;
+        if (box && box->IsSelected() && box->GetUserData() == mark) ++marked;
     }
-    return done;
+    return marked;
 }
 
-int CBrevlinsUI::BackupFailedCount() const {
-    int failed = 0;
-    for (const BackupItem& item : kBackupItems) {
-        COptionUI* box = AsOption(Find(item.name));
-        if (box && box->IsSelected() && box->GetUserData() == kItemFailed) ++failed;
-    }
-    return failed;
-}
+int CBrevlinsUI::BackupDoneCount() const { return BackupItemsMarked(kItemDone); }
+
+int CBrevlinsUI::BackupFailedCount() const { return BackupItemsMarked(kItemFailed); }
 
 bool CBrevlinsUI::BackupFinished() const { return BackupDoneCount() == BackupCount(BackupMask()); }
 

@@ -47,6 +47,8 @@ public:
     int BackupDoneCount() const;
     // How many checked items the main program reported as not copied.
     int BackupFailedCount() const;
+    // How many checked items carry this done or failed mark.
+    int BackupItemsMarked(const wchar_t* mark) const;
     bool BackupFinished() const;
     void SetItemCounts(int contacts, int messages, int calls, int apps, int wifis, int alarms);
 

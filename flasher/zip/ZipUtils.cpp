@@ -176,8 +176,12 @@ bool ItemExtraction::MoveToBackup(const std::wstring& target, const std::wstring
 bool ItemExtraction::ReplaceKeepingBackup(const std::wstring& target, const std::wstring& staged,
                                           const std::wstring& backup) {
     folders_.MakeFor(backup);
-    MakeWritable(backup);
-    DeleteFileW(backup.c_str());  // a backup left by an earlier run belongs to a superseded version
+    // A backup left by an earlier run belongs to a superseded version. Most
+    // items have none: its attributes are looked at only when a delete fails.
+    if (!DeleteFileW(backup.c_str()) && GetLastError() == ERROR_ACCESS_DENIED) {
+        MakeWritable(backup);
+        DeleteFileW(backup.c_str());
+    }
     if (Writable(target) &&
         (CreateHardLinkW(backup.c_str(), target.c_str(), nullptr) || CopyFileW(target.c_str(), backup.c_str(), TRUE))) {
         if (MoveFileExW(staged.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
