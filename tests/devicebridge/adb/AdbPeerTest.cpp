@@ -119,6 +119,25 @@ TEST(AdbSync, FilesWithNamesOutsideTheAnsiCodePageRoundTrip) {
     EXPECT_TRUE(Contains(peer.Requests(), "sync RECV /sdcard/" + Utf8(names[1])));
 }
 
+// A push reads the file in blocks of 64 DATA chunks (4 MiB) and sends one
+// block while it reads the next: sizes at and around the chunk and block
+// edges, and one of several blocks, must all arrive whole and in order.
+TEST(AdbSync, PushesOfSizesAroundTheChunkAndBlockEdgesArriveWhole) {
+    AdbServerPeer peer;
+    testsupport::ScratchDir dir;
+    constexpr size_t kChunk = 64 * 1024, kBlock = 64 * kChunk;
+    const size_t sizes[] = {0, 1, kChunk, kChunk + 1, kBlock - 1, kBlock, kBlock + 1, 2 * kBlock, 2 * kBlock + kChunk + 3};
+    for (size_t size : sizes) {
+        SCOPED_TRACE(size);
+        std::string content(size, '\0');
+        for (size_t i = 0; i < size; ++i) content[i] = static_cast<char>((i * 2654435761u) >> 13);
+        const std::wstring local = dir.File(L"sized.bin");
+        ASSERT_TRUE(testsupport::WriteFileBytes(local, content));
+        EXPECT_EQ(RunClientCommand(L"push " + InQuotes(local) + L" /sdcard/sized.bin"), "");
+        EXPECT_TRUE(ReadFileBytes(peer.PhoneFile(L"/sdcard/sized.bin")) == content);
+    }
+}
+
 TEST(AdbSync, PushIntoAFolderAndPullIntoAFolderUseTheBaseName) {
     AdbServerPeer peer;
     testsupport::ScratchDir dir;
