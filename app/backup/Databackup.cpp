@@ -521,20 +521,19 @@ void CDatabackup::StartRestore() {
     if (CControlUI* strip = Find(L"HoLayRestoreTileprocessbk")) strip->SetBkImage(L"DataBackup\\backprocess2.png");
     SetVisible(L"Restore_list_point", false);
     SetVisible(L"HoLayBackupBody", true);
+    std::vector<std::pair<int, std::wstring>> counted;  // item bit, file
     for (const Item& item : kItems) {
         if (!(mask & item.bit)) continue;
         const std::wstring file = base + BackupExtension(item.bit);
         SetVisible(item.status, true);
         SetText(item.status, L"还原中...");
         SetVisible(item.gif, true);
-        wchar_t text[64];
-        std::swprintf(text, 64, item.countFormat, CountBackupItems(file, item.bit));
-        SetText(item.count, text);
         ++pushesLeft_;
         const std::wstring name = file.substr(file.find_last_of(L'\\') + 1);
         std::shared_ptr<RestoreShared> shared = shared_;
         HWND window = m_hWnd;
         const int bit = item.bit;
+        counted.emplace_back(bit, file);
         transfers_.emplace_back([shared, window, file, name, bit] {
             bool pushed = false;
             std::string folder;
@@ -546,10 +545,25 @@ void CDatabackup::StartRestore() {
             ::PostMessageW(window, appmsg::kBackupPulled, static_cast<WPARAM>(bit), pushed ? 1 : 0);
         });
     }
+    // The counts are read from the files beside the pushes: counted here, a
+    // large file would hold the phone's "getDir" answer, and with it every
+    // push, until all were counted.
+    transfers_.emplace_back([window = m_hWnd, counted] {
+        for (const auto& [bit, file] : counted)
+            ::PostMessageW(window, appmsg::kBackupCounted, static_cast<WPARAM>(bit), CountBackupItems(file, bit));
+    });
     pendingRestore_ = mask;
     for (const wchar_t* name : kItemOptions) SetVisible(name, false);
     SetVisible(L"BtnDatabackupRun", false);
     SetVisible(L"BtnDatabackupCancel", false);
+}
+
+void CDatabackup::ShowCount(int bit, int count) {
+    const Item* item = ItemOfBit(bit);
+    if (!item) return;
+    wchar_t text[64];
+    std::swprintf(text, 64, item->countFormat, count);
+    SetText(item->count, text);
 }
 
 void CDatabackup::OnRestoreFolder(const char* text) {
@@ -607,6 +621,9 @@ LRESULT CDatabackup::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             break;
         case appmsg::kBackupPulled:
             OnTransferEnded(static_cast<int>(wParam), lParam != 0);
+            break;
+        case appmsg::kBackupCounted:
+            ShowCount(static_cast<int>(wParam), static_cast<int>(lParam));
             break;
         case WM_TIMER:
             if (wParam == kLinkTimer) {

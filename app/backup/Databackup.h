@@ -65,6 +65,7 @@ private:
     void StartRestore();
     void OnBackupReply(const char* text, const char* phoneName);
     void OnRestoreReply(const char* text);
+    void ShowCount(int bit, int count);
     void OnRestoreFolder(const char* text);
     void OnTransferEnded(int bit, bool pushed);
     void MarkItemDone(const Item& item);

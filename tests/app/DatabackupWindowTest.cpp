@@ -15,6 +15,7 @@
 #include "TestPaths.h"
 #include "TorvanikProcess.h"
 #include "UiHarness.h"
+#include "backup/BackupListFile.h"
 #include "backup/Databackup.h"
 #include "core/manager/UIManager.h"
 #include "messages/AppMessages.h"
@@ -207,4 +208,44 @@ TEST_F(DatabackupWindow, RepliesForItemsNotAwaitedChangeNothingAndAFailedCopySto
     EXPECT_FALSE(window->Busy());
     EXPECT_EQ(1, window->PendingBackupMask());
     EXPECT_EQ(L"联系人未能复制到电脑，备份失败，请检查手机连接后重试", window->PromptText());
+}
+
+// A restore counts the items of each file for its labels without holding up
+// the phone's answer to "getDir": the counts show, and once the phone names
+// its restore folder every file is pushed there and the restore asked for.
+TEST_F(DatabackupWindow, RestoreShowsTheCountsAndPushesOnceThePhoneNamesItsFolder) {
+    const std::string stamp = "2026-01-02-03-04-05";
+    const std::wstring base = backups.File(L"2026-01-02-03-04-05");
+    const std::string files[] = {"BEGIN:VCARD\r\nFN:a\r\nEND:VCARD\r\nBEGIN:VCARD\r\nFN:b\r\nEND:VCARD\r\n",
+                                 "<sms date=\"1\" /><sms date=\"2\" />\n<sms date=\"3\" />\n", "[{\"a\":1},{\"a\":2}]\n"};
+    const wchar_t* extensions[] = {L".vcf", L".xml", L".vcl"};
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(testsupport::WriteFileBytes(base + extensions[i], files[i]));
+    const std::wstring list = BackupListPath();
+    ASSERT_TRUE(CreateBackupList(list));
+    ASSERT_TRUE(AppendBackupRecord(list, MakeBackupRecord(stamp, "phone", WideToAnsi(base))));
+    window = CDatabackup::Open(sink.Hwnd(), CDatabackup::kModeRestore, PhoneCounts{0, 0, 0});
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return IsWindowVisible(window->GetHWND()) != FALSE; }));
+    uiharness::PumpFor(300);
+    Click(window->GetHWND(), {652, 140});  // the backup's point in the list
+    Click(window->GetHWND(), kBackupRun);  // "BtnRestoerRun" stands where "BtnDatabackupRun" does
+    ASSERT_EQ(std::vector<std::string>{"getDir"}, sink.requests);
+    auto text = [&](const wchar_t* name) {
+        CControlUI* label = window->m_PaintManager.FindControl(name);
+        return label ? std::wstring(label->GetText().GetData()) : std::wstring();
+    };
+    EXPECT_TRUE(uiharness::PumpUntil([&] {
+        return text(L"ContactorsNum") == L"2 个联系人" && text(L"MessageNum") == L"3 条短信" &&
+               text(L"CalllRecordNum") == L"2 条通话记录";
+    })) << WideToUtf8(text(L"ContactorsNum") + L"|" + text(L"MessageNum") + L"|" + text(L"CalllRecordNum"));
+
+    const char folder[] = "restoreDir_/sdcard/doruvadedi/restore/#";
+    SendMessageW(window->GetHWND(), appmsg::kAndroidMsgOther, reinterpret_cast<WPARAM>(folder), 0);
+    const std::string restore = "restore_7_" + stamp + "_" + stamp;
+    EXPECT_TRUE(uiharness::PumpUntil([&] { return sink.requests.size() == 2; }, 20000));
+    EXPECT_EQ((std::vector<std::string>{"getDir", restore}), sink.requests);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(files[i], testsupport::ReadFileBytes(
+                                Adb().PhoneFile(L"/sdcard/doruvadedi/restore/2026-01-02-03-04-05" + std::wstring(extensions[i]))));
+    DeleteFileW(list.c_str());
 }
