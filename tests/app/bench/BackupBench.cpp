@@ -25,6 +25,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr UINT kPrepareHelper = WM_USER + 501;
 constexpr UINT kRomflashBackup = WM_USER + 502;
 constexpr UINT kRomflashRestore = WM_USER + 503;
 // Client points of the backup window's restore page (its skin lays them out).
@@ -61,6 +62,12 @@ void Click(HWND window, POINT at) {
     PostMessageW(window, WM_LBUTTONUP, 0, where);
 }
 
+std::string Joined(const std::vector<std::string>& texts) {
+    std::string all;
+    for (const std::string& text : texts) all += text + "\n";
+    return all;
+}
+
 int Fail(const char* what) {
     std::printf("failed: %s\n", what);
     return 1;
@@ -82,12 +89,21 @@ int wmain(int argc, wchar_t** argv) {
     // The phone's own work (writing the backup files, reading back the
     // restored ones) is timed apart: a bare adb transfer has none of it.
     std::atomic<double> phoneMs{0};
+    // The restore ends when the phone has checked all three pushed files: the
+    // responder marks that moment and wakes the waiting bench at once.
+    std::atomic<double> restoredAt{0};
+    HANDLE restored = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     auto respond = app.Responder();
     testpeers::PhoneServicePeer service(
         [&](const std::string& request) {
             const double begin = Now();
             auto replies = respond(request);
-            phoneMs = phoneMs + (Now() - begin);
+            const double end = Now();
+            phoneMs = phoneMs + (end - begin);
+            if (request.compare(0, 8, "restore_") == 0 && app.RestoreResults().size() >= 3) {
+                restoredAt = end;
+                SetEvent(restored);
+            }
             return replies;
         },
         10086);
@@ -113,6 +129,15 @@ int wmain(int argc, wchar_t** argv) {
     HWND frame = torvanik.WaitForFrame(60000);
     if (!frame) return Fail("the main window did not show");
     Sleep(3000);  // the start-up work settles
+    // As the flashing plug-in does before it offers the backup: it has the
+    // companion app started, which links the program to the phone service
+    // and asks that for the counts ("queryData") as its last step. The backup
+    // then finds the link up, as a Debian adb transfer finds its server and
+    // phone ready.
+    PostMessageW(frame, kPrepareHelper, 0, 0);
+    if (!WaitFor([&] { return Count(Joined(service.Requests()), "queryData") > 0; }, 120000))
+        return Fail("the program did not link to the phone service");
+    Sleep(1000);  // the counts reply is shown
 
     // Notifications recorded so far (the connection, the counts) are not the backup's.
     while (WaitForSingleObject(notices, 0) == WAIT_OBJECT_0) {
@@ -145,21 +170,24 @@ int wmain(int argc, wchar_t** argv) {
     AppendBackupRecord(list, MakeBackupRecord(stamp, "bench", WideToAnsi(base)));
     // The request also starts the companion app again, which renews the link.
     const int links = service.Connections();
+    const int queries = Count(Joined(service.Requests()), "queryData");
     SendMessageTimeoutW(frame, kRomflashRestore, 0, 0, SMTO_NORMAL, 60000, &result);
     HWND window = nullptr;
     if (!WaitFor([&] { return (window = FindWindowW(L"ConnectFailDialog", L"Databackup")) && IsWindowVisible(window); },
                  30000))
         return Fail("the backup window did not open");
-    // (A phone whose app cannot be started keeps the link it has.)
+    // The new link asks for the counts again as its last step. (A phone whose
+    // app cannot be started keeps the link it has.)
     WaitFor([&] { return service.Connections() > links; }, 20000);
-    Sleep(1500);
+    WaitFor([&] { return Count(Joined(service.Requests()), "queryData") > queries; }, 20000);
+    Sleep(1000);
     Click(window, kFirstRestorePoint);
     Sleep(300);
     start = Now();
     phoneMs = 0;
     Click(window, kRestoreRun);
-    if (!WaitFor([&] { return app.RestoreResults().size() >= 3; }, 600000)) return Fail("the restore did not finish");
-    const double restoreMs = Now() - start;
+    if (WaitForSingleObject(restored, 600000) != WAIT_OBJECT_0) return Fail("the restore did not finish");
+    const double restoreMs = restoredAt - start;
     const double restorePhoneMs = phoneMs;
     for (const std::string& line : app.RestoreResults())
         if (line.find(":ok") == std::string::npos) return Fail("a restored file differs from the phone's");
