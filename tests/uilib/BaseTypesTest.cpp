@@ -218,6 +218,25 @@ TEST(StdStringPtrMap, InsertFindSetRemove) {
     EXPECT_TRUE(map.Insert(L"k", &a));
 }
 
+TEST(StdStringPtrMap, EmptyMapsAnswerNothingAndRemoveAllLeavesThemUsable) {
+    CStdStringPtrMap map;
+    int a = 1;
+    EXPECT_EQ(map.GetAt(0), nullptr);
+    EXPECT_FALSE(map.Remove(L"k"));
+    map.RemoveAll();  // nothing in it yet
+    EXPECT_EQ(map.GetSize(), 0);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        EXPECT_TRUE(map.Insert(L"k", &a));
+        EXPECT_TRUE(map.Insert(L"j", &a));
+        EXPECT_EQ(map.Find(L"k"), &a);
+        map.RemoveAll();
+        EXPECT_EQ(map.GetSize(), 0);
+        EXPECT_EQ(map.Find(L"k"), nullptr);
+        EXPECT_EQ(map.GetAt(0), nullptr);
+    }
+}
+
 // Finds keys of a given bucket by brute force over short names.
 std::wstring KeyInBucket(unsigned bucket, int skip = 0) {
     for (wchar_t c1 = L'a'; c1 <= L'z'; ++c1)

@@ -110,15 +110,7 @@ void CListBodyUI::SetScrollPos(SIZE szPos) {
         for (int i = 0; hidden && i < header->GetCount(); ++i) header->GetItemAt(i)->SetInternVisible(false);
         if (!hidden) header->Invalidate();
     }
-    if (dx == 0 && dy == 0) return;
-    for (int i = 0; i < m_items.GetSize(); ++i) {
-        CControlUI* row = ChildAt(i);
-        if (!row->IsVisible() || row->IsFloat()) continue;
-        RECT rc = row->GetPos();
-        ::OffsetRect(&rc, -dx, -dy);
-        row->SetPos(rc);
-    }
-    Invalidate();
+    ScrollChildren(dx, dy);
 }
 
 void CListBodyUI::DoEvent(TEventUI& event) {

@@ -3,15 +3,19 @@
 // aligned while the body scrolls sideways (read back as pixels).
 #include "UiHarness.h"
 #include "controls/UIButton.h"
+#include "controls/UIHorizontalLayout.h"
+#include "controls/UILabel.h"
 #include "controls/UIList.h"
 #include "controls/UIListContainerElement.h"
 #include "controls/UIListElement.h"
 #include "controls/UIListHeader.h"
 #include "core/manager/UIScrollBar.h"
+#include "controls/UIVerticalLayout.h"
 #include "core/window/UIDlgBuilder.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -264,6 +268,98 @@ TEST(ListColumns, HorizontalScrollKeepsHeaderAndCellsAligned) {
         EXPECT_EQ(shot.At(edge - 1, 20 + 5), 0xFF0000u);  // the cells' line sits under it
         EXPECT_EQ(shot.At(edge - 1, 40 + 5), 0xFF0000u);
         EXPECT_NE(shot.At(edge - 3, 40 + 5), 0xFF0000u);
+    }
+}
+
+// Every rectangle in a tree, depth first.
+void CollectRects(CControlUI* control, std::vector<RECT>& rects) {
+    rects.push_back(control->GetPos());
+    auto* container = static_cast<IContainerUI*>(control->GetInterface(L"IContainer"));
+    for (int i = 0; container && i < container->GetCount(); ++i) CollectRects(container->GetItemAt(i), rects);
+}
+
+const int kSwatchRowHeight = 30;
+DWORD SwatchColor(int row) { return row % 2 ? 0x0000FF : 0xFF0000; }
+
+// A row of a colour swatch, then a name over a button: nested layouts, as in
+// the downloader's rows.
+template <class Row>
+Row* SwatchRow(int i) {
+    Row* row = new Row;
+    row->SetFixedHeight(kSwatchRowHeight);
+    CControlUI* swatch = new CControlUI;
+    swatch->SetFixedWidth(20);
+    swatch->SetBkColor(0xFF000000 | SwatchColor(i));
+    row->Add(swatch);
+    CVerticalLayoutUI* middle = new CVerticalLayoutUI;
+    CLabelUI* name = new CLabelUI;
+    name->SetText((L"row " + std::to_wstring(i)).c_str());
+    name->SetFixedHeight(14);
+    middle->Add(name);
+    middle->Add(new CButtonUI);
+    row->Add(middle);
+    return row;
+}
+
+struct ScrollCase {
+    const char* name;
+    bool list;  // a list's body, else a vertical layout with a bar
+};
+
+// Scrolling moves the rows out of sight without laying them out again: after
+// wheel steps, jumps and pages every rectangle is the one a fresh layout at
+// that scroll position gives, and the row shown at the top paints there.
+TEST(ListScroll, ScrolledRowsSitWhereAFreshLayoutPutsThem) {
+    for (const ScrollCase& c : {ScrollCase{"list", true}, ScrollCase{"vertical layout", false}}) {
+        SCOPED_TRACE(c.name);
+        HarnessWindow window(200, 150);
+        CContainerUI* body = nullptr;
+        CControlUI* root = nullptr;
+        if (c.list) {
+            CListUI* list = new CListUI;
+            list->ApplyAttributeList(L"vscrollbar=\"true\" header=\"hidden\"");
+            for (int i = 0; i < 60; ++i) list->Add(SwatchRow<CListContainerElementUI>(i));
+            body = list->GetList();
+            root = list;
+        } else {
+            CVerticalLayoutUI* stack = new CVerticalLayoutUI;
+            stack->ApplyAttributeList(L"vscrollbar=\"true\"");
+            for (int i = 0; i < 60; ++i) stack->Add(SwatchRow<CHorizontalLayoutUI>(i));
+            body = stack;
+            root = stack;
+        }
+        ASSERT_TRUE(window.Show(root));
+        window.Settle();
+        ASSERT_TRUE(body->GetVerticalScrollBar()->IsVisible());
+
+        const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+            {"three wheel steps down", [&] { for (int i = 0; i < 3; ++i) window.Wheel(100, 70, -WHEEL_DELTA); }},
+            {"jump to row 37", [&] { body->SetScrollPos(SIZE{0, 37 * kSwatchRowHeight}); }},
+            {"page up", [&] { body->PageUp(); }},
+            {"wheel step up", [&] { window.Wheel(100, 70, WHEEL_DELTA); }},
+            {"to the end", [&] { body->EndDown(); }},
+            {"back to row 11", [&] { body->SetScrollPos(SIZE{0, 11 * kSwatchRowHeight}); }},
+        };
+        for (const auto& step : steps) {
+            SCOPED_TRACE(step.first);
+            step.second();
+            window.Settle();
+            const int scroll = body->GetScrollPos().cy;
+            // The first row whose middle shows.
+            int top = scroll / kSwatchRowHeight;
+            if (top * kSwatchRowHeight - scroll + kSwatchRowHeight / 2 < 0) ++top;
+            const int y = body->GetPos().top + top * kSwatchRowHeight - scroll + kSwatchRowHeight / 2;
+            Snapshot shot = window.Capture();
+            EXPECT_EQ(shot.At(5, y), SwatchColor(top)) << "row " << top;
+            EXPECT_EQ(shot.At(5, y + kSwatchRowHeight), SwatchColor(top + 1)) << "row " << top + 1;
+
+            std::vector<RECT> scrolled, laidOut;
+            CollectRects(body, scrolled);
+            body->SetPos(body->GetPos());
+            CollectRects(body, laidOut);
+            ASSERT_EQ(scrolled.size(), laidOut.size());
+            for (size_t i = 0; i < scrolled.size(); ++i) ASSERT_TRUE(RectIs(scrolled[i], laidOut[i])) << "control " << i;
+        }
     }
 }
 

@@ -21,6 +21,7 @@ unsigned int CStdStringPtrMap::HashKey(const wchar_t* key) {
 }
 
 void CStdStringPtrMap::FreeAll() {
+    if (!m_aT) return;
     for (int i = 0; i < m_nBuckets; ++i) {
         TITEM* item = m_aT[i];
         while (item) {
@@ -31,15 +32,15 @@ void CStdStringPtrMap::FreeAll() {
     }
     free(m_aT);
     m_aT = nullptr;
-    m_nBuckets = 0;
     m_nCount = 0;
 }
 
+// The buckets are made by the first insertion: every control carries a map
+// that most never fill, and thousands of list rows would each pay for an
+// empty table when made and again when destroyed.
 void CStdStringPtrMap::Resize(int size) {
     FreeAll();
-    if (size <= 0) return;
-    m_aT = static_cast<TITEM**>(calloc(static_cast<size_t>(size), sizeof(TITEM*)));
-    if (m_aT) m_nBuckets = size;
+    m_nBuckets = size > 0 ? size : 0;
 }
 
 CStdStringPtrMap::TITEM** CStdStringPtrMap::BucketOf(const wchar_t* key) const {
@@ -73,6 +74,10 @@ void* CStdStringPtrMap::Find(const wchar_t* key, bool optimize) const {
 
 bool CStdStringPtrMap::Insert(const wchar_t* key, void* data) {
     if (m_nBuckets == 0 || Lookup(key, true)) return false;
+    if (!m_aT) {
+        m_aT = static_cast<TITEM**>(calloc(static_cast<size_t>(m_nBuckets), sizeof(TITEM*)));
+        if (!m_aT) return false;
+    }
     key = OrEmpty(key);
     TITEM** bucket = BucketOf(key);
     TITEM* item = new TITEM{CUiString(key), data, nullptr, *bucket};
@@ -105,7 +110,7 @@ bool CStdStringPtrMap::Remove(const wchar_t* key) {
 }
 
 const wchar_t* CStdStringPtrMap::GetAt(int index) const {
-    if (index < 0) return nullptr;
+    if (index < 0 || !m_aT) return nullptr;
     for (int b = m_nBuckets - 1; b >= 0; --b)
         for (TITEM* item = m_aT[b]; item; item = item->pNext)
             if (index-- == 0) return item->Key;

@@ -21,7 +21,7 @@ public:
     bool Insert(const wchar_t* key, void* data);
     void* Set(const wchar_t* key, void* data);
     bool Remove(const wchar_t* key);
-    void RemoveAll() { Resize(m_nBuckets); }
+    void RemoveAll() { FreeAll(); }
     int GetSize() const { return m_nCount; }
     const wchar_t* GetAt(int index) const;
     const wchar_t* operator[](int index) const { return GetAt(index); }

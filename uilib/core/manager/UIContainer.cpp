@@ -238,15 +238,40 @@ void CContainerUI::SetScrollPos(SIZE szPos) {
         m_pHorizontalScrollBar->SetScrollPos(szPos.cx);
         dx = m_pHorizontalScrollBar->GetScrollPos() - old;
     }
+    ScrollChildren(dx, dy);
+}
+
+void CContainerUI::ScrollChildren(int dx, int dy) {
     if (dx == 0 && dy == 0) return;
+    // The whole container first: the children's own invalidations then fall
+    // inside it and cost no further round trip to the window system.
+    Invalidate();
+    const RECT client = ClientRect();
     for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* child = ChildAt(i);
         if (!child->IsVisible() || child->IsFloat()) continue;
-        RECT rc = child->GetPos();
-        ::OffsetRect(&rc, -dx, -dy);
-        child->SetPos(rc);
+        const RECT before = child->GetPos();
+        RECT after = before;
+        ::OffsetRect(&after, -dx, -dy);
+        if (Meets(client, before) || Meets(client, after))
+            child->SetPos(after);
+        else
+            child->ShiftUnseen(-dx, -dy);
     }
-    Invalidate();
+}
+
+void CContainerUI::ShiftUnseen(int dx, int dy) {
+    CControlUI::ShiftUnseen(dx, dy);
+    for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
+        if (!IsBarVisible(bar)) continue;
+        RECT rc = bar->GetPos();
+        ::OffsetRect(&rc, dx, dy);
+        bar->SetPos(rc);
+    }
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        CControlUI* child = ChildAt(i);
+        if (child->IsVisible()) child->ShiftUnseen(dx, dy);
+    }
 }
 
 void CContainerUI::SetScrollStepSize(int size) {

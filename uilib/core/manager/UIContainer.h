@@ -31,6 +31,7 @@ public:
     LPVOID GetInterface(const wchar_t* name) override;
     void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
     void SetPos(RECT rc) override;
+    void ShiftUnseen(int dx, int dy) override;
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
     void SetEnabled(bool enable = true) override;
@@ -103,6 +104,11 @@ protected:
     int VerticalPage() const;
     int HorizontalPage() const;
     void ScrollBy(int dx, int dy);
+    // After the bars moved by (dx, dy): repaints the container and moves the
+    // children the other way. Only those seen before or after are placed
+    // again; the rest just shift, so a long list scrolls at the cost of the
+    // rows in view.
+    void ScrollChildren(int dx, int dy);
 
     CStdPtrArray m_items;
     RECT m_rcInset = {0, 0, 0, 0};

@@ -79,6 +79,20 @@ void CControlUI::SetPos(RECT rc) {
     if (ClipToAncestors(invalid)) m_pManager->InvalidateRect(invalid);
 }
 
+void CControlUI::ShiftUnseen(int dx, int dy) {
+    ::OffsetRect(&m_rcItem, dx, dy);
+    if (!m_pManager || m_bSetPos) return;
+    m_bSetPos = true;
+    SizeListeners(this);
+    m_bSetPos = false;
+}
+
+void CControlUI::ShiftBySetPos(int dx, int dy) {
+    RECT rc = m_rcItem;
+    ::OffsetRect(&rc, dx, dy);
+    SetPos(rc);
+}
+
 int CControlUI::GetWidth() const { return m_rcItem.right - m_rcItem.left; }
 int CControlUI::GetHeight() const { return m_rcItem.bottom - m_rcItem.top; }
 int CControlUI::GetX() const { return m_rcItem.left; }

@@ -129,6 +129,10 @@ public:
     virtual void SetText(const wchar_t* text);
     virtual const RECT& GetPos() const;
     virtual void SetPos(RECT rc);
+    // Moves this control and all inside it by (dx, dy) without laying
+    // anything out or repainting: for what a scroll moves while it stays out
+    // of sight. It gets a full SetPos when a scroll brings it into view.
+    virtual void ShiftUnseen(int dx, int dy);
     virtual int GetWidth() const;
     virtual int GetHeight() const;
     virtual int GetX() const;
@@ -297,6 +301,8 @@ public:
 protected:
     // Clips `rc` by every ancestor; false when nothing of it stays visible.
     bool ClipToAncestors(RECT& rc) const;
+    // ShiftUnseen for controls whose SetPos does more than place: a full SetPos.
+    void ShiftBySetPos(int dx, int dy);
     void InvalidateArea(const RECT& rc);
     // Layout request for a size or placement change: a float control only
     // redoes itself, a laid-out one asks its parent.
