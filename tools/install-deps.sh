@@ -223,6 +223,18 @@ LIBCRYPTO_OPTIONS=(
     no-rfc3779
 )
 
+# How SQLite itself is compiled into the DLL. Pages are read and written at an
+# explicit position through the file pointer rather than an OVERLAPPED record:
+# Wine answers every OVERLAPPED read or write of a file with a round trip to
+# its server (it posts the I/O completion), one per page, and keyed databases
+# have 1 KiB pages. Memory statistics are off: nothing reads them, and keeping
+# them takes a global lock around every allocation and release (some eight
+# lock pairs per inserted row).
+SQLCIPHER_FLAGS=(
+    -O2 -DSQLITE_HAS_CODEC -DSQLCIPHER_CRYPTO_OPENSSL -DSQLITE_TEMP_STORE=2 -DSQLITE_THREADSAFE=1
+    -DSQLITE_WIN32_NO_OVERLAPPED -DSQLITE_DEFAULT_MEMSTATUS=0
+)
+
 # Debian's patch that makes the 32-bit x86 assembler position-independent
 # writes ELF-only code (GOT relocations, .hidden) that a Windows object file
 # cannot hold; Windows images are relocated instead, so it is taken back.
@@ -285,9 +297,9 @@ compile_sqlcipher_dll() {
     local amalgamation="$1" crypto_src="$2" crypto="$3" triplet="$4" out="$5" shim="$6"
     mkdir -p "$out/bin" "$out/include"
     # Only the SQLite interface is exported; the crypto provider stays inside.
-    "$triplet-gcc-posix" -O2 -shared -o "$out/bin/sqlcipher.dll" "$amalgamation/sqlite3.c" "$shim/clock-time.c" \
-        -I"$crypto/include" -I"$crypto_src/include" -DSQLITE_HAS_CODEC -DSQLCIPHER_CRYPTO_OPENSSL \
-        -DSQLITE_TEMP_STORE=2 -DSQLITE_THREADSAFE=1 "-DSQLITE_API=__declspec(dllexport)" \
+    "$triplet-gcc-posix" "${SQLCIPHER_FLAGS[@]}" -shared -o "$out/bin/sqlcipher.dll" \
+        "$amalgamation/sqlite3.c" "$shim/clock-time.c" -I"$crypto/include" -I"$crypto_src/include" \
+        "-DSQLITE_API=__declspec(dllexport)" \
         "$crypto/libcrypto.a" -lws2_32 -lcrypt32 -ladvapi32 -luser32 -lbcrypt \
         -static -static-libgcc >/dev/null 2>&1
     install -m 644 "$amalgamation/sqlite3.h" "$out/include/sqlcipher.h"
@@ -297,6 +309,7 @@ build_sqlcipher() {
     local openssl_version
     openssl_version=$(source_version openssl)
     local key="sqlcipher3-$(source_version sqlcipher)-openssl$openssl_version-${LIBCRYPTO_OPTIONS[*]}"
+    key="$key-${SQLCIPHER_FLAGS[*]}"
     key=$(printf '%s' "$key" | sha1sum | cut -c1-12)
     local root="$DEPS_CACHE/sqlcipher-$key" triplet
     if [ -f "$root/.complete" ]; then
