@@ -1,5 +1,6 @@
 #include "ZipFileWriter.h"
 
+#include "win32/FolderRelative.h"
 #include "win32/ScopedHandle.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -17,11 +19,21 @@ namespace {
 // Large pieces: under Wine every WriteFile is a round trip.
 constexpr size_t kWritePiece = 256 * 1024;
 
-std::wstring TemporaryNameBeside(const std::wstring& path) {
+std::wstring Hex(unsigned long value) {
+    wchar_t digits[2 * sizeof value];
+    size_t count = 0;
+    do {
+        digits[count++] = L"0123456789abcdef"[value & 15];
+        value >>= 4;
+    } while (value);
+    return std::wstring(std::make_reverse_iterator(digits + count), std::make_reverse_iterator(digits));
+}
+
+// ".<process>-<n>.unzipping": put after a file's name, unique among the
+// threads of all processes.
+std::wstring TemporarySuffix() {
     static std::atomic<unsigned> counter{0};
-    wchar_t suffix[48];
-    wsprintfW(suffix, L".%lx-%x.unzipping", GetCurrentProcessId(), counter.fetch_add(1));
-    return path + suffix;
+    return L"." + Hex(GetCurrentProcessId()) + L"-" + Hex(counter.fetch_add(1)) + L".unzipping";
 }
 
 // The path as the system's own name for it ("\??\C:\..."), which a rename
@@ -38,21 +50,6 @@ std::wstring SystemName(const std::wstring& path) {
     if (full.compare(0, 2, L"\\\\") == 0) return L"\\??\\UNC\\" + full.substr(2);
     if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\??\\" + full;
     return {};
-}
-
-// Renames the still open file to `name` (a system name), replacing a file
-// there as MoveFileExW with MOVEFILE_REPLACE_EXISTING does. Through the handle
-// it costs one request to the system instead of opening, renaming and closing
-// the file again.
-bool RenameOpenFile(HANDLE file, const std::wstring& name) {
-    const size_t bytes = name.size() * sizeof(wchar_t);
-    std::vector<unsigned char> block(offsetof(FILE_RENAME_INFO, FileName) + bytes + sizeof(wchar_t));
-    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
-    info->ReplaceIfExists = TRUE;
-    info->RootDirectory = nullptr;
-    info->FileNameLength = static_cast<DWORD>(bytes);
-    memcpy(info->FileName, name.c_str(), bytes + sizeof(wchar_t));
-    return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(block.size())) != 0;
 }
 
 }  // namespace
@@ -78,23 +75,30 @@ WriteResult ExtractToHandle(const ZipDirectory& zip, int index, HANDLE file) {
 }
 
 WriteResult ExtractToFileAtomically(const ZipDirectory& zip, int index, const std::wstring& path,
-                                    const FileStamp& stamp, const std::function<bool()>& beforeReplace) {
-    const std::wstring temporary = TemporaryNameBeside(path);
-    const std::wstring systemName = SystemName(path);
+                                    const FileStamp& stamp, const std::function<bool()>& beforeReplace,
+                                    HANDLE folder) {
+    const std::wstring suffix = TemporarySuffix();
+    const std::wstring temporary = path + suffix;
+    const size_t cut = path.find_last_of(L"\\/");
+    const std::wstring leaf = cut == std::wstring::npos ? path : path.substr(cut + 1);
+    if (leaf.empty() || folder == INVALID_HANDLE_VALUE) folder = nullptr;
+    // The name the file is renamed to: in its folder, or the system's full name.
+    const std::wstring finalName = folder ? leaf : SystemName(path);
+    const DWORD attributes = stamp.attributes ? stamp.attributes : FILE_ATTRIBUTE_NORMAL;
     WriteResult result;
     {
-        const DWORD access = systemName.empty() ? GENERIC_WRITE : GENERIC_WRITE | DELETE;
-        ScopedHandle file(CreateFileW(temporary.c_str(), access, 0, nullptr, CREATE_NEW,
-                                      stamp.attributes ? stamp.attributes : FILE_ATTRIBUTE_NORMAL, nullptr));
+        const DWORD access = finalName.empty() ? GENERIC_WRITE : GENERIC_WRITE | DELETE;
+        ScopedHandle file(folder ? CreateNewFileIn(folder, leaf + suffix, attributes)
+                                 : CreateFileW(temporary.c_str(), access, 0, nullptr, CREATE_NEW, attributes, nullptr));
         if (!file) return WriteResult::CannotCreate;
         result = ExtractToHandle(zip, index, file.Get());
         if (result == WriteResult::Ok)
             SetFileTime(file.Get(), &stamp.creation, &stamp.access, &stamp.modification);
         if (result == WriteResult::Ok && beforeReplace && !beforeReplace()) result = WriteResult::CannotCreate;
-        if (result == WriteResult::Ok && !systemName.empty() && !RenameOpenFile(file.Get(), systemName))
+        if (result == WriteResult::Ok && !finalName.empty() && !RenameInto(file.Get(), folder, finalName))
             result = WriteResult::CannotCreate;
     }
-    if (result == WriteResult::Ok && systemName.empty() &&
+    if (result == WriteResult::Ok && finalName.empty() &&
         !MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
         result = WriteResult::CannotCreate;
     if (result != WriteResult::Ok) {

@@ -32,9 +32,12 @@ struct FileStamp {
 // times, and renames it over `path`. `beforeReplace`, when given, runs once
 // the data is whole and checked, just before the rename (to move the old file
 // aside, say); false from it abandons the item. On any failure the temporary
-// file is removed and `path` is left as the hook left it.
+// file is removed and `path` is left as the hook left it. `folder`, when
+// given, is an open handle (OpenFolderForNames) of the folder `path` names:
+// the file is then created and renamed by its name in there.
 WriteResult ExtractToFileAtomically(const ZipDirectory& zip, int index, const std::wstring& path,
                                     const FileStamp& stamp,
-                                    const std::function<bool()>& beforeReplace = {});
+                                    const std::function<bool()>& beforeReplace = {},
+                                    HANDLE folder = nullptr);
 
 }  // namespace zipcore

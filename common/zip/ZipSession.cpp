@@ -159,19 +159,24 @@ int ZipSession::FindIndex(const std::function<bool(const std::string&)>& matches
     return -1;
 }
 
-DWORD ZipSession::Describe(int index, EntryDescription* entry) {
+DWORD ZipSession::DescribeUncached(int index, EntryDescription* entry) const {
     if (index < 0 || index >= Count()) return kZipArgs;
-    if (index == cachedIndex_) {
+    if (DWORD code = CodeOf(DescribeEntry(*zip_, index, entry))) return code;
+    if (entry->name.size() >= kNameField) {
+        // A cut name would extract under another name than the archive's.
+        if (rules_.refuseLongNames) return kZipCorrupt;
+        entry->name.resize(kNameField - 1);
+    }
+    return kZipOk;
+}
+
+DWORD ZipSession::Describe(int index, EntryDescription* entry) {
+    if (index >= 0 && index == cachedIndex_) {
         *entry = cached_;
         return kZipOk;
     }
     EntryDescription d;
-    if (DWORD code = CodeOf(DescribeEntry(*zip_, index, &d))) return code;
-    if (d.name.size() >= kNameField) {
-        // A cut name would extract under another name than the archive's.
-        if (rules_.refuseLongNames) return kZipCorrupt;
-        d.name.resize(kNameField - 1);
-    }
+    if (DWORD code = DescribeUncached(index, &d)) return code;
     cached_ = d;
     cachedIndex_ = index;
     *entry = d;
@@ -212,6 +217,17 @@ DWORD ZipSession::ToHandle(int index, HANDLE file) {
 DWORD ZipSession::ToFile(int index, const wchar_t* target) {
     EntryDescription entry;
     if (DWORD code = Describe(index, &entry)) return code;
+    return WriteItemFile(index, entry, target, nullptr);
+}
+
+DWORD ZipSession::ToFileConcurrently(int index, const wchar_t* target, HANDLE folder) const {
+    EntryDescription entry;
+    if (DWORD code = DescribeUncached(index, &entry)) return code;
+    return WriteItemFile(index, entry, target, folder);
+}
+
+DWORD ZipSession::WriteItemFile(int index, const EntryDescription& entry, const wchar_t* target,
+                                HANDLE folder) const {
     if (!target || !*target) return kZipArgs;
     std::wstring path(target);
     bool makeFolders = true;
@@ -241,7 +257,9 @@ DWORD ZipSession::ToFile(int index, const wchar_t* target) {
     stamp.creation = entry.creation;
     stamp.access = entry.access;
     stamp.modification = entry.modification;
-    switch (ExtractToFileAtomically(*zip_, index, path, stamp)) {
+    // The folder handle stands for the target's folder only as the caller named it.
+    if (path != target) folder = nullptr;
+    switch (ExtractToFileAtomically(*zip_, index, path, stamp, {}, folder)) {
     case WriteResult::Ok: return kZipOk;
     case WriteResult::CannotCreate: return kZipNoFile;
     case WriteResult::DataFailed: return rules_.dataErrorsAreWriteErrors ? kZipWrite : kZipFlate;

@@ -63,11 +63,17 @@ public:
     DWORD ToHandle(int index, HANDLE file);
     // Relative targets resolve against the folder current at open time.
     DWORD ToFile(int index, const wchar_t* target);
+    // ToFile without the cached entry: safe to call from several threads at
+    // once, each for an item and a target of its own. `folder`, when given, is
+    // an open handle (OpenFolderForNames) of a full target's folder.
+    DWORD ToFileConcurrently(int index, const wchar_t* target, HANDLE folder = nullptr) const;
     // One of the three by kind: a HANDLE, a wide path, or `length` bytes.
     DWORD Extract(int index, void* target, DWORD length, int kind);
 
 private:
     ZipSession(std::unique_ptr<ZipDirectory> zip, const SessionRules& rules);
+    DWORD DescribeUncached(int index, EntryDescription* entry) const;
+    DWORD WriteItemFile(int index, const EntryDescription& entry, const wchar_t* target, HANDLE folder) const;
 
     std::unique_ptr<ZipDirectory> zip_;
     SessionRules rules_;

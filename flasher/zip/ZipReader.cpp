@@ -98,6 +98,12 @@ DWORD UnzipItem(ZipReaderHandle* zip, int index, void* target, DWORD length, int
     return Result(session->Extract(index, target, length, kind));
 }
 
+DWORD UnzipItemToFileConcurrently(ZipReaderHandle* zip, int index, const wchar_t* target, HANDLE folder) {
+    DWORD code;
+    const zipcore::ZipSession* session = SessionOf(zip, &code);
+    return session ? session->ToFileConcurrently(index, target, folder) : code;
+}
+
 DWORD ZipArchiveClose(ZipReaderHandle* zip) { return Result(zipcore::CloseSessionHandle(RecordOf(zip))); }
 
 unsigned ZipResultMessage(DWORD code, wchar_t* buffer, unsigned length) {

@@ -68,6 +68,11 @@ DWORD FindZipItem(ZipReaderHandle* zip, const wchar_t* name, bool ignoreCase, in
 // the current folder of the open) or a buffer of `length` bytes (kind 3,
 // ZRC_MORE while data remains; the next call goes on).
 DWORD UnzipItem(ZipReaderHandle* zip, int index, void* target, DWORD length, int kind);
+// UnzipItem to a full wide file path, for several threads at once on one
+// archive, each with an item and a target of its own. `folder`, when given, is
+// an open handle of the target's folder (OpenFolderForNames), which spares the
+// system looking the folder up again. It leaves the last result as it is.
+DWORD UnzipItemToFileConcurrently(ZipReaderHandle* zip, int index, const wchar_t* target, HANDLE folder = nullptr);
 DWORD ZipArchiveClose(ZipReaderHandle* zip);
 // Copies the text of a code (ZRC_RECENT: the last result), cut to length - 1
 // characters and terminated; returns the text's full length.

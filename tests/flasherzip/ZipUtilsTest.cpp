@@ -1,5 +1,6 @@
 // Unzip and UnzipWithBackup: hostile archives, the keep list, backups with
 // their relative paths, read-only targets and failed items.
+#include "ItemNames.h"
 #include "ZipTextHelpers.h"
 #include "ZipUtils.h"
 
@@ -198,6 +199,91 @@ TEST_F(ZipUtilsTest, AFailedItemLeavesItsOldFileInPlace) {
         EXPECT_EQ(ReadFileBytes(target + L"other.txt"), "fine");
         EXPECT_EQ(GetFileAttributesW((backup + L"app.dll").c_str()), INVALID_FILE_ATTRIBUTES);
     }
+}
+
+std::vector<std::wstring> g_lines;
+void KeepLine(const wchar_t* line) { g_lines.push_back(line); }
+
+// Items are written on several threads; what each one did, the log lines and
+// the result must still be those of writing them in the archive's order.
+TEST_F(ZipUtilsTest, ManyItemsWithFailuresAmongThemLogInArchiveOrder) {
+    CreateDirectoryW((target + L"old").c_str(), nullptr);
+    ZipWriter w;
+    std::vector<std::wstring> expected;
+    for (int i = 0; i < 120; ++i) {
+        const std::string name = (i % 3 ? "new" : "old") + std::string("/f") + std::to_string(i) + ".txt";
+        if (i % 3 == 0) WriteFileBytes(target + WithBackslashes(std::wstring(name.begin(), name.end())), "old " + name);
+        auto& entry = w.Add(name, std::string(1000 + i, static_cast<char>('a' + i % 26)));
+        if (i % 17 == 5) {
+            entry.declaredCrc = 1;  // fails its check
+            expected.push_back(L" UnzipItem != ZR_OK, ze.name = " + std::wstring(name.begin(), name.end()) +
+                               L" errcode= ");
+        }
+        if (i == 60) {
+            w.Add("NEW/F1.TXT", "second of a name");
+            expected.push_back(L" refused a second item of the same name, ze.name = NEW/F1.TXT");
+        }
+        if (i == 90) {
+            w.Add("../mutx-out.txt", "x");
+            expected.push_back(L" refused item outside the folder, ze.name = ../mutx-out.txt");
+        }
+    }
+    const std::wstring path = Write(w.Build());
+    for (bool withBackup : {false, true}) {
+        SCOPED_TRACE(withBackup ? "with backup" : "without backup");
+        g_lines.clear();
+        SetZipUtilsLogger(&KeepLine);
+        EXPECT_FALSE(UnzipWithBackup(path.c_str(), target.c_str(), withBackup ? backup.c_str() : nullptr, {}));
+        SetZipUtilsLogger(nullptr);
+        ASSERT_EQ(g_lines.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(g_lines[i].compare(0, expected[i].size(), expected[i]), 0) << g_lines[i];
+        for (int i = 0; i < 120; ++i) {
+            const std::string name = (i % 3 ? "new" : "old") + std::string("/f") + std::to_string(i) + ".txt";
+            const std::wstring file = WithBackslashes(std::wstring(name.begin(), name.end()));
+            const std::string fresh(1000 + i, static_cast<char>('a' + i % 26));
+            if (i % 17 != 5) {
+                EXPECT_EQ(ReadFileBytes(target + file), fresh) << name;
+            } else if (i % 3 == 0) {
+                EXPECT_EQ(ReadFileBytes(target + file), "old " + name);
+            } else if (!withBackup) {
+                EXPECT_EQ(GetFileAttributesW((target + file).c_str()), INVALID_FILE_ATTRIBUTES) << name;
+            }
+            // The second run backs up what the first wrote.
+            if (withBackup && i % 17 != 5) {
+                EXPECT_EQ(ReadFileBytes(backup + file), fresh) << name;
+            }
+        }
+        EXPECT_TRUE(MarkedFiles(fs::path(dir.Path())).empty());
+        for (const auto& entry : fs::recursive_directory_iterator(fs::path(target)))
+            EXPECT_EQ(entry.path().wstring().find(L".unzipping"), std::wstring::npos) << entry.path();
+    }
+}
+
+// Items that could end up as one file on disk, or a file where another item
+// needs a folder, are not written at once.
+TEST(ItemNames, WritableInAnyOrder) {
+    struct Case {
+        const char* what;
+        std::vector<ItemPath> items;
+        const wchar_t* backup;
+        bool independent;
+    };
+    const Case cases[] = {
+        {"files in folders", {{L"a\\1.txt", false}, {L"a\\2.txt", false}, {L"b\\1.txt", false}}, L"", true},
+        {"folder items and their files", {{L"a\\", true}, {L"a\\1.txt", false}, {L"a\\b", true}}, L"", true},
+        {"a file where a folder goes", {{L"a", false}, {L"a\\1.txt", false}}, L"", false},
+        {"the folder first", {{L"a\\1.txt", false}, {L"A", false}}, L"", false},
+        {"a folder item of a file's name", {{L"x.txt", false}, {L"X.TXT", true}}, L"", false},
+        {"trailing dot and blank", {{L"a.txt", false}, {L"A.txt. ", false}}, L"", false},
+        {"a dot part", {{L"a\\.\\1.txt", false}, {L"a\\1.txt", false}}, L"", false},
+        {"a short name", {{L"PROGRA~1\\x", false}, {L"y", false}}, L"", false},
+        {"backups beside the target", {{L"a\\1.txt", false}, {L"b.txt", false}}, L"C:\\bk\\", true},
+        {"a backup over an item", {{L"1.txt", false}, {L"bk\\1.txt", false}}, L"C:\\t\\bk\\", false},
+        {"an item where a backup folder goes", {{L"bk\\a", false}, {L"a\\x", false}}, L"C:\\t\\bk\\", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(WritableInAnyOrder(c.items, L"C:\\t\\", c.backup), c.independent) << c.what;
 }
 
 TEST_F(ZipUtilsTest, UnzipOneItem) {

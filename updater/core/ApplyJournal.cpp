@@ -41,12 +41,6 @@ std::string ReadWhole(const std::wstring& file) {
     return bytes;
 }
 
-void ClearReadOnly(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesW(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-}
-
 std::vector<std::wstring> FilesMatching(const std::wstring& pattern) {
     std::vector<std::wstring> files;
     const std::wstring folder = pattern.substr(0, pattern.find_last_of(L'\\') + 1);
