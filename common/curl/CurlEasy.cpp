@@ -46,7 +46,10 @@ void ApplyTransferLimits(CURL* handle) {
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, limits.connectTimeoutSeconds);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, limits.lowSpeedBytesPerSecond);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, limits.lowSpeedSeconds);
-    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, limits.receiveBufferBytes);
-    curl_easy_setopt(handle, CURLOPT_SOCKOPTFUNCTION, SizeReceiveBuffer);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+}
+
+void ApplyBulkReceive(CURL* handle) {
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, CurlTransferLimits().receiveBufferBytes);
+    curl_easy_setopt(handle, CURLOPT_SOCKOPTFUNCTION, SizeReceiveBuffer);
 }

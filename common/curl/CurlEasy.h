@@ -11,9 +11,11 @@ struct TransferLimits {
     long lowSpeedBytesPerSecond = 1;   // below this rate ...
     long lowSpeedSeconds = 60;         // ... for this long, the transfer is abandoned
     long maxRedirects = 10;
-    // libcurl's receive block, its largest (10 MiB). Under Wine every
-    // socket call is a round trip to the Wine server: the larger each
-    // receive, the fewer of them.
+    // libcurl's receive block for file bodies, its largest (10 MiB). Under
+    // Wine every socket call is a round trip to the Wine server: the larger
+    // each receive, the fewer of them. A fresh block this large costs a
+    // request tens of milliseconds before its first byte under Wine, so
+    // only file bodies get it (ApplyBulkReceive).
     long receiveBufferBytes = 10 * 1024 * 1024;
     // The socket's own receive buffer. Large enough that the sender keeps
     // filling it while the receiving thread waits for its turn (the system
@@ -52,6 +54,9 @@ private:
     curl_slist* list_ = nullptr;
 };
 
-// Follow redirects (limited), connect time-out, low-speed abort, a large
-// receive block and a large socket receive buffer.
+// Follow redirects (limited), connect time-out and low-speed abort.
 void ApplyTransferLimits(CURL* handle);
+// For a file body: a large receive block and socket receive buffer. Short
+// replies (a header probe, a JSON answer) do without: they would only pay
+// for the allocation.
+void ApplyBulkReceive(CURL* handle);

@@ -59,6 +59,7 @@ int DownloadToFile(const char* url, const char* path, bool fresh, IDownloadProgr
     CURL* curl = handle.Get();
     curl_easy_setopt(curl, CURLOPT_URL, url);
     ApplyTransferLimits(curl);
+    ApplyBulkReceive(curl);
     curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, offset);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteToFile);
     Target target{curl, file.get()};

@@ -72,6 +72,17 @@ void EnsureTable(CppSQLite3DB& db) {
 
 DownloadDatabase::DownloadDatabase(const std::wstring& folder) : path_(folder + L"\\Downloader.db") {}
 
+DownloadDatabase::~DownloadDatabase() {
+    {
+        std::lock_guard<std::mutex> hold(queueLock_);
+        stopping_ = true;
+    }
+    queued_.notify_all();
+    if (writer_.joinable()) writer_.join();
+    std::lock_guard<std::mutex> hold(lock_);
+    WriteQueued();
+}
+
 std::vector<PackageRecord> DownloadDatabase::LoadTasks() {
     std::vector<PackageRecord> restored;
     CppSQLite3DB db;
@@ -115,6 +126,45 @@ std::vector<PackageRecord> DownloadDatabase::LoadTasks() {
 
 bool DownloadDatabase::SaveTask(const PackageRecord& record) {
     std::lock_guard<std::mutex> hold(lock_);
+    WriteQueued();
+    return SaveWithRetries(record);
+}
+
+void DownloadDatabase::SaveSoon(const PackageRecord& record) {
+    {
+        std::lock_guard<std::mutex> hold(queueLock_);
+        queue_.push_back(record);
+        if (!writer_.joinable()) writer_ = std::thread([this] { WriteInBackground(); });
+    }
+    queued_.notify_one();
+}
+
+void DownloadDatabase::WriteInBackground() {
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> wait(queueLock_);
+            queued_.wait(wait, [this] { return stopping_ || !queue_.empty(); });
+            if (queue_.empty()) return;  // stopping, nothing left
+        }
+        std::lock_guard<std::mutex> hold(lock_);
+        WriteQueued();
+    }
+}
+
+void DownloadDatabase::WriteQueued() {
+    for (;;) {
+        PackageRecord record;
+        {
+            std::lock_guard<std::mutex> hold(queueLock_);
+            if (queue_.empty()) return;
+            record = queue_.front();
+            queue_.pop_front();
+        }
+        SaveWithRetries(record);
+    }
+}
+
+bool DownloadDatabase::SaveWithRetries(const PackageRecord& record) {
     for (int attempt = 0; attempt < kSaveTries; ++attempt) {
         try {
             SaveOnce(record);

@@ -8,14 +8,21 @@
 
 #include "record/PackageRecord.h"
 
+#include <condition_variable>
+#include <deque>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 class DownloadDatabase {
 public:
     // `folder` is the program's folder; the file is "<folder>\Downloader.db".
     explicit DownloadDatabase(const std::wstring& folder);
+    // Writes out the saves still queued.
+    ~DownloadDatabase();
+    DownloadDatabase(const DownloadDatabase&) = delete;
+    DownloadDatabase& operator=(const DownloadDatabase&) = delete;
 
     const std::wstring& Path() const { return path_; }
 
@@ -30,11 +37,26 @@ public:
     // fields are written once) or inserts one. Status 2 deletes the row. A
     // busy or locked database is waited for and retried. False when the save
     // failed.
+    // Saves queued by SaveSoon are written first, so saves land in the
+    // order they were asked for.
     bool SaveTask(const PackageRecord& record);
 
+    // Queues a save for the database's own writer thread and returns at
+    // once: a thread with pauses of its own to keep (the request thread)
+    // does not wait for the file.
+    void SaveSoon(const PackageRecord& record);
+
 private:
+    bool SaveWithRetries(const PackageRecord& record);
     void SaveOnce(const PackageRecord& record);
+    void WriteQueued();  // holding lock_
+    void WriteInBackground();
 
     std::wstring path_;
-    std::mutex lock_;  // saves come from the UI, request and worker threads
+    std::mutex lock_;  // the file: saves come from the UI, request, writer and worker threads
+    std::mutex queueLock_;
+    std::condition_variable queued_;
+    std::deque<PackageRecord> queue_;
+    bool stopping_ = false;
+    std::thread writer_;  // started by the first SaveSoon
 };

@@ -242,6 +242,7 @@ int download_proc(IProgress* task, std::atomic<void*>* slot, const std::atomic<b
     CURL* curl = handle.Get();
     curl_easy_setopt(curl, CURLOPT_URL, task->url.c_str());
     ApplyTransferLimits(curl);
+    ApplyBulkReceive(curl);
     curl_easy_setopt(curl, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(state.offset));
     CurlHeaders ifRange;
     if (state.offset > 0 && !state.kept.IfRangeValue().empty()) {

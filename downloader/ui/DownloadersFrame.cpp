@@ -75,25 +75,36 @@ void CDownloadersFrame::ServeRequests() {
             record = requests_.front();
             requests_.pop_front();
         }
-        // Rows are the UI thread's: the window serves the request there.
-        auto* copy = new PackageRecord(record);
-        if (!::PostMessageW(m_hWnd, kServeRequestMessage, 0, reinterpret_cast<LPARAM>(copy))) delete copy;
+        // A new package starts downloading from here at once; rows are the
+        // UI thread's, so the window builds its row and serves every other
+        // request.
+        ListedTask* added = list_ != nullptr ? list_->AddRequestedTask(record) : nullptr;
+        if (added != nullptr) {
+            ::PostMessageW(m_hWnd, kShowNewTaskMessage, 0, reinterpret_cast<LPARAM>(added));
+        } else {
+            auto* copy = new PackageRecord(record);
+            if (!::PostMessageW(m_hWnd, kServeRequestMessage, 0, reinterpret_cast<LPARAM>(copy))) delete copy;
+        }
         Sleep(20);
     }
+}
+
+void CDownloadersFrame::ShowNewTask(ListedTask* task) {
+    if (list_ == nullptr || task == nullptr) return;
+    list_->ShowRequestedTask(task);
+    ShowFilter(false, kAllTypes);
+    if (iconPool_)
+        QueueIconDownload(iconPool_->Lock(), iconPool_->Queue(), task, task->record.PngUrl, nullptr, iconTasks_,
+                          iconsFolder_);
+    if (iconPool_) SetEvent(iconPool_->WakeEvent());
 }
 
 void CDownloadersFrame::ServeRequest(const PackageRecord& record) {
     if (list_ == nullptr) return;
     ListedTask* task = list_->FindTaskByName(record);
     if (task == nullptr) {
-        task = list_->AddTask(record, false);
-        if (task == nullptr) return;
-        ShowFilter(false, kAllTypes);
-        list_->Save(task);
-        if (iconPool_)
-            QueueIconDownload(iconPool_->Lock(), iconPool_->Queue(), task, task->record.PngUrl, nullptr, iconTasks_,
-                              iconsFolder_);
-        if (iconPool_) SetEvent(iconPool_->WakeEvent());
+        // The task the request thread found is gone since.
+        ShowNewTask(list_->AddRequestedTask(record));
         return;
     }
     const int status = task->status.load();
@@ -156,6 +167,10 @@ LRESULT CDownloadersFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
         if (record) ServeRequest(*record);
         return 0;
     }
+    if (message == kShowNewTaskMessage) {
+        ShowNewTask(reinterpret_cast<ListedTask*>(lParam));
+        return 0;
+    }
     const LRESULT result = WindowImplBase::HandleMessage(message, wParam, lParam);
     switch (message) {
         case WM_COPYDATA:
@@ -163,6 +178,9 @@ LRESULT CDownloadersFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
             return TRUE;
         case WM_CLOSE:
         case WM_DESTROY:
+            // The list goes with the window: the request thread, which adds
+            // tasks to it, ends first.
+            if (message == WM_DESTROY) StopRequestThread();
             ReleaseIconWorker();
             PostQuitMessage(0);
             break;

@@ -50,6 +50,7 @@ private:
     void OnCopyData(WPARAM wParam, const COPYDATASTRUCT* data);
     void ServeRequests();
     void ServeRequest(const PackageRecord& record);
+    void ShowNewTask(ListedTask* task);
     void OnRowButton(const UiLib::CUiString& name, UiLib::CControlUI* sender);
     void OnStatusButton(ListedTask* task);
     void OnInstallButton(ListedTask* task);
@@ -79,3 +80,5 @@ private:
 // The message the request thread posts with a heap PackageRecord in lParam;
 // the window takes it over.
 constexpr UINT kServeRequestMessage = WM_APP + 0x143;
+// The request thread's new task (lParam, a ListedTask) needs its row.
+constexpr UINT kShowNewTaskMessage = WM_APP + 0x144;

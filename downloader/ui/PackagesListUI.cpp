@@ -77,8 +77,15 @@ CPackagesListUI::~CPackagesListUI() {
 }
 
 void CPackagesListUI::SetDownloadFolder(const std::string& folder) {
-    downloadFolder_ = folder.empty() ? programFolder_ + "\\downloads" : folder;
-    CreateFolderTree(AnsiToWide(downloadFolder_));
+    const std::string chosen = folder.empty() ? programFolder_ + "\\downloads" : folder;
+    CreateFolderTree(AnsiToWide(chosen));
+    std::lock_guard<std::mutex> hold(folderLock_);
+    downloadFolder_ = chosen;
+}
+
+std::string CPackagesListUI::DownloadFolder() const {
+    std::lock_guard<std::mutex> hold(folderLock_);
+    return downloadFolder_;
 }
 
 std::vector<ListedTask*> CPackagesListUI::Tasks() {
@@ -104,21 +111,38 @@ ListedTask* CPackagesListUI::TaskOfControl(CControlUI* control) {
     return nullptr;
 }
 
-ListedTask* CPackagesListUI::AddTask(const PackageRecord& record, bool quiet) {
-    if (FindTaskByName(record) != nullptr) return nullptr;
+ListedTask* CPackagesListUI::ListTask(const PackageRecord& record, bool quiet) {
     auto owned = std::make_unique<ListedTask>(this);
     ListedTask* task = owned.get();
     task->SetRecord(record);
-    task->folder = downloadFolder_;
+    task->folder = DownloadFolder();
     task->folderIsAbsolute = true;
     task->quiet = quiet;
     task->uiWindow = manager_ != nullptr ? manager_->GetPaintWindow() : nullptr;
     task->status = InitialTaskStatus(record);
-    {
-        std::lock_guard<std::mutex> hold(tasksLock_);
-        tasks_.push_back(std::move(owned));
-    }
+    const std::string name = FieldText(record.Name);
+    std::lock_guard<std::mutex> hold(tasksLock_);
+    for (auto& listed : tasks_)
+        if (listed->status.load() != kStatusDeleted && FieldText(listed->record.Name) == name) return nullptr;
+    tasks_.push_back(std::move(owned));
+    return task;
+}
+
+ListedTask* CPackagesListUI::AddTask(const PackageRecord& record, bool quiet) {
+    ListedTask* task = ListTask(record, quiet);
+    if (task == nullptr) return nullptr;
     BuildRow(task);
+    if (task->status.load() == kStatusWaiting) pool_->Hand(task);
+    return task;
+}
+
+ListedTask* CPackagesListUI::AddRequestedTask(const PackageRecord& record) {
+    ListedTask* task = ListTask(record, false);
+    if (task == nullptr) return nullptr;
+    // Saved as it is now: nothing but this thread has seen the task yet.
+    PackageRecord saved = task->record;
+    SetStatusText(saved, task->status.load());
+    database_.SaveSoon(saved);
     if (task->status.load() == kStatusWaiting) pool_->Hand(task);
     return task;
 }

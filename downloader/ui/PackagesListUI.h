@@ -30,6 +30,13 @@ public:
     ListedTask* FindTaskByName(const PackageRecord& record);
     // Adds a task for the record; null when the record's Name is taken.
     ListedTask* AddTask(const PackageRecord& record, bool quiet);
+    // A package request's new task, from the request thread: listed and
+    // handed to the workers at once, its first save queued (saves keep
+    // their order); null when the Name is taken. Its row follows on the UI
+    // thread (ShowRequestedTask), so no report or later save of the task
+    // can come before that first save.
+    ListedTask* AddRequestedTask(const PackageRecord& record);
+    void ShowRequestedTask(ListedTask* task) { BuildRow(task); }
     // Shows only rows of live tasks that are done (or not), of one kind or all.
     void Filter(bool done, int type);
 
@@ -46,7 +53,7 @@ public:
     // Restores the saved tasks quietly; returns them so their icons can be queued.
     std::vector<ListedTask*> LoadTasks();
 
-    const std::string& DownloadFolder() const { return downloadFolder_; }
+    std::string DownloadFolder() const;
     // An empty folder means "<program folder>\downloads".
     void SetDownloadFolder(const std::string& folder);
 
@@ -66,6 +73,9 @@ private:
         UiLib::CControlUI* CreateControl(const wchar_t* className) override;
     };
 
+    // Lists a new task unless a live one has its Name (one step, so two
+    // threads never list one Name twice).
+    ListedTask* ListTask(const PackageRecord& record, bool quiet);
     bool BuildRow(ListedTask* task);
     void ApplyRefresh(ListedTask* task);
     void ApplyRowTexts(ListedTask* task, int status);
@@ -80,6 +90,7 @@ private:
     RowCallback callback_;
     std::mutex tasksLock_;  // the task list; tasks live as long as the list
     std::vector<std::unique_ptr<ListedTask>> tasks_;
+    mutable std::mutex folderLock_;  // the folder changes on the UI thread, tasks take it on the request thread
     std::string downloadFolder_;
     DownloadDatabase database_;
     // Resumed tasks whose previous transfer has not ended yet: handed to the

@@ -1,5 +1,6 @@
 // The download database inside the program: a save that meets a locked
-// database waits and lands, and the wrapper's error texts.
+// database waits and lands, queued saves keep their order and are not
+// lost, and the wrapper's error texts.
 #include "database/DownloadDatabase.h"
 #include "sql/CppSQLite3.h"
 
@@ -16,10 +17,11 @@ using testsupport::ScratchDir;
 
 namespace {
 
-PackageRecord Record(const char* url, const char* err) {
+PackageRecord Record(const char* url, const char* err, const char* id = "") {
     PackageRecord record{};
     std::strcpy(record.ObjectUrl, url);
     std::strcpy(record.Err, err);
+    std::strcpy(record.Id, id);
     return record;
 }
 
@@ -49,6 +51,49 @@ TEST(DownloadDatabase, StatusTwoDeletesAndReAddingInsertsAgain) {
     ASSERT_TRUE(db.SaveTask(Record("http://h/a.zip", "-1")));
     ASSERT_EQ(1u, db.LoadTasks().size());
     EXPECT_STREQ("1", db.LoadTasks()[0].Err) << "a waiting task comes back paused";
+}
+
+// Holds the database's write lock from another connection for a while.
+struct LockedFor {
+    CppSQLite3DB other;
+    std::thread release;
+    LockedFor(const std::wstring& path, DWORD ms) {
+        other.Open(WideToUtf8(path).c_str());
+        other.Execute("BEGIN EXCLUSIVE");
+        release = std::thread([this, ms] {
+            Sleep(ms);
+            other.Execute("COMMIT");
+        });
+    }
+    ~LockedFor() { release.join(); }
+};
+
+TEST(DownloadDatabase, QueuedSavesLandBeforeALaterDirectSave) {
+    ScratchDir dir;
+    DownloadDatabase db(dir.Path());
+    db.LoadTasks();
+    {
+        // The writer thread cannot write the queued saves before the direct one is asked for.
+        LockedFor locked(db.Path(), 500);
+        db.SaveSoon(Record("http://h/a.zip", "-1", "a"));
+        db.SaveSoon(Record("http://h/b.zip", "-1", "b"));
+        EXPECT_TRUE(db.SaveTask(Record("http://h/a.zip", "3", "a")));
+    }
+    const auto rows = db.LoadTasks();
+    ASSERT_EQ(2u, rows.size());
+    for (const PackageRecord& row : rows)
+        EXPECT_STREQ(std::string(row.ObjectUrl) == "http://h/a.zip" ? "3" : "1", row.Err) << row.ObjectUrl;
+}
+
+TEST(DownloadDatabase, QueuedSavesAreWrittenBeforeTheDatabaseGoes) {
+    ScratchDir dir;
+    DownloadDatabase(dir.Path()).LoadTasks();
+    {
+        LockedFor locked(DownloadDatabase(dir.Path()).Path(), 300);
+        DownloadDatabase db(dir.Path());
+        for (const char* id : {"1", "2", "3"}) db.SaveSoon(Record("http://h/p.zip", "1", id));
+    }  // the database goes first, while its file is still locked
+    EXPECT_EQ(3u, DownloadDatabase(dir.Path()).LoadTasks().size());
 }
 
 TEST(SqlWrapper, ErrorsNameTheirCode) {

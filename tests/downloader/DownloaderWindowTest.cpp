@@ -313,6 +313,35 @@ TEST_F(DownloaderWindowTest, AFinishedPackageIsShownReportedSavedAndInstalledOnC
     EXPECT_EQ(2u, mainWindow.records.size());
 }
 
+TEST_F(DownloaderWindowTest, ANewPackageDownloadsWhileTheWindowIsBusyAndIsReportedOnceItsRowIsBuilt) {
+    MainWindowStandIn mainWindow;
+    Open();
+    const std::string local = ToAnsi(folder_) + "\\downloads\\busy.apk";
+    ASSERT_TRUE(SendRecord(frame_->GetHWND(), MakeRecord("21", "busy", Serve("busy.apk", kSmall), "1")));
+    // The window thread serves nothing now (this thread does not pump):
+    // the download must not wait for it.
+    ListedTask* task = nullptr;
+    for (int waited = 0; waited < 20000 && (task == nullptr || task->status.load() != 3); waited += 10) {
+        Sleep(10);
+        if (task == nullptr && !List()->Tasks().empty()) task = List()->Tasks()[0];
+    }
+    ASSERT_NE(nullptr, task);
+    ASSERT_EQ(3, task->status.load());
+    EXPECT_EQ(kSmall, ReadFileBytes(AnsiToWide(local)).size());
+    EXPECT_EQ(nullptr, task->Row()) << "rows are built on the window thread only";
+    EXPECT_TRUE(mainWindow.records.empty());
+
+    ASSERT_TRUE(uiharness::PumpUntil([&] { return mainWindow.records.size() == 1; }, 5000));
+    EXPECT_STREQ("3", mainWindow.records[0].Err);
+    ASSERT_NE(nullptr, task->Row());
+    EXPECT_EQ(L"下载完成", std::wstring(RowControl(task, L"DownloadingstatusText")->GetText()));
+    // The request's first save (waiting) came before the finished one.
+    const auto saved = DownloadDatabase(folder_).LoadTasks();
+    ASSERT_EQ(1u, saved.size());
+    EXPECT_STREQ("3", saved[0].Err);
+    EXPECT_EQ(local, std::string(saved[0].ObjectUrl));
+}
+
 TEST_F(DownloaderWindowTest, RecoveryPackagesDownloadWithoutRowOrReport) {
     MainWindowStandIn mainWindow;
     Open();
