@@ -1,6 +1,5 @@
 #include "adb/AdbSync.h"
 
-#include "adb/BackgroundWriter.h"
 #include "adb/sysdeps_win32.h"
 #include "win32/TextConvert.h"
 
@@ -150,35 +149,6 @@ private:
     std::unique_ptr<char[]> buffer_;
     size_t begin_ = 0, end_ = 0;
 };
-
-constexpr size_t kFrameBytes = 8 + kSyncMaxChunk;
-
-// Fills a block with up to `frames` DATA frames read from the file, each
-// chunk full but the last; the bytes used, or -1 (errno set) when a read
-// failed. `last` tells that the file's end was reached.
-long long ReadFrames(int file, char* block, size_t frames, bool& last) {
-    size_t used = 0;
-    last = false;
-    for (size_t k = 0; k < frames && !last; ++k) {
-        char* frame = block + used;
-        size_t got = 0;
-        while (got < kSyncMaxChunk) {
-            int n = HandleRead(file, frame + 8 + got, kSyncMaxChunk - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return -1;
-            if (n == 0) {
-                last = true;
-                break;
-            }
-            got += static_cast<size_t>(n);
-        }
-        if (got == 0) break;
-        memcpy(frame, "DATA", 4);
-        PutLe32(frame + 4, static_cast<uint32_t>(got));
-        used += 8 + got;
-    }
-    return static_cast<long long>(used);
-}
 
 struct CopyItem {
     std::wstring local;
@@ -345,29 +315,41 @@ int SyncSendFile(int fd, const std::wstring& local, const std::string& remote, u
         return -1;
     }
     // The file is read straight into its DATA frames, a block of them at a
-    // time, and each block goes out in one socket call: under Wine every
+    // time, and the block goes out in one socket call: under Wine every
     // socket call is a round trip through the Wine server, and small calls
-    // cap the rate. Two blocks take turns, the next one read from the file
-    // while the last one is still going out.
-    std::unique_ptr<char[]> blocks[2];
-    BackgroundWriter writer(fd);
-    for (int turn = 0;; turn ^= 1) {
-        if (!blocks[turn]) blocks[turn].reset(new char[kChunksPerSend * kFrameBytes]);
-        bool last = false;
-        long long used = ReadFrames(file, blocks[turn].get(), kChunksPerSend, last);
-        if (used < 0) {
-            // The phone holds a partial file now; cutting the connection
-            // makes the server drop it instead of keeping it as complete.
-            int error = errno;
-            HandleClose(file);
-            return fail(std::string("cannot read '") + localText + "': " + strerror(error));
+    // cap the rate. Each chunk stays a protocol-sized DATA.
+    constexpr size_t kFrameBytes = 8 + kSyncMaxChunk;
+    std::unique_ptr<char[]> frames(new char[kChunksPerSend * kFrameBytes]);
+    for (bool more = true; more;) {
+        size_t used = 0;
+        for (size_t k = 0; more && k < kChunksPerSend; ++k) {
+            char* frame = frames.get() + used;
+            size_t got = 0;
+            while (got < kSyncMaxChunk) {
+                int n = HandleRead(file, frame + 8 + got, kSyncMaxChunk - got);
+                if (n < 0 && errno == EINTR) continue;
+                if (n < 0) {
+                    // The phone holds a partial file now; cutting the connection
+                    // makes the server drop it instead of keeping it as complete.
+                    HandleClose(file);
+                    return fail(std::string("cannot read '") + localText + "': " + strerror(errno));
+                }
+                if (n == 0) {
+                    more = false;
+                    break;
+                }
+                got += static_cast<size_t>(n);
+            }
+            if (got == 0) break;
+            memcpy(frame, "DATA", 4);
+            PutLe32(frame + 4, static_cast<uint32_t>(got));
+            used += 8 + got;
         }
-        if (!writer.Start(blocks[turn].get(), static_cast<size_t>(used), last)) {
+        if (used > 0 && WriteExactly(fd, frames.get(), used) != 0) {
             HandleClose(file);
             fprintf(stderr, "protocol failure\n");
             return -1;
         }
-        if (last) break;
     }
     HandleClose(file);
     char answer[8];

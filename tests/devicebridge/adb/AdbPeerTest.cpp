@@ -119,9 +119,9 @@ TEST(AdbSync, FilesWithNamesOutsideTheAnsiCodePageRoundTrip) {
     EXPECT_TRUE(Contains(peer.Requests(), "sync RECV /sdcard/" + Utf8(names[1])));
 }
 
-// A push reads the file in blocks of 64 DATA chunks (4 MiB) and sends one
-// block while it reads the next: sizes at and around the chunk and block
-// edges, and one of several blocks, must all arrive whole and in order.
+// A push reads the file straight into blocks of 64 DATA chunks (4 MiB), one
+// socket call each: sizes at and around the chunk and block edges, and one
+// of several blocks, must all arrive whole and in order.
 TEST(AdbSync, PushesOfSizesAroundTheChunkAndBlockEdgesArriveWhole) {
     AdbServerPeer peer;
     testsupport::ScratchDir dir;
