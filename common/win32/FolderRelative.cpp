@@ -47,8 +47,12 @@ HANDLE CreateNewFileIn(HANDLE folder, const std::wstring& name, DWORD attributes
     return Failed(status) ? INVALID_HANDLE_VALUE : file;
 }
 
+// FILE_RENAME_INFO has the layout of the system's own rename record:
+// a flag, the folder handle, the name's length in bytes, the name.
+static_assert(offsetof(FILE_RENAME_INFO, RootDirectory) == sizeof(void*), "rename record layout");
+static_assert(offsetof(FILE_RENAME_INFO, FileName) == 2 * sizeof(void*) + sizeof(DWORD), "rename record layout");
+
 bool RenameInto(HANDLE file, HANDLE folder, const std::wstring& name) {
-    // FILE_RENAME_INFO has the layout of the system's own rename record.
     const size_t bytes = name.size() * sizeof(wchar_t);
     std::vector<unsigned char> block(offsetof(FILE_RENAME_INFO, FileName) + bytes + sizeof(wchar_t));
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());

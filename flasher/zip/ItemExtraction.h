@@ -6,8 +6,8 @@
 #include "ZipReader.h"
 #include "win32/ScopedHandle.h"
 
-#include <mutex>
 #include <map>
+#include <mutex>
 #include <string>
 
 // An item as the unpack plans it, read from the archive's directory.

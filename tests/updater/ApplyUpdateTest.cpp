@@ -205,6 +205,28 @@ TEST_F(ApplyUpdateTest, RecoveryMovesALoadedLibraryAsideAndRemovesWhatTheUnpackC
     EXPECT_FALSE(testsupport::PathExists(request.paths.asideFolder));
 }
 
+// Cut off after the backup became a second name of the original and before
+// the new file took its place, with the original loaded at the recovery (the
+// updater's own program is): the original stays and the journal goes, though
+// the second name cannot go while the library is loaded.
+TEST_F(ApplyUpdateTest, RecoveryEndsWhenTheBackupIsASecondNameOfALoadedOriginal) {
+    const std::string library = testsupport::ReadFileBytes(testsupport::ProgramFolder() + L"wke.dll");
+    updatertest::WriteFiles(request.paths.base, {{"wke.dll", library}});
+    ASSERT_TRUE(CreateFolderTree(Backup()));
+    ASSERT_TRUE(CreateHardLinkW((Backup() + L"wke.dll").c_str(), (request.paths.base + L"wke.dll").c_str(), nullptr));
+    ApplyJournal journal = Journal();
+    journal.items = {{L"wke.dll", true}};
+    ASSERT_TRUE(WriteApplyJournal(request.paths.applyJournal, journal));
+
+    HMODULE loaded = LoadLibraryW((request.paths.base + L"wke.dll").c_str());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(RecoverInterruptedApply(request.paths), Recovery::RolledBack);
+    EXPECT_EQ(testsupport::ReadFileBytes(request.paths.base + L"wke.dll"), library);
+    EXPECT_FALSE(FileExists(request.paths.applyJournal));
+    FreeLibrary(loaded);
+    EXPECT_EQ(RecoverInterruptedApply(request.paths), Recovery::Nothing);
+}
+
 // A file that cannot be put back yet keeps the journal: the next start
 // finishes the rollback instead of leaving a mix behind.
 TEST_F(ApplyUpdateTest, RecoveryKeepsItsJournalUntilEveryFileIsBack) {

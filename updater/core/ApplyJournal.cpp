@@ -96,12 +96,34 @@ bool PutBack(const std::wstring& target, const std::wstring& backup, const std::
     return false;
 }
 
+// True when the two paths are names of one file.
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    BY_HANDLE_FILE_INFORMATION info[2];
+    const std::wstring* paths[] = {&a, &b};
+    for (int i = 0; i < 2; ++i) {
+        ScopedHandle file(CreateFileW(paths[i]->c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        if (!file || !GetFileInformationByHandle(file.Get(), &info[i])) return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
 // The item is as it was before the unpacking: the original in place and no
 // backup left, or, for an added file, nothing.
 bool RollBackItem(const std::wstring& target, const std::wstring& backup, bool existed,
                   const std::wstring& asideFolder) {
     bool done = RemoveUnpackLeftovers(target, asideFolder);
     if (!existed) return RemoveOrMoveAside(target, asideFolder) && done;
+    // Cut off after the backup became a second name of the original, before
+    // the new file took its place: the original is in place. The second name
+    // goes; a running program's cannot, and it harms nothing in the backup
+    // folder (retrying at every start would never end while it runs).
+    if (SameFile(target, backup)) {
+        RemoveFileEvenIfReadOnly(backup);
+        return done;
+    }
     if (FileExists(backup)) done = PutBack(target, backup, asideFolder) && done;
     // Neither the original nor its backup: nothing left to put back.
     return done && !FileExists(backup);
