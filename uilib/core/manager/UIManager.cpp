@@ -201,8 +201,11 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
     if (m_pCaretOwner == control) m_pCaretOwner = nullptr;
     RemoveFrom(m_aPostPaintControls, control);
     KillControlTimers(control);
-    CUiString name = control->GetName();
-    if (!name.IsEmpty() && m_mNameHash.Find(name, false) == control) m_mNameHash.Remove(name);
+    // Most controls have no name: emptying a list of thousands then copies none.
+    if (m_mNameHash.GetSize() > 0) {
+        CUiString name = control->GetName();
+        if (!name.IsEmpty() && m_mNameHash.Find(name, false) == control) m_mNameHash.Remove(name);
+    }
     for (int i = 0; i < m_aAsyncNotify.GetSize(); ++i) {
         TNotifyUI* msg = static_cast<TNotifyUI*>(m_aAsyncNotify.GetAt(i));
         if (msg->pSender == control) msg->pSender = nullptr;
