@@ -268,8 +268,9 @@ void CContainerUI::ShiftUnseen(int dx, int dy) {
         ::OffsetRect(&rc, dx, dy);
         bar->SetPos(rc);
     }
+    void** children = m_items.GetData();
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        CControlUI* child = ChildAt(i);
+        CControlUI* child = static_cast<CControlUI*>(children[i]);
         if (child->IsVisible()) child->ShiftUnseen(dx, dy);
     }
 }

@@ -60,7 +60,7 @@ void CControlUI::SetPos(RECT rc) {
     m_rcItem = rc;
     if (!m_pManager) return;
 
-    if (!m_bSetPos) {
+    if (!m_bSetPos && SizeListeners) {
         m_bSetPos = true;
         SizeListeners(this);
         m_bSetPos = false;
@@ -80,8 +80,13 @@ void CControlUI::SetPos(RECT rc) {
 }
 
 void CControlUI::ShiftUnseen(int dx, int dy) {
-    ::OffsetRect(&m_rcItem, dx, dy);
-    if (!m_pManager || m_bSetPos) return;
+    // Called for every control of every row out of sight on each scroll
+    // step: plain arithmetic, and the listeners only when there are any.
+    m_rcItem.left += dx;
+    m_rcItem.right += dx;
+    m_rcItem.top += dy;
+    m_rcItem.bottom += dy;
+    if (!m_pManager || m_bSetPos || !SizeListeners) return;
     m_bSetPos = true;
     SizeListeners(this);
     m_bSetPos = false;

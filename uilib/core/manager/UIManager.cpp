@@ -201,8 +201,11 @@ void CPaintManagerUI::ForgetControl(CControlUI* control) {
     if (m_pCaretOwner == control) m_pCaretOwner = nullptr;
     RemoveFrom(m_aPostPaintControls, control);
     KillControlTimers(control);
-    CUiString name = control->GetName();
-    if (!name.IsEmpty() && m_mNameHash.Find(name, false) == control) m_mNameHash.Remove(name);
+    // Most controls have no name: emptying a list of thousands then copies none.
+    if (m_mNameHash.GetSize() > 0) {
+        CUiString name = control->GetName();
+        if (!name.IsEmpty() && m_mNameHash.Find(name, false) == control) m_mNameHash.Remove(name);
+    }
     for (int i = 0; i < m_aAsyncNotify.GetSize(); ++i) {
         TNotifyUI* msg = static_cast<TNotifyUI*>(m_aAsyncNotify.GetAt(i));
         if (msg->pSender == control) msg->pSender = nullptr;
@@ -784,7 +787,7 @@ bool CPaintManagerUI::OnPaint() {
         PaintOffscreen(ps.hdc, ps.rcPaint);
     else {
         int saved = ::SaveDC(ps.hdc);
-        m_pRoot->DoPaint(ps.hdc, ps.rcPaint);
+        PaintRoot(ps.hdc, ps.rcPaint);
         ::RestoreDC(ps.hdc, saved);
         DrawCaret(ps.hdc, ps.rcPaint);
     }
@@ -797,11 +800,20 @@ bool CPaintManagerUI::OnPaint() {
 // The tree, the caret and the controls that paint over everything, in that order.
 void CPaintManagerUI::PaintTree(HDC hDC, const RECT& paintRect) {
     int saved = ::SaveDC(hDC);
-    m_pRoot->DoPaint(hDC, paintRect);
+    PaintRoot(hDC, paintRect);
     DrawCaret(hDC, paintRect);
     for (int i = 0; i < m_aPostPaintControls.GetSize(); ++i)
         static_cast<CControlUI*>(m_aPostPaintControls.GetAt(i))->DoPostPaint(hDC, paintRect);
     ::RestoreDC(hDC, saved);
+}
+
+// Texts in the font already selected select nothing, and most use the
+// default font: each selection costs a trip through the display driver
+// (under Wine an X resource lookup per font selected).
+void CPaintManagerUI::PaintRoot(HDC hDC, const RECT& paintRect) {
+    const TFontInfo* font = GetDefaultFontInfo();
+    if (font && font->hFont) ::SelectObject(hDC, font->hFont);
+    m_pRoot->DoPaint(hDC, paintRect);
 }
 
 void CPaintManagerUI::PaintOffscreen(HDC hDC, const RECT& paintRect) {
@@ -876,7 +888,7 @@ void CPaintManagerUI::PrintClient(HDC hDC, LPARAM flags) {
     RECT client;
     ::GetClientRect(m_hWndPaint, &client);
     int saved = ::SaveDC(hDC);
-    if (m_pRoot) m_pRoot->DoPaint(hDC, client);
+    if (m_pRoot) PaintRoot(hDC, client);
     ::RestoreDC(hDC, saved);
     if ((flags & PRF_CHILDREN) == 0) return;
     saved = ::SaveDC(hDC);

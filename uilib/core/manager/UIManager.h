@@ -320,6 +320,9 @@ private:
     bool OnPaint();
     void LayoutTree();
     void PaintTree(HDC hDC, const RECT& paintRect);
+    // The root's paint with the default font selected first; the caller
+    // saves and restores the DC around it.
+    void PaintRoot(HDC hDC, const RECT& paintRect);
     void PaintLayered(const RECT& paintRect);
     void PaintOffscreen(HDC hDC, const RECT& paintRect);
     void ReleaseOffscreen();

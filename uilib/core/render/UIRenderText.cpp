@@ -71,7 +71,10 @@ void CRenderEngine::DrawTextW(HDC hDC, CPaintManagerUI* manager, RECT& rc, const
     }
     SetBkMode(hDC, TRANSPARENT);
     SetTextColor(hDC, ToColorRef(color));
-    SelectGuard select(hDC, manager->GetFontInfo(font)->hFont);
+    // A font already selected (the paint selects the default one) is used as
+    // it is: a selection costs a trip through the display driver.
+    HFONT wanted = manager->GetFontInfo(font)->hFont;
+    SelectGuard select(hDC, ::GetCurrentObject(hDC, OBJ_FONT) == wanted ? nullptr : wanted);
     ::DrawTextW(hDC, text, -1, &rc, style | DT_NOPREFIX);
 }
 
