@@ -68,6 +68,20 @@ wine_display_start() {
     [ -n "${TORVANIK_XVFB_PID:-}" ] || { echo "no free X display could be started" >&2; return 1; }
 }
 
+# Brings up the desktop process (explorer.exe /desktop) with its streams
+# redirected and keeps it up for the whole session. Wine starts it from the
+# first program that makes a window and ends it about a second after the last
+# program leaves the desktop; as a child of a test it kept that test's
+# standard error, so CTest waited for the end of that pipe, not of the test,
+# until its time-out whenever other window tests kept the desktop busy. The
+# keeper (a command interpreter waiting for input that never comes) is one
+# more program on the desktop; it ends when the session's shell closes its
+# input, or at wine_session_stop.
+wine_desktop_start() {
+    exec {TORVANIK_DESKTOP_KEEPER}> >(exec setsid "$WINE_LOADER" cmd.exe /q /k >/dev/null 2>&1)
+    setsid "$WINE_LOADER" explorer.exe /desktop >/dev/null 2>&1 </dev/null &
+}
+
 wine_session_start() {
     local build="$1"
     wine_env "$build"
@@ -81,6 +95,7 @@ wine_session_start() {
         wineserver -w >/dev/null 2>&1 </dev/null || true
     fi
     setsid wineserver -p >/dev/null 2>&1 </dev/null || true
+    wine_desktop_start
     # A program that crashes ends at once: Wine's default debugger would keep
     # it alive (and its ports, mutexes and windows with it) while it waits on
     # a console that never comes here. The unhandled-fault line still prints.
@@ -94,6 +109,10 @@ wine_session_start() {
 wine_session_stop() {
     wine_env "$1"
     wineserver -k >/dev/null 2>&1 </dev/null || true
+    if [ -n "${TORVANIK_DESKTOP_KEEPER:-}" ]; then
+        exec {TORVANIK_DESKTOP_KEEPER}>&-
+        TORVANIK_DESKTOP_KEEPER=
+    fi
     if [ -n "${TORVANIK_XVFB_PID:-}" ]; then
         kill "$TORVANIK_XVFB_PID" 2>/dev/null || true
         wait "$TORVANIK_XVFB_PID" 2>/dev/null || true

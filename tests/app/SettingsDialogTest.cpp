@@ -51,6 +51,31 @@ BOOL CALLBACK FindTitle(HWND child, LPARAM found) {
     return TRUE;
 }
 
+// The folder browser the dialog opened: a dialog-class window of the
+// dialog's own thread that the dialog owns. Looked for only among that
+// thread's windows: a search of the whole desktop by class finds the first
+// dialog of any program (other tests run beside this one) and may never
+// reach the browser.
+struct BrowserSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK MatchBrowser(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<BrowserSearch*>(param);
+    wchar_t cls[16] = {};
+    GetClassNameW(window, cls, 16);
+    if (wcscmp(cls, L"#32770") != 0 || GetWindow(window, GW_OWNER) != search->owner) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindOwnedBrowser(HWND owner) {
+    BrowserSearch search = {owner, nullptr};
+    EnumThreadWindows(GetWindowThreadProcessId(owner, nullptr), &MatchBrowser, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // The text of the item selected in the folder browser's tree, or empty.
 std::wstring SelectedFolderName(HWND browser) {
     HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
@@ -215,10 +240,7 @@ TEST_F(SettingsDialog, TheFolderBrowserFillsItsEditAndSavesNothingYet) {
         std::wstring title;
         std::thread driver([&] {
             HWND browser = nullptr;
-            for (int i = 0; i < 500 && !browser; ++i, Sleep(20)) {
-                HWND found = FindWindowW(L"#32770", nullptr);
-                if (found && GetWindow(found, GW_OWNER) == dialog.GetHWND()) browser = found;
-            }
+            for (int i = 0; i < 500 && !browser; ++i, Sleep(20)) browser = FindOwnedBrowser(dialog.GetHWND());
             if (!browser) return;
             Sleep(1000);
             EnumChildWindows(browser, &FindTitle, reinterpret_cast<LPARAM>(&title));
