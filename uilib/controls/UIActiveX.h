@@ -23,8 +23,6 @@ public:
     const wchar_t* GetClass() const override;
     LPVOID GetInterface(const wchar_t* name) override;
     void SetPos(RECT rc) override;
-    // Moves through SetPos: the hosted object keeps its own rectangle.
-    void ShiftUnseen(int dx, int dy) override { ShiftBySetPos(dx, dy); }
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;

@@ -18,8 +18,6 @@ public:
     const wchar_t* GetClass() const override;
     LPVOID GetInterface(const wchar_t* name) override;
     void SetPos(RECT rc) override;
-    // Moves through SetPos: a running slide keeps its own offsets.
-    void ShiftUnseen(int dx, int dy) override { ShiftBySetPos(dx, dy); }
     void DoEvent(TEventUI& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     bool SelectItem(int index) override;

@@ -22,8 +22,6 @@ public:
     bool Activate() override;
     CUiString GetText() const override;
     void SetPos(RECT rc) override;
-    // Moves through SetPos: its rows belong to the drop-down window, which a shift must not move.
-    void ShiftUnseen(int dx, int dy) override { ShiftBySetPos(dx, dy); }
     void SetEnabled(bool enable = true) override;
     void UILIB_THISCALL DoEvent(TEventUI& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;

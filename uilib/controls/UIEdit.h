@@ -24,8 +24,6 @@ public:
     UINT GetControlFlags() const override;
     void SetText(const wchar_t* text) override;
     void SetPos(RECT rc) override;
-    // Moves through SetPos: the native edit window follows the control.
-    void ShiftUnseen(int dx, int dy) override { ShiftBySetPos(dx, dy); }
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
     void SetEnabled(bool enable = true) override;

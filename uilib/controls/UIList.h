@@ -37,8 +37,6 @@ public:
     LPVOID GetInterface(const wchar_t* name) override;
     UINT GetControlFlags() const override;
     void SetPos(RECT rc) override;
-    // Moves through SetPos: the column rectangles the rows draw by are set there.
-    void ShiftUnseen(int dx, int dy) override { ShiftBySetPos(dx, dy); }
     void UILIB_THISCALL DoEvent(TEventUI& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 

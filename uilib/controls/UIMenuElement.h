@@ -19,8 +19,6 @@ public:
     const wchar_t* GetClass() const override;
     LPVOID GetInterface(const wchar_t* name) override;
     void SetPos(RECT rc) override;
-    // Moves through SetPos: its sub-items belong to the sub-menu window, which a shift must not move.
-    void ShiftUnseen(int dx, int dy) override { ShiftBySetPos(dx, dy); }
     CControlUI* FindControl(FINDCONTROLPROC proc, LPVOID data, UINT flags) override;
     void UILIB_THISCALL DoEvent(TEventUI& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;

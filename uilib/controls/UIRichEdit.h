@@ -24,8 +24,6 @@ public:
     CUiString GetText() const override;
     void SetText(const wchar_t* text) override;
     void SetPos(RECT rc) override;
-    // Moves through SetPos: the text host keeps its own client rectangle.
-    void ShiftUnseen(int dx, int dy) override { ShiftBySetPos(dx, dy); }
     void SetEnabled(bool enable = true) override;
     void DoInit() override;
     void DoEvent(TEventUI& event) override;

@@ -260,8 +260,7 @@ void CContainerUI::ScrollChildren(int dx, int dy) {
     }
 }
 
-void CContainerUI::ShiftUnseen(int dx, int dy) {
-    CControlUI::ShiftUnseen(dx, dy);
+void CContainerUI::ShiftContents(int dx, int dy) {
     for (CScrollBarUI* bar : {m_pVerticalScrollBar, m_pHorizontalScrollBar}) {
         if (!IsBarVisible(bar)) continue;
         RECT rc = bar->GetPos();

@@ -31,7 +31,6 @@ public:
     LPVOID GetInterface(const wchar_t* name) override;
     void SetManager(CPaintManagerUI* manager, CControlUI* parent, bool init = true) override;
     void SetPos(RECT rc) override;
-    void ShiftUnseen(int dx, int dy) override;
     void SetVisible(bool visible = true) override;
     void SetInternVisible(bool visible = true) override;
     void SetEnabled(bool enable = true) override;
@@ -109,6 +108,11 @@ protected:
     // again; the rest just shift, so a long list scrolls at the cost of the
     // rows in view.
     void ScrollChildren(int dx, int dy);
+
+    friend class CControlUI;
+    // The scroll bars and the visible children of a container that
+    // CControlUI::ShiftUnseen moved.
+    void ShiftContents(int dx, int dy);
 
     CStdPtrArray m_items;
     RECT m_rcInset = {0, 0, 0, 0};

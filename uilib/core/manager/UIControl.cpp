@@ -1,12 +1,29 @@
 #include "core/manager/UIControl.h"
 
 #include "core/manager/UIAttributeValue.h"
+#include "core/manager/UIContainer.h"
 #include "core/manager/UIManager.h"
 #include "core/render/UIRender.h"
 
 #include <cwchar>
 
 namespace UiLib {
+
+namespace {
+// The library's classes whose placement only sets their own rectangle and,
+// for layouts, their children's by the same offset while the size stays.
+bool PlacesPlainly(const wchar_t* className) {
+    static const wchar_t* const kPlain[] = {
+        L"ControlUI",          L"LabelUI",          L"TextUI",         L"ButtonUI",
+        L"OptionUI",           L"CheckBoxUI",       L"FadeButtonUI",   L"ProgressUI",
+        L"SliderUI",           L"GifAnimUI",        L"ContainerUI",    L"VerticalLayoutUI",
+        L"HorizontalLayoutUI", L"TileLayoutUI",     L"TabLayoutUI",    L"ListContainerElementUI",
+        L"ListHeaderUI",       L"ListHeaderItemUI", L"ListLabelElementUI", L"ListTextElementUI"};
+    for (const wchar_t* plain : kPlain)
+        if (std::wcscmp(className, plain) == 0) return true;
+    return false;
+}
+}  // namespace
 
 CControlUI::CControlUI() {
     m_tMouseInEffects = m_tCurEffects;
@@ -80,22 +97,21 @@ void CControlUI::SetPos(RECT rc) {
 }
 
 void CControlUI::ShiftUnseen(int dx, int dy) {
+    if (!PlacesPlainly(GetClass())) {
+        RECT rc = m_rcItem;
+        ::OffsetRect(&rc, dx, dy);
+        SetPos(rc);
+        return;
+    }
     // Called for every control of every row out of sight on each scroll
     // step: plain arithmetic, and the listeners only when there are any.
-    m_rcItem.left += dx;
-    m_rcItem.right += dx;
-    m_rcItem.top += dy;
-    m_rcItem.bottom += dy;
-    if (!m_pManager || m_bSetPos || !SizeListeners) return;
-    m_bSetPos = true;
-    SizeListeners(this);
-    m_bSetPos = false;
-}
-
-void CControlUI::ShiftBySetPos(int dx, int dy) {
-    RECT rc = m_rcItem;
-    ::OffsetRect(&rc, dx, dy);
-    SetPos(rc);
+    ::OffsetRect(&m_rcItem, dx, dy);
+    if (m_pManager && !m_bSetPos && SizeListeners) {
+        m_bSetPos = true;
+        SizeListeners(this);
+        m_bSetPos = false;
+    }
+    if (auto* container = static_cast<CContainerUI*>(GetInterface(L"Container"))) container->ShiftContents(dx, dy);
 }
 
 int CControlUI::GetWidth() const { return m_rcItem.right - m_rcItem.left; }

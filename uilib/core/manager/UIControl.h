@@ -129,10 +129,6 @@ public:
     virtual void SetText(const wchar_t* text);
     virtual const RECT& GetPos() const;
     virtual void SetPos(RECT rc);
-    // Moves this control and all inside it by (dx, dy) without laying
-    // anything out or repainting: for what a scroll moves while it stays out
-    // of sight. It gets a full SetPos when a scroll brings it into view.
-    virtual void ShiftUnseen(int dx, int dy);
     virtual int GetWidth() const;
     virtual int GetHeight() const;
     virtual int GetX() const;
@@ -292,6 +288,13 @@ public:
     CUiString GetVirtualWindowName() const;
     void SetVirtualWindowName(const wchar_t* name);
 
+    // Moves this control and all inside it by (dx, dy) for a scroll that
+    // keeps it out of sight. A control of the library whose placement only
+    // sets rectangles (plain controls and layouts) just shifts them, with no
+    // layout or repaint; any other class (one with a native window, say, or
+    // one derived elsewhere) is placed again through SetPos.
+    void ShiftUnseen(int dx, int dy);
+
     CEventSource InitListeners;
     CEventSource DestroyListeners;
     CEventSource SizeListeners;
@@ -301,8 +304,6 @@ public:
 protected:
     // Clips `rc` by every ancestor; false when nothing of it stays visible.
     bool ClipToAncestors(RECT& rc) const;
-    // ShiftUnseen for controls whose SetPos does more than place: a full SetPos.
-    void ShiftBySetPos(int dx, int dy);
     void InvalidateArea(const RECT& rc);
     // Layout request for a size or placement change: a float control only
     // redoes itself, a laid-out one asks its parent.

@@ -24,8 +24,6 @@ public:
     const wchar_t* GetClass() const override;
     LPVOID GetInterface(const wchar_t* name) override;
     void SetPos(RECT rc) override;
-    // Moves through SetPos: the thumb and buttons are placed there.
-    void ShiftUnseen(int dx, int dy) override { ShiftBySetPos(dx, dy); }
     void SetVisible(bool visible = true) override;
     void SetEnabled(bool enable = true) override;
     void SetFocus() override;
