@@ -82,10 +82,40 @@ wine_desktop_start() {
     setsid "$WINE_LOADER" explorer.exe /desktop >/dev/null 2>&1 </dev/null &
 }
 
+# One session per build at a time. A second one (a benchmark started while
+# the tests run in the same build, say) waits for the first to end: stopping
+# the shared Wine server would kill the programs the first one is running,
+# which then end silently half-way. The owner is the session shell's process.
+wine_session_claim() {
+    local owner="$1/.wine-session.owner" lock pid said=
+    exec {lock}>>"$1/.wine-session.lock"
+    while :; do
+        flock "$lock"
+        pid="$(cat "$owner" 2>/dev/null || true)"
+        if [ -z "$pid" ] || [ "$pid" = "$$" ] || ! kill -0 "$pid" 2>/dev/null; then
+            echo "$$" >"$owner"
+            break
+        fi
+        flock -u "$lock"
+        [ -n "$said" ] || echo "waiting for the Wine session of process $pid in $1 to end" >&2
+        said=1
+        sleep 1
+    done
+    exec {lock}>&-
+}
+
+# True when this shell's session owns the build (or nobody does).
+wine_session_owned() {
+    local pid
+    pid="$(cat "$1/.wine-session.owner" 2>/dev/null || true)"
+    [ -z "$pid" ] || [ "$pid" = "$$" ] || ! kill -0 "$pid" 2>/dev/null
+}
+
 wine_session_start() {
     local build="$1"
     wine_env "$build"
     mkdir -p "$build"
+    wine_session_claim "$build"
     if [ -z "${TORVANIK_KEEP_DISPLAY:-}" ] || [ -z "${DISPLAY:-}" ]; then
         wine_display_start
     fi
@@ -108,7 +138,10 @@ wine_session_start() {
 
 wine_session_stop() {
     wine_env "$1"
-    wineserver -k >/dev/null 2>&1 </dev/null || true
+    if wine_session_owned "$1"; then
+        wineserver -k >/dev/null 2>&1 </dev/null || true
+        rm -f "$1/.wine-session.owner"
+    fi
     if [ -n "${TORVANIK_DESKTOP_KEEPER:-}" ]; then
         exec {TORVANIK_DESKTOP_KEEPER}>&-
         TORVANIK_DESKTOP_KEEPER=
