@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
+#include <cwchar>
 #include <memory>
 #include <vector>
 
@@ -19,21 +19,14 @@ namespace {
 // Large pieces: under Wine every WriteFile is a round trip.
 constexpr size_t kWritePiece = 256 * 1024;
 
-std::wstring Hex(unsigned long value) {
-    wchar_t digits[2 * sizeof value];
-    size_t count = 0;
-    do {
-        digits[count++] = L"0123456789abcdef"[value & 15];
-        value >>= 4;
-    } while (value);
-    return std::wstring(std::make_reverse_iterator(digits + count), std::make_reverse_iterator(digits));
-}
-
 // ".<process>-<n>.unzipping": put after a file's name, unique among the
 // threads of all processes.
 std::wstring TemporarySuffix() {
     static std::atomic<unsigned> counter{0};
-    return L"." + Hex(GetCurrentProcessId()) + L"-" + Hex(counter.fetch_add(1)) + L".unzipping";
+    wchar_t suffix[48];
+    std::swprintf(suffix, sizeof suffix / sizeof suffix[0], L".%lx-%x.unzipping",
+                  static_cast<unsigned long>(GetCurrentProcessId()), counter.fetch_add(1));
+    return suffix;
 }
 
 // The path as the system's own name for it ("\??\C:\..."), which a rename

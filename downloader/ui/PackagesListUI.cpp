@@ -95,12 +95,15 @@ std::vector<ListedTask*> CPackagesListUI::Tasks() {
     return all;
 }
 
-ListedTask* CPackagesListUI::FindTaskByName(const PackageRecord& record) {
-    const std::string name = FieldText(record.Name);
-    std::lock_guard<std::mutex> hold(tasksLock_);
-    for (auto& task : tasks_)
+ListedTask* CPackagesListUI::LiveTaskNamed(const std::string& name) const {
+    for (const auto& task : tasks_)
         if (task->status.load() != kStatusDeleted && FieldText(task->record.Name) == name) return task.get();
     return nullptr;
+}
+
+ListedTask* CPackagesListUI::FindTaskByName(const PackageRecord& record) {
+    std::lock_guard<std::mutex> hold(tasksLock_);
+    return LiveTaskNamed(FieldText(record.Name));
 }
 
 ListedTask* CPackagesListUI::TaskOfControl(CControlUI* control) {
@@ -120,10 +123,8 @@ ListedTask* CPackagesListUI::ListTask(const PackageRecord& record, bool quiet) {
     task->quiet = quiet;
     task->uiWindow = manager_ != nullptr ? manager_->GetPaintWindow() : nullptr;
     task->status = InitialTaskStatus(record);
-    const std::string name = FieldText(record.Name);
     std::lock_guard<std::mutex> hold(tasksLock_);
-    for (auto& listed : tasks_)
-        if (listed->status.load() != kStatusDeleted && FieldText(listed->record.Name) == name) return nullptr;
+    if (LiveTaskNamed(FieldText(record.Name)) != nullptr) return nullptr;
     tasks_.push_back(std::move(owned));
     return task;
 }

@@ -76,6 +76,8 @@ private:
     // Lists a new task unless a live one has its Name (one step, so two
     // threads never list one Name twice).
     ListedTask* ListTask(const PackageRecord& record, bool quiet);
+    // The live task of that name, or null; the caller holds tasksLock_.
+    ListedTask* LiveTaskNamed(const std::string& name) const;
     bool BuildRow(ListedTask* task);
     void ApplyRefresh(ListedTask* task);
     void ApplyRowTexts(ListedTask* task, int status);

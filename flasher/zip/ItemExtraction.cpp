@@ -9,11 +9,6 @@
 
 namespace {
 
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 // A running program's file (or one another process holds without sharing
@@ -58,7 +53,7 @@ const FolderMaker::Folder* FolderMaker::MakeFor(const std::wstring& file) {
             const bool created = CreateDirectoryW(level.c_str(), nullptr) != 0;
             levels.emplace(std::move(level), created);
         }
-        if (!IsFolder(path)) return nullptr;
+        if (!FolderExists(path)) return nullptr;
         for (const auto& level : levels) made_[level.first].createdHere = level.second;
         known = made_.find(path);
     }
