@@ -142,6 +142,16 @@ HandleEntry* Lookup(int fd) {
     return &g_entries[index];
 }
 
+// The open socket entry of a number; a file gives ENOTSOCK.
+HandleEntry* LookupSocket(int fd) {
+    HandleEntry* e = Lookup(fd);
+    if (e && e->cls != &kSocketClass) {
+        errno = ENOTSOCK;
+        return nullptr;
+    }
+    return e;
+}
+
 // Closes an entry once, even when two threads close the same number: the
 // first takes it out of lookups, and only after its resources are gone does
 // the slot become free for a new open.
@@ -216,6 +226,31 @@ int ConnectTo(const sockaddr_in& address) {
     return NumberOf(e);
 }
 
+// The send buffer a bulk upload asks for. With it the system keeps this much
+// queued toward the server, which goes on reading while the sender waits to
+// be woken for its next block; under Wine that wake-up passes through the
+// Wine server and can take milliseconds, long enough to drain the buffer the
+// system grows by itself (4 MiB on the build machine).
+constexpr int kBulkSendBuffer = 8 * 1024 * 1024;
+
+// Whether the system grants the bulk send buffer in full, tried once on a
+// spare socket: a fixed size stops the system growing the buffer by itself,
+// so a size the system caps lower would leave the upload worse off.
+bool g_bulkSendGranted = false;
+BOOL CALLBACK ProbeBulkSendBuffer(PINIT_ONCE, PVOID, PVOID*) {
+    InitOnceExecuteOnce(&g_winsockOnce, StartWinsock, nullptr, nullptr);
+    SOCKET probe = NonInheritableSocket(AF_INET);
+    if (probe == INVALID_SOCKET) return TRUE;
+    int size = kBulkSendBuffer, got = 0, length = sizeof got;
+    if (setsockopt(probe, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&size), sizeof size) == 0 &&
+        getsockopt(probe, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<char*>(&got), &length) == 0) {
+        g_bulkSendGranted = got >= size;
+    }
+    closesocket(probe);
+    return TRUE;
+}
+INIT_ONCE g_bulkSendOnce = INIT_ONCE_STATIC_INIT;
+
 }  // namespace
 
 void AdbInitHandleTable() { EnsureLock(); }
@@ -239,12 +274,8 @@ int HandleClose(int fd) {
 }
 
 int HandleShutdown(int fd) {
-    HandleEntry* e = Lookup(fd);
+    HandleEntry* e = LookupSocket(fd);
     if (!e) return -1;
-    if (e->cls != &kSocketClass) {
-        errno = ENOTSOCK;
-        return -1;
-    }
     return shutdown(e->socket, SD_BOTH) == 0 ? 0 : (errno = SocketErrno(), -1);
 }
 
@@ -259,12 +290,8 @@ int HandleWrite(int fd, const void* buffer, size_t count) {
 }
 
 int HandleWaitWithoutBound(int fd) {
-    HandleEntry* e = Lookup(fd);
+    HandleEntry* e = LookupSocket(fd);
     if (!e) return -1;
-    if (e->cls != &kSocketClass) {
-        errno = ENOTSOCK;
-        return -1;
-    }
     // No time-out on either direction; keep-alive probes still end the wait
     // when the far end vanished without closing (a lost remote host).
     DWORD forever = 0;
@@ -272,6 +299,19 @@ int HandleWaitWithoutBound(int fd) {
     if (setsockopt(e->socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&forever), sizeof forever) != 0 ||
         setsockopt(e->socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&forever), sizeof forever) != 0 ||
         setsockopt(e->socket, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on) != 0) {
+        errno = SocketErrno();
+        return -1;
+    }
+    return 0;
+}
+
+int HandleUseBulkSendBuffer(int fd) {
+    HandleEntry* e = LookupSocket(fd);
+    if (!e) return -1;
+    InitOnceExecuteOnce(&g_bulkSendOnce, ProbeBulkSendBuffer, nullptr, nullptr);
+    if (!g_bulkSendGranted) return 0;
+    int size = kBulkSendBuffer;
+    if (setsockopt(e->socket, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&size), sizeof size) != 0) {
         errno = SocketErrno();
         return -1;
     }

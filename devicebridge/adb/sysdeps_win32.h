@@ -26,6 +26,10 @@ int HandleWrite(int fd, const void* buffer, size_t count);
 // 0 when all bytes moved, -1 otherwise (end of stream included).
 int ReadExactly(int fd, void* buffer, size_t count);
 int WriteExactly(int fd, const void* buffer, size_t count);
+// Gives a socket a large send buffer for a bulk upload, when the system grants
+// it in full; otherwise the socket keeps the size the system grows by itself.
+// Files fail with ENOTSOCK.
+int HandleUseBulkSendBuffer(int fd);
 // Seek on a file handle (whence 0, 1, 2); sockets fail with EPIPE.
 long long HandleSeek(int fd, long long offset, int whence);
 

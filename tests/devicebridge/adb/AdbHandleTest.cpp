@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -47,6 +48,33 @@ TEST(AdbHandles, BadNumbersFailWithEbadf) {
     EXPECT_EQ(HandleRead(fd, &byte, 1), -1);
     EXPECT_EQ(errno, EBADF);
     EXPECT_EQ(HandleClose(fd), -1);
+}
+
+// The calls that only mean something for a connection refuse a file with
+// ENOTSOCK and a number that is not open with EBADF, leaving the file usable.
+TEST(AdbHandles, SocketOnlyCallsRefuseFilesAndBadNumbers) {
+    testsupport::ScratchDir dir;
+    std::wstring file = dir.File(L"f.txt");
+    ASSERT_TRUE(testsupport::WriteFileBytes(file, "abc"));
+    int fd = OpenFileRead(file.c_str());
+    ASSERT_GE(fd, 100);
+    const std::pair<const char*, int (*)(int)> calls[] = {
+        {"HandleShutdown", HandleShutdown},
+        {"HandleWaitWithoutBound", HandleWaitWithoutBound},
+        {"HandleUseBulkSendBuffer", HandleUseBulkSendBuffer},
+    };
+    for (const auto& [name, call] : calls) {
+        errno = 0;
+        EXPECT_EQ(call(fd), -1) << name;
+        EXPECT_EQ(errno, ENOTSOCK) << name;
+        errno = 0;
+        EXPECT_EQ(call(99), -1) << name;
+        EXPECT_EQ(errno, EBADF) << name;
+    }
+    char text[4] = {};
+    EXPECT_EQ(ReadExactly(fd, text, 3), 0);
+    EXPECT_STREQ(text, "abc");
+    HandleClose(fd);
 }
 
 TEST(AdbHandles, OpenErrorsAndFileRoundTrip) {

@@ -119,13 +119,13 @@ TEST(AdbSync, FilesWithNamesOutsideTheAnsiCodePageRoundTrip) {
     EXPECT_TRUE(Contains(peer.Requests(), "sync RECV /sdcard/" + Utf8(names[1])));
 }
 
-// A push reads the file straight into blocks of 64 DATA chunks (4 MiB), one
+// A push reads the file straight into blocks of 4 DATA chunks (256 KiB), one
 // socket call each: sizes at and around the chunk and block edges, and one
 // of several blocks, must all arrive whole and in order.
 TEST(AdbSync, PushesOfSizesAroundTheChunkAndBlockEdgesArriveWhole) {
     AdbServerPeer peer;
     testsupport::ScratchDir dir;
-    constexpr size_t kChunk = 64 * 1024, kBlock = 64 * kChunk;
+    constexpr size_t kChunk = 64 * 1024, kBlock = 4 * kChunk;
     const size_t sizes[] = {0, 1, kChunk, kChunk + 1, kBlock - 1, kBlock, kBlock + 1, 2 * kBlock, 2 * kBlock + kChunk + 3};
     for (size_t size : sizes) {
         SCOPED_TRACE(size);
