@@ -6,11 +6,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 
 #include "base/BridgeUtil.h"
 #include "phone/RomMatch.h"
 #include "tools/ToolRunner.h"
+#include "win32/ScopedHandle.h"
 #include "archive/ZipArchive.h"
 #include "win32/TextConvert.h"
 
@@ -52,23 +54,9 @@ void SetField(char (&field)[kFieldBytes], const std::string& text, bool utf8 = t
     field[length] = '\0';
 }
 
-bool WriteBatchFile(const std::string& path, const std::string& line) {
-    std::ofstream out(std::filesystem::path(AnsiToWide(path)), std::ios::binary | std::ios::trunc);
-    out.write(line.data(), static_cast<std::streamsize>(line.size()));
-    out.close();
-    return !out.fail();
-}
-
-// aapt's raw output for the APK, run through "data\AppInfo.bat"; empty when
-// the batch file cannot be written (a stale one is never run).
-std::string RunBadging(const std::string& programFolder, const std::string& apkPath) {
-    std::lock_guard<std::mutex> turn(g_batchFile);
-    const std::string dataFolder = programFolder + "data";
-    // A fresh or cleaned installation may lack the folder; the call still works.
-    CreateDirectoryA(dataFolder.c_str(), nullptr);
-    const std::string batchFile = dataFolder + "\\AppInfo.bat";
-    if (!WriteBatchFile(batchFile, BadgingBatchLine(AaptPath(programFolder), apkPath))) return {};
-    return RunProgramCapture("\"" + batchFile + "\"");
+std::string ReadBatchFile(const std::string& path) {
+    std::ifstream in(std::filesystem::path(AnsiToWide(path)), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void Report(const ApkInfoRecord& record, const ApkBadging& badging) {
@@ -86,6 +74,33 @@ void Report(const ApkInfoRecord& record, const ApkBadging& badging) {
 }
 
 }  // namespace
+
+unsigned long WriteBatchFile(const std::string& path, const std::string& line) {
+    ScopedHandle file(CreateFileW(AnsiToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    DWORD written = 0;
+    if (!WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr)) return GetLastError();
+    return written == line.size() ? 0 : ERROR_WRITE_FAULT;
+}
+
+BadgingRun RunBadging(const std::string& programFolder, const std::string& apkPath) {
+    std::lock_guard<std::mutex> turn(g_batchFile);
+    const std::string dataFolder = programFolder + "data";
+    // A fresh or cleaned installation may lack the folder; the call still works.
+    CreateDirectoryA(dataFolder.c_str(), nullptr);
+    const std::string batchFile = dataFolder + "\\AppInfo.bat";
+    BadgingRun badging;
+    // A batch file that cannot be written is not run: a stale one names another APK.
+    badging.writeError = WriteBatchFile(batchFile, BadgingBatchLine(AaptPath(programFolder), apkPath));
+    if (badging.writeError) return badging;
+    ProgramRun run = RunProgram("\"" + batchFile + "\"");
+    badging.output = std::move(run.output);
+    badging.launchError = run.launchError;
+    badging.exitCode = run.exitCode;
+    if (badging.output.empty()) badging.batchFile = ReadBatchFile(batchFile);
+    return badging;
+}
 
 std::string BadgingValue(const std::string& text, const std::string& key) {
     const size_t at = text.find(key);
@@ -152,7 +167,7 @@ std::string BadgingBatchLine(const std::string& aaptPath, const std::string& apk
 ApkInfoRecord DumpApkInfo(const std::string& programFolder, const std::string& apkPath) {
     DebugLine(std::string("getPackageInfo_____parsePackageInfo"));
     DebugLine(std::string("Hemlar___getPackageInfo___Begin"));
-    const std::string output = RunBadging(programFolder, apkPath);
+    const std::string output = RunBadging(programFolder, apkPath).output;
     DebugLine(std::string("Hemlar___getPackageInfo___End"));
     const ApkBadging badging = ParseBadging(output);
     const ApkInfoRecord record = MakeApkInfoRecord(badging, CheckedIcon(badging, apkPath));

@@ -47,6 +47,26 @@ std::string AaptPath(const std::string& programFolder);
 // the command interpreter takes it literally.
 std::string BadgingBatchLine(const std::string& aaptPath, const std::string& apkPath);
 
+// Writes the batch file through a handle no child process can inherit: a
+// program another thread starts meanwhile would otherwise keep it open for
+// writing as long as it runs, and the system refuses to start a batch file
+// held so. 0 or the system error.
+unsigned long WriteBatchFile(const std::string& path, const std::string& line);
+
+// One run of the batch file: aapt's raw output and, when it printed nothing,
+// what happened instead.
+struct BadgingRun {
+    std::string output;
+    unsigned long writeError = 0;   // the batch file could not be written, so nothing ran
+    unsigned long launchError = 0;  // it was written but could not be started
+    unsigned long exitCode = 0;     // the command interpreter's exit code
+    std::string batchFile;          // its content after a run that printed nothing
+};
+
+// Writes "<folder>data\AppInfo.bat" (making the folder if needed) and runs it.
+// Calls take turns, since they share the batch file.
+BadgingRun RunBadging(const std::string& programFolder, const std::string& apkPath);
+
 // The whole call for a program folder (ending in a backslash): writes and
 // runs the batch file, parses, checks the icons and builds the record. Calls
 // take turns, since they share the batch file.

@@ -23,29 +23,32 @@ void Report(OnFailure onFailure, const wchar_t* text) {
     if (onFailure == OnFailure::Alert) g_alert.load()(text);
 }
 
-std::string RunCaptured(std::wstring commandLine, bool readOutput, OnFailure onFailure) {
+ProgramRun RunCaptured(std::wstring commandLine, bool readOutput, OnFailure onFailure) {
+    ProgramRun run;
     if (commandLine.size() > kMaxProcessCommandLine) {
+        run.launchError = ERROR_FILENAME_EXCED_RANGE;
         Report(onFailure, L"CreateProcess Failed!");
-        return {};
+        return run;
     }
     ScopedHandle readEnd, writeEnd;
     if (!CreatePipe(readEnd.Out(), writeEnd.Out(), nullptr, 0)) {
+        run.launchError = GetLastError();
         Report(onFailure, L"CreatePipe Failed!");
-        return {};
+        return run;
     }
     ProcessLaunch launch;
     launch.commandLine = std::move(commandLine);
     launch.output = launch.error = writeEnd.Get();
     launch.hideWindow = true;
     ScopedHandle child = LaunchProcess(launch);
+    run.launchError = child ? 0 : GetLastError();
     writeEnd.Close();  // the child holds the only write end now
     if (!child) {
         Report(onFailure, L"CreateProcess Failed!");
-        return {};
+        return run;
     }
 
-    std::string output;
-    if (!readOutput) return output;
+    if (!readOutput) return run;
     // Read until the pipe closes, or until the child has ended and the pipe
     // is drained: a process the tool left running in the background may hold
     // the pipe open for ever, and must not hang the caller.
@@ -60,21 +63,26 @@ std::string RunCaptured(std::wstring commandLine, bool readOutput, OnFailure onF
         }
         DWORD got = 0;
         if (!ReadFile(readEnd.Get(), block, std::min<DWORD>(available, sizeof block - 1), &got, nullptr)) break;
-        output.append(block, got);
+        run.output.append(block, got);
         if (!childEnded) Sleep(100);
     }
-    return output;
+    DWORD exitCode = STILL_ACTIVE;
+    GetExitCodeProcess(child.Get(), &exitCode);
+    run.exitCode = exitCode;
+    return run;
 }
 
 }  // namespace
 
 std::string RunToolCommand(const std::wstring& commandLine, bool readOutput) {
-    return RunCaptured(L"cmd /C " + commandLine, readOutput, OnFailure::Alert);
+    return RunCaptured(L"cmd /C " + commandLine, readOutput, OnFailure::Alert).output;
 }
 
-std::string RunProgramCapture(const std::string& commandLine) {
+ProgramRun RunProgram(const std::string& commandLine) {
     return RunCaptured(AnsiToWide(commandLine), true, OnFailure::Silent);
 }
+
+std::string RunProgramCapture(const std::string& commandLine) { return RunProgram(commandLine).output; }
 
 std::wstring ToolLineInFolder(const std::wstring& folder, const std::wstring& command) {
     // On a command line cmd replaces %NAME% by a defined variable's value.

@@ -10,9 +10,17 @@
 // is reported through the failure alert and gives empty text.
 std::string RunToolCommand(const std::wstring& commandLine, bool readOutput = true);
 
-// Runs a narrow command line directly (no command interpreter) and returns
-// what it printed; failures give empty text without an alert.
-std::string RunProgramCapture(const std::string& commandLine);
+// A direct run: what the program printed and, when that is nothing, why.
+struct ProgramRun {
+    std::string output;
+    unsigned long launchError = 0;  // the system error when it could not be started
+    unsigned long exitCode = 0;     // its exit code; STILL_ACTIVE (259) while it runs on
+};
+
+// Runs a narrow command line directly (no command interpreter); failures give
+// empty output without an alert.
+ProgramRun RunProgram(const std::string& commandLine);
+std::string RunProgramCapture(const std::string& commandLine);  // RunProgram's output
 
 // "cd /d "<folder>" && <command>": runs a tool from its own folder, also when
 // the folder holds blanks, "&" or "%", or lies on another drive.

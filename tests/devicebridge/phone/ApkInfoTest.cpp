@@ -3,6 +3,8 @@
 // file with the aapt stand-in, in the core and through Hemlar.dll.
 #include <windows.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -13,6 +15,7 @@
 #include "HemlarLibrary.h"
 #include "TestPaths.h"
 #include "ToolStandIns.h"
+#include "win32/ProcessLauncher.h"
 #include "ZipWriter.h"
 
 namespace {
@@ -230,6 +233,39 @@ TEST(ApkBadgingBatch, LineQuotesBothPathsAndKeepsPercentSignsLiteral) {
               "\"C:\\100%%\\aapt.exe\" d badging \"D:\\50%%PATH%% & co.apk\"");
 }
 
+// Every program started while the batch file is open gets each handle the
+// process lets children inherit, and keeps it as long as it runs; the system
+// then refuses to start the batch file. Programs are started here without a
+// pause while the file is written again and again: none may keep it.
+TEST(ApkBadgingBatch, WrittenThroughAHandleNoStartedProgramKeeps) {
+    testsupport::ScratchDir dir;
+    const std::wstring batchFile = dir.File(L"AppInfo.bat");
+    std::atomic<bool> stop{false};
+    std::thread starter([&] {
+        ProcessLaunch linger;
+        linger.commandLine = L"\"" + testsupport::ProgramFolder() + L"standin-tools\\linger.exe\" 800";
+        while (!stop) LaunchProcess(linger);
+    });
+    int writes = 0, held = 0;
+    for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+         std::chrono::steady_clock::now() < end; ++writes) {
+        ASSERT_EQ(WriteBatchFile(ToAnsi(batchFile), "\"aapt.exe\" d badging \"a.apk\""), 0u);
+        // Opened as the system opens a program it is asked to start.
+        HANDLE file = CreateFileW(batchFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            continue;
+        }
+        ++held;
+        Sleep(900);  // until the program that kept it has ended
+    }
+    stop = true;
+    starter.join();
+    EXPECT_EQ(held, 0) << "of " << writes << " writes";
+    EXPECT_EQ(ReadFileBytes(batchFile), "\"aapt.exe\" d badging \"a.apk\"");
+}
+
 // ---- Whole calls with the aapt stand-in ----
 
 // A program folder of its own (with a blank in its name) holding the aapt
@@ -320,39 +356,69 @@ TEST_F(ApkInfoCall, MissingAaptLeavesEveryFieldEmpty) {
     EXPECT_TRUE(tools_.Calls().empty());
 }
 
-TEST_F(ApkInfoCall, BatchFileThatCannotBeWrittenIsNotRunStale) {
+TEST_F(ApkInfoCall, BatchFileHeldByAnotherProgramRunsNothing) {
     Badging first;
     first.package = "com.example.first";
     ASSERT_STREQ(Dump(Apk(L"first.apk", first)).packageName, "com.example.first");
 
-    // Another program holds the batch file open without sharing.
-    HANDLE held = CreateFileW(BatchFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    const ApkInfoRecord record = Dump(Apk(L"second.apk"));
-    CloseHandle(held);
-    EXPECT_TRUE(IsEmptyRecord(record));
-    EXPECT_EQ(tools_.Calls().size(), 1u);
+    // A reader that shares nothing stops the writing; a writer (as a tool
+    // that inherited a writing handle would be) stops the start of the batch
+    // file. Neither may run a stale or half-written line.
+    struct Holder {
+        const char* what;
+        DWORD access;
+        DWORD sharing;
+    };
+    const Holder holders[] = {
+        {"a reader sharing nothing", GENERIC_READ, 0},
+        {"a writer sharing reading and writing", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE},
+    };
+    const std::string apk = Apk(L"second.apk");
+    for (const Holder& holder : holders) {
+        SCOPED_TRACE(holder.what);
+        HANDLE held = CreateFileW(BatchFile().c_str(), holder.access, holder.sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        const ApkInfoRecord record = Dump(apk);
+        const BadgingRun run = RunBadging(ToAnsi(folder_), apk);
+        CloseHandle(held);
+        EXPECT_TRUE(IsEmptyRecord(record));
+        EXPECT_EQ(run.output, "");
+        EXPECT_NE(run.writeError + run.launchError, 0u);
+        EXPECT_EQ(tools_.Calls().size(), 1u);
+    }
+}
+
+// What a run that printed no package shows, for the failure message.
+std::string Explained(const BadgingRun& run) {
+    return "output [" + run.output + "], write error " + std::to_string(run.writeError) + ", launch error " +
+           std::to_string(run.launchError) + ", exit code " + std::to_string(run.exitCode) + ", batch file [" +
+           run.batchFile + "]";
 }
 
 TEST_F(ApkInfoCall, OverlappingCallsEachGetTheirOwnApk) {
     constexpr int kThreads = 4;
+    constexpr int kRounds = 3;
     std::vector<std::string> apks;
     for (int t = 0; t < kThreads; ++t) {
         Badging b;
         b.package = "com.example.app" + std::to_string(t);
         apks.push_back(Apk(L"app" + std::to_wstring(t) + L".apk", b));
     }
-    std::vector<std::string> got(kThreads * 3);
+    std::vector<BadgingRun> runs(kThreads * kRounds);
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
         threads.emplace_back([&, t] {
-            for (int round = 0; round < 3; ++round) got[t * 3 + round] = Dump(apks[t]).packageName;
+            for (int round = 0; round < kRounds; ++round) runs[t * kRounds + round] = RunBadging(ToAnsi(folder_), apks[t]);
         });
     for (std::thread& thread : threads) thread.join();
     for (int t = 0; t < kThreads; ++t)
-        for (int round = 0; round < 3; ++round)
-            EXPECT_EQ(got[t * 3 + round], "com.example.app" + std::to_string(t)) << t << "/" << round;
-    EXPECT_EQ(tools_.Calls().size(), static_cast<size_t>(kThreads * 3));
+        for (int round = 0; round < kRounds; ++round) {
+            const BadgingRun& run = runs[t * kRounds + round];
+            EXPECT_EQ(ParseBadging(run.output).packageName, "com.example.app" + std::to_string(t))
+                << t << "/" << round << ": " << Explained(run);
+        }
+    const std::vector<std::string> calls = tools_.Calls();
+    EXPECT_EQ(calls.size(), static_cast<size_t>(kThreads * kRounds)) << ::testing::PrintToString(calls);
 }
 
 // ---- Through Hemlar.dll ----
