@@ -102,7 +102,11 @@ CDatabackup::CDatabackup(HWND owner, int mode)
     LOG4CPLUS_WARN(FrameLogger(), LOG4CPLUS_TEXT("This is a <Warn> log message... CDatabackup "));
 }
 
-CDatabackup::~CDatabackup() { JoinTransfers(); }
+CDatabackup::~CDatabackup() {
+    JoinTransfers();
+    pulls_.reset();  // the copies end before the device library may go
+    if (hemlar_) ::FreeLibrary(hemlar_);
+}
 
 CDatabackup* CDatabackup::Open(HWND owner, int mode, const PhoneCounts& counts, UINT linkCheckMs) {
     auto* window = new CDatabackup(owner, mode);
@@ -148,8 +152,6 @@ std::wstring CDatabackup::PromptText() {
     CControlUI* prompt = Find(L"LabelChooseData");
     return prompt ? std::wstring(prompt->GetText().GetData()) : std::wstring();
 }
-
-std::wstring CDatabackup::BackupFolder() const { return SettingsFile(GetModuleFolderW()).BackupFolder().substr(0, 260); }
 
 LRESULT CDatabackup::SendToFrame(UINT message, const char* request) {
     HWND frame = ::FindWindowW(L"UIMainFrame", L"Kovi刷机");
@@ -409,11 +411,16 @@ void CDatabackup::StartBackup() {
         SetVisible(item.status, true);
     }
     pendingBackup_ = mask;
+    copying_ = 0;
+    staleCopies_ = copiesRunning_;
     CLog::AgentLog(L"CDatabackup_Backup_Type: %d", mask);
     char request[16];
     std::snprintf(request, sizeof request, "backup_%d", mask);
     WatchLink();
     SendToFrame(appmsg::kSendPhoneRequest, request);
+    // The copy threads start while the phone writes the files.
+    if (!hemlar_) hemlar_ = ::LoadLibraryW(L"Hemlar.dll");
+    pulls_->Prepare(m_hWnd, hemlar_);
 }
 
 void CDatabackup::MarkItemDone(const Item& item) {
@@ -448,22 +455,44 @@ void CDatabackup::OnBackupReply(const char* text, const char* phoneName) {
     BackupReply reply;
     if (!ParseBackupReply(text ? text : "", reply)) return;
     const Item* item = ItemOfBit(reply.bit);
-    // A reply for an item not (or no longer) awaited changes nothing.
-    if (!item || !(pendingBackup_ & reply.bit)) return;
-    const std::wstring folder = BackupFolder();
-    std::wstring localFile;
-    HMODULE hemlar = ::LoadLibraryW(L"Hemlar.dll");
-    const bool pulled = !folder.empty() && PullRepliedBackup(DeviceBridge(hemlar), folder, reply, localFile);
-    if (hemlar) ::FreeLibrary(hemlar);
-    if (!pulled) {
-        OutputDebugStringW(item->backupFailed);
-        Fail((std::wstring(item->userName) + L"未能复制到电脑，备份失败，请检查手机连接后重试").c_str());
-        return;
+    // A reply for an item not (or no longer) awaited, or already being
+    // copied, changes nothing.
+    if (!item || !(pendingBackup_ & reply.bit) || (copying_ & reply.bit)) return;
+    copying_ |= reply.bit;
+    phoneName_ = phoneName ? phoneName : "";
+    // The files are copied side by side; each ended copy is taken in the
+    // order the phone named the files.
+    if (!hemlar_) hemlar_ = ::LoadLibraryW(L"Hemlar.dll");
+    pulls_->Start(m_hWnd, hemlar_, GetModuleFolderW(), reply);
+    ++copiesRunning_;
+}
+
+void CDatabackup::OnBackupCopied() {
+    for (const BackupPulls::Ended& copy : pulls_->TakeEnded()) {
+        --copiesRunning_;
+        // After a failure (or a lost link) the backup is over: its later
+        // copies change nothing, in this backup or a later one.
+        if (staleCopies_ > 0) {
+            --staleCopies_;
+            continue;
+        }
+        if (!busy_ || restoring_) continue;
+        const Item* item = ItemOfBit(copy.reply.bit);
+        if (!item) continue;
+        copying_ &= ~item->bit;
+        if (!copy.pulled) {
+            OutputDebugStringW(item->backupFailed);
+            Fail((std::wstring(item->userName) + L"未能复制到电脑，备份失败，请检查手机连接后重试").c_str());
+            continue;
+        }
+        MarkItemDone(*item);
+        pendingBackup_ &= ~item->bit;
+        lastBackupFile_ = copy.localFile;
+        if (pendingBackup_ == 0) ShowBackupDone();
     }
-    MarkItemDone(*item);
-    pendingBackup_ &= ~reply.bit;
-    lastBackupFile_ = localFile;
-    if (pendingBackup_ != 0) return;
+}
+
+void CDatabackup::ShowBackupDone() {
     busy_ = false;
     WatchLink();
     ShowCompletion(nullptr);
@@ -480,7 +509,7 @@ void CDatabackup::OnBackupReply(const char* text, const char* phoneName) {
     const std::string stamp = slash == std::string::npos ? base : base.substr(slash + 1);
     OutputDebugStringA("InsertXmlItem_begin");
     if (!FileExists(listFile_)) CreateBackupList(listFile_);
-    AppendBackupRecord(listFile_, MakeBackupRecord(stamp, phoneName ? phoneName : "", base));
+    AppendBackupRecord(listFile_, MakeBackupRecord(stamp, phoneName_, base));
     OutputDebugStringA("InsertXmlItem_End");
 }
 
@@ -621,6 +650,9 @@ LRESULT CDatabackup::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) {
             break;
         case appmsg::kBackupPulled:
             OnTransferEnded(static_cast<int>(wParam), lParam != 0);
+            break;
+        case appmsg::kBackupFileCopied:
+            OnBackupCopied();
             break;
         case appmsg::kBackupCounted:
             ShowCount(static_cast<int>(wParam), static_cast<int>(lParam));

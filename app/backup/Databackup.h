@@ -8,6 +8,7 @@
 #pragma once
 
 #include "backup/BackupListFile.h"
+#include "backup/BackupPulls.h"
 #include "core/manager/UIShadow.h"
 #include "core/window/WindowImplBase.h"
 #include "phonelink/PhoneCounts.h"
@@ -64,6 +65,8 @@ private:
     void StartBackup();
     void StartRestore();
     void OnBackupReply(const char* text, const char* phoneName);
+    void OnBackupCopied();
+    void ShowBackupDone();
     void OnRestoreReply(const char* text);
     void ShowCount(int bit, int count);
     void OnRestoreFolder(const char* text);
@@ -77,7 +80,6 @@ private:
     void SetVisible(const wchar_t* name, bool visible);
     void SetText(const wchar_t* name, const wchar_t* text);
     UiLib::CControlUI* Find(const wchar_t* name);
-    std::wstring BackupFolder() const;
     void JoinTransfers();
 
     HWND owner_;
@@ -94,6 +96,12 @@ private:
     int pushesLeft_ = 0;
     int chosen_ = -1;  // index in backups_ of the backup being restored
     std::wstring lastBackupFile_;
+    std::string phoneName_;  // the frame's phone name with the latest backup reply
+    int copying_ = 0;        // items whose file is being copied
+    int copiesRunning_ = 0;  // copies started and not taken yet
+    int staleCopies_ = 0;    // of those, the ones an earlier backup started
+    HMODULE hemlar_ = nullptr;  // held while copies may run
+    std::unique_ptr<BackupPulls> pulls_ = std::make_unique<BackupPulls>();
     std::shared_ptr<RestoreShared> shared_;
     std::vector<std::thread> transfers_;
 };

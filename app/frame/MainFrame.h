@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "backup/BackupPulls.h"
 #include "connect/PhoneConnectRecord.h"
 #include "connect/PhoneWorkers.h"
 #include "controls/UIMenuObserver.h"
@@ -122,6 +123,7 @@ private:
     void SendToPhoneService(const char* request);
     void OnAndroidMsg(const char* text);
     void PullBackupForPlugin(const char* text);
+    void ReportPluginBackups();
     // The phone data summary and the feedback form.
     bool OnSummaryNotify(UiLib::TNotifyUI& msg);
     void OpenPhoneSummary();
@@ -183,6 +185,7 @@ private:
     std::vector<PackageRecord> apps_;
     LocalServer localServer_;
     CClient client_;
+    BackupPulls pluginPulls_;  // the copies of a backup the plug-in asked for
     PhoneCounts phoneCounts_;
     FrameSummary summary_;
     UiLib::MenuCheckStates trayMenuStates_;

@@ -66,9 +66,14 @@ bool VOvoduReridOro::OnPhoneLinkMessage(UINT uMsg, WPARAM wParam, LPARAM lParam,
             char request[16];
             std::snprintf(request, sizeof request, "backup_%d", static_cast<int>(wParam));
             ::SendMessageW(m_hWnd, appmsg::kSendPhoneRequest, reinterpret_cast<WPARAM>(request), 0);
+            // The copy threads start while the phone writes the files.
+            pluginPulls_.Prepare(m_hWnd, hemlar_);
             OutputDebugStringA(request);
             return true;
         }
+        case appmsg::kBackupFileCopied:
+            ReportPluginBackups();
+            return true;
         case appmsg::kRomflashRestore:
             StartHelperApp();
             if (HANDLE thread = StartCheckServiceThread(MakePhoneJob())) CloseHandle(thread);
@@ -147,15 +152,19 @@ void VOvoduReridOro::OnAndroidMsg(const char* received) {
     PullBackupForPlugin(text.c_str());
 }
 
-// A backup the plug-in asked for: the frame copies each file itself and
-// tells the plug-in about each item once its copy is known to be whole
+// A backup the plug-in asked for: the frame copies each file itself, the
+// files of one backup side by side, and tells the plug-in about each item,
+// in the order the phone named them, once its copy is known to be whole
 // (lParam 1) or to have failed (lParam 0).
 void VOvoduReridOro::PullBackupForPlugin(const char* text) {
     BackupReply reply;
     if (!ParseBackupReply(text, reply)) return;
-    const std::wstring folder = SettingsFile(GetModuleFolderW()).BackupFolder();
-    std::wstring localFile;
-    const bool pulled = !folder.empty() && PullRepliedBackup(DeviceBridge(hemlar_), folder, reply, localFile);
-    OutputDebugStringW((L"pull " + AnsiToWide(reply.phonePath) + L" " + localFile).c_str());
-    SendToPlugin(L"romflash_backup_recevie", static_cast<WPARAM>(reply.bit), pulled ? 1 : 0);
+    pluginPulls_.Start(m_hWnd, hemlar_, GetModuleFolderW(), reply);
+}
+
+void VOvoduReridOro::ReportPluginBackups() {
+    for (const BackupPulls::Ended& copy : pluginPulls_.TakeEnded()) {
+        OutputDebugStringW((L"pull " + AnsiToWide(copy.reply.phonePath) + L" " + copy.localFile).c_str());
+        SendToPlugin(L"romflash_backup_recevie", static_cast<WPARAM>(copy.reply.bit), copy.pulled ? 1 : 0);
+    }
 }

@@ -34,6 +34,7 @@ constexpr UINT kSendPhoneRequest = WM_USER + 410;      // 0x59A, S: narrow reque
 constexpr UINT kSendPhoneRequest2 = WM_USER + 411;     // 0x59B, S: narrow request text
 constexpr UINT kBackupPulled = WM_USER + 412;          // 0x59C, P: to the backup window, a transfer ended
 constexpr UINT kBackupCounted = WM_USER + 413;         // 0x59D, P: to the backup window, wParam bit, lParam count
+constexpr UINT kBackupFileCopied = WM_USER + 414;      // 0x59E, P: to the frame, a copy of a backup file ended
 // The frame's own helpers, so that workers never touch a window or a web
 // view themselves: the network probe found no network (P); a pane wait asks
 // whether its pane has loaded (S, wParam the pane; the answer a PaneState).

@@ -7,10 +7,13 @@
 
 #include "PhoneData.h"
 #include "TestPaths.h"
+#include "backup/BackupPulls.h"
 #include "backup/BackupReply.h"
 #include "messages/AppMessages.h"
 #include "phonelink/PhoneLinkWorkers.h"
 
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 TEST(BackupReply, FileNameStampAndBitAreReadFromTheReply) {
@@ -96,4 +99,76 @@ TEST(HelperApp, FiveFailedStartsTellTheFrame) {
     while (PeekMessageW(&msg, frame, 0, 0, PM_REMOVE)) posted.push_back(msg.message);
     EXPECT_EQ(std::vector<UINT>{appmsg::kHelperAppFailed}, posted);
     DestroyWindow(frame);
+}
+
+// Stands in for the device library's pull, looked up in this program: the
+// contacts file is slow to come, the messages file comes at once and the
+// call records never come.
+extern "C" __declspec(dllexport) int __cdecl AdbPullFile(const wchar_t* commandLine) {
+    const std::wstring line = commandLine;
+    const size_t quote = line.rfind(L'"', line.size() - 2);
+    const std::wstring local = line.substr(quote + 1, line.size() - quote - 2);
+    if (line.find(L".vcl") != std::wstring::npos) return 0;
+    if (line.find(L".vcf") != std::wstring::npos) Sleep(400);
+    std::ofstream(std::filesystem::path(local), std::ios::binary) << "data";
+    return 1;
+}
+
+// The copies of one backup run side by side, and the window takes them in
+// the order they were asked for however they end; with no backup folder set
+// every copy fails.
+TEST(BackupPulls, EndedCopiesAreTakenInTheOrderAsked) {
+    struct Case {
+        const char* name;
+        bool folderSet;
+        bool expected[3];
+    } cases[] = {
+        {"the slow first copy holds back the later ones", true, {true, true, false}},
+        {"no backup folder", false, {false, false, false}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::ScratchDir program;
+        CreateDirectoryW(program.File(L"data").c_str(), nullptr);
+        const std::wstring folder = program.File(L"backups");
+        if (c.folderSet) {
+            CreateDirectoryW(folder.c_str(), nullptr);
+            WritePrivateProfileStringW(L"BackupDir", L"BackupPath", folder.c_str(),
+                                       program.File(L"data\\BrushConfig.dat").c_str());
+        }
+        HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ASSERT_NE(nullptr, window);
+        std::vector<BackupPulls::Ended> taken;
+        {
+            BackupPulls pulls;
+            pulls.Prepare(window, GetModuleHandleW(nullptr));
+            const std::wstring programFolder = program.Path().substr(0, program.Path().size() - 1);
+            for (const char* text : {"backup_1_/storage/emulated/0/doruvadedi/2015-03-07-09-05-02.vcf",
+                                     "backup_2_/storage/emulated/0/doruvadedi/2015-03-07-09-05-02.xml",
+                                     "backup_4_/storage/emulated/0/doruvadedi/2015-03-07-09-05-02.vcl"}) {
+                BackupReply reply;
+                ASSERT_TRUE(ParseBackupReply(text, reply));
+                pulls.Start(window, GetModuleHandleW(nullptr), programFolder, reply);
+            }
+            const DWORD start = GetTickCount();
+            MSG msg;
+            while (taken.size() < 3 && GetTickCount() - start < 10000) {
+                if (!PeekMessageW(&msg, window, appmsg::kBackupFileCopied, appmsg::kBackupFileCopied, PM_REMOVE)) {
+                    Sleep(5);
+                    continue;
+                }
+                for (BackupPulls::Ended& ended : pulls.TakeEnded()) taken.push_back(std::move(ended));
+            }
+        }
+        DestroyWindow(window);
+        ASSERT_EQ(3u, taken.size());
+        const int bits[] = {1, 2, 4};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(bits[i], taken[i].reply.bit) << i;
+            EXPECT_EQ(c.expected[i], taken[i].pulled) << i;
+            if (c.expected[i]) {
+                EXPECT_TRUE(testsupport::PathExists(taken[i].localFile)) << i;
+            }
+        }
+    }
 }

@@ -163,7 +163,8 @@ TEST_F(DatabackupWindow, ASilentPhoneIsWaitedForAndItsLateAnswerCompletesTheBack
     const std::string reply = std::string("backup_1_/storage/emulated/0/doruvadedi/") + stamp + ".vcf";
     SendMessageW(window->GetHWND(), appmsg::kAndroidMsg, reinterpret_cast<WPARAM>(reply.c_str()),
                  reinterpret_cast<LPARAM>("phone"));
-    EXPECT_FALSE(window->Busy());
+    // The file is copied on a copy thread; the window hears when it ended.
+    EXPECT_TRUE(uiharness::PumpUntil([&] { return !window->Busy(); }, 10000));
     EXPECT_EQ(0, window->PendingBackupMask());
     EXPECT_EQ(contacts, testsupport::ReadFileBytes(backups.File(AnsiToWide(stamp) + L"\\" + AnsiToWide(stamp) + L".vcf")));
     EXPECT_TRUE(Visible(L"LabelComplete"));
@@ -205,7 +206,7 @@ TEST_F(DatabackupWindow, RepliesForItemsNotAwaitedChangeNothingAndAFailedCopySto
     const char contacts[] = "backup_1_/storage/emulated/0/doruvadedi/2015-12-08-11-00-00.vcf";
     SendMessageW(window->GetHWND(), appmsg::kAndroidMsg, reinterpret_cast<WPARAM>(contacts),
                  reinterpret_cast<LPARAM>("phone"));
-    EXPECT_FALSE(window->Busy());
+    EXPECT_TRUE(uiharness::PumpUntil([&] { return !window->Busy(); }, 10000));
     EXPECT_EQ(1, window->PendingBackupMask());
     EXPECT_EQ(L"联系人未能复制到电脑，备份失败，请检查手机连接后重试", window->PromptText());
 }
