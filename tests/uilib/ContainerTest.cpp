@@ -7,6 +7,9 @@
 
 #include <deque>
 #include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
 using namespace UiLib;
 
@@ -346,6 +349,38 @@ TEST(ContainerBase, IdentityAndSelectableSearch) {
     box.Add(new CControlUI);
     EXPECT_EQ(box.FindSelectable(5, true), -1);   // no list items
     EXPECT_EQ(box.FindSelectable(5, false), -1);
+}
+
+// Windows on several threads make and delete controls at once: every control
+// keeps its own memory (its text reads back) whatever the others do.
+TEST(ControlMemory, ThreadsMakingAndDeletingControlsNeverShareABlock) {
+    const int kThreads = 4, kControls = 3000;
+    std::vector<std::wstring> failures(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &failures] {
+            std::vector<std::pair<CControlUI*, std::wstring>> controls;
+            int made = 0;
+            for (int round = 0; round < 4; ++round) {
+                while (static_cast<int>(controls.size()) < kControls) {
+                    const std::wstring text = std::to_wstring(t) + L"/" + std::to_wstring(made);
+                    CControlUI* control = made++ % 2 ? new CControlUI : new CContainerUI;
+                    control->SetText(text.c_str());
+                    controls.emplace_back(control, text);
+                }
+                for (const auto& [control, text] : controls)
+                    if (control->GetText() != text.c_str()) failures[t] = L"control " + text + L" was overwritten";
+                // Every other control goes, then the gaps are filled again.
+                for (int i = kControls - 1; i >= 0; i -= 2) {
+                    delete controls[i].first;
+                    controls.erase(controls.begin() + i);
+                }
+            }
+            for (const auto& entry : controls) delete entry.first;
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (const std::wstring& failure : failures) EXPECT_TRUE(failure.empty()) << std::string(failure.begin(), failure.end());
 }
 
 }  // namespace

@@ -11,10 +11,13 @@
 #include "controls/UIOption.h"
 #include "controls/UISlider.h"
 #include "controls/UIText.h"
+#include "controls/UIVerticalLayout.h"
 
 #include "ZipWriter.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 using namespace UiLib;
 
@@ -92,6 +95,38 @@ TEST(UiLibDll, ImportedControlsWork) {
     EXPECT_STREQ(text.GetClass(), L"TextUI");
     EXPECT_STREQ(date.GetClass(), L"DateTimeUI");
     EXPECT_STREQ(gif.GetClass(), L"GifAnimUI");
+}
+
+// Controls of the caller's own classes, small and larger than any library
+// control, made here and deleted by the library's container.
+template <size_t PayloadBytes>
+class PayloadControl : public CControlUI {
+public:
+    explicit PayloadControl(int* destroyed) : m_destroyed(destroyed) { m_payload[PayloadBytes - 1] = 'x'; }
+    ~PayloadControl() override { ++*m_destroyed; }
+
+private:
+    int* m_destroyed;
+    char m_payload[PayloadBytes] = {};
+};
+
+TEST(UiLibDll, CallersControlsAreFreedByTheLibrarysContainers) {
+    int destroyed = 0;
+    for (int round = 0; round < 3; ++round) {
+        CVerticalLayoutUI* column = new CVerticalLayoutUI;
+        for (int i = 0; i < 300; ++i) {
+            CControlUI* control = i % 3 == 0   ? static_cast<CControlUI*>(new PayloadControl<8>(&destroyed))
+                                  : i % 3 == 1 ? static_cast<CControlUI*>(new PayloadControl<20000>(&destroyed))
+                                               : new CButtonUI;
+            control->SetText(std::to_wstring(round * 1000 + i).c_str());
+            ASSERT_TRUE(column->Add(control));
+        }
+        for (int i = 0; i < column->GetCount(); ++i)
+            ASSERT_EQ(std::wstring(column->GetItemAt(i)->GetText()), std::to_wstring(round * 1000 + i));
+        column->RemoveAll();
+        EXPECT_EQ(destroyed, (round + 1) * 200);
+        delete column;
+    }
 }
 
 }  // namespace

@@ -112,6 +112,13 @@ public:
     CControlUI(const CControlUI&) = delete;
     CControlUI& operator=(const CControlUI&) = delete;
 
+    // Controls come and go by the thousand (a list's rows): their memory is
+    // kept for the next controls of the same size instead of going back to
+    // the system heap, which locks for every block and hands emptied regions
+    // back to the system only to fault them in again for the next rows.
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size) noexcept;
+
     // 0-9
     virtual ~CControlUI();
     virtual CUiString GetName() const;
