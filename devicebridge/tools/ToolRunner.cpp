@@ -82,8 +82,6 @@ ProgramRun RunProgram(const std::string& commandLine) {
     return RunCaptured(AnsiToWide(commandLine), true, OnFailure::Silent);
 }
 
-std::string RunProgramCapture(const std::string& commandLine) { return RunProgram(commandLine).output; }
-
 std::wstring ToolLineInFolder(const std::wstring& folder, const std::wstring& command) {
     // On a command line cmd replaces %NAME% by a defined variable's value.
     // Closing and reopening the quotes after each "%" leaves no name that can

@@ -20,7 +20,6 @@ struct ProgramRun {
 // Runs a narrow command line directly (no command interpreter); failures give
 // empty output without an alert.
 ProgramRun RunProgram(const std::string& commandLine);
-std::string RunProgramCapture(const std::string& commandLine);  // RunProgram's output
 
 // "cd /d "<folder>" && <command>": runs a tool from its own folder, also when
 // the folder holds blanks, "&" or "%", or lies on another drive.

@@ -24,7 +24,7 @@ TEST(ProcessLaunch, ToolsAndServerStartedAtOnceInheritNoPipeEnd) {
         "\"" + testsupport::ToAnsi(testsupport::ProgramFolder() + L"standin-tools\\linger.exe") + "\" --stray-pipes";
     // Wine gives every process a few pipe handles of its own: what a child
     // started alone holds is the baseline.
-    const std::string toolAlone = RunProgramCapture(tool);
+    const std::string toolAlone = RunProgram(tool).output;
     ASSERT_FALSE(toolAlone.empty());
     ASSERT_EQ(AdbLaunchServer(), 0);
     std::string output;
@@ -38,7 +38,7 @@ TEST(ProcessLaunch, ToolsAndServerStartedAtOnceInheritNoPipeEnd) {
     for (int i = 0; i < 2; ++i) {
         toolThreads.emplace_back([&] {
             while (!serverRoundsDone) {
-                if (RunProgramCapture(tool) != toolAlone) ++toolsWithStrayPipes;
+                if (RunProgram(tool).output != toolAlone) ++toolsWithStrayPipes;
                 ++toolRuns;
             }
         });

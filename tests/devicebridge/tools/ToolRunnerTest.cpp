@@ -95,8 +95,8 @@ TEST_F(ToolRunner, ProcessThatCannotStartIsReportedOnceAndGivesEmptyText) {
 TEST_F(ToolRunner, DirectRunWithoutInterpreterCapturesAndFailsQuietly) {
     tools.Reply("devcon_x86", "", "package: name='x'\n");
     std::string program = "\"" + WideToAnsi(AndroidToolFolder()) + "\\devcon_x86.exe\" d badging";
-    EXPECT_EQ(RunProgramCapture(program), "package: name='x'\n");
-    EXPECT_EQ(RunProgramCapture("\"" + WideToAnsi(tools.Dir().File(L"missing.exe")) + "\""), "");
+    EXPECT_EQ(RunProgram(program).output, "package: name='x'\n");
+    EXPECT_EQ(RunProgram("\"" + WideToAnsi(tools.Dir().File(L"missing.exe")) + "\"").output, "");
     EXPECT_EQ(g_alerts, 0);
 }
 
